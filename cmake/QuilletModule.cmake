@@ -1,0 +1,26 @@
+# Each module is one static library made of every source file in its folder, so adding a file
+# needs no edit here. Headers are included by module path from the repository root
+# ("core/Geometry.hpp", "Brindle/...").
+function(quillet_add_module target folder)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+        ${PROJECT_SOURCE_DIR}/${folder}/*.cpp
+        ${PROJECT_SOURCE_DIR}/${folder}/*.hpp)
+    list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# One GoogleTest binary per test folder, every test file in it, registered with CTest.
+function(quillet_add_test_binary target folder)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+    gtest_discover_tests(${target}
+        WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QUILLET_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUILLET_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
+endfunction()
