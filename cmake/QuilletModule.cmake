@@ -18,6 +18,9 @@ function(quillet_add_test_binary target folder)
     endif()
     add_executable(${target} ${sources})
     target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+    if(TARGET QuilletTestSupport)
+        target_link_libraries(${target} PRIVATE QuilletTestSupport)
+    endif()
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
     gtest_discover_tests(${target}
         WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
