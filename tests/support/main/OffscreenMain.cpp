@@ -1,0 +1,13 @@
+// Test main for widget and painting tests: a QApplication on Qt's offscreen platform, so pixels are
+// rendered without any display.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
