@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/Annotation.hpp"
+#include "core/AnnotationColor.hpp"
+
+#include <utility>
+
+namespace quillet {
+
+// One mark on a capture. Lists of marks are drawn in order, the last one on top.
+struct Mark {
+    Annotation annotation;
+    AnnotationColor color;
+
+    Mark(Annotation annotation, AnnotationColor color) : annotation(std::move(annotation)), color(color) {}
+
+    friend bool operator==(const Mark&, const Mark&) = default;
+};
+
+} // namespace quillet
