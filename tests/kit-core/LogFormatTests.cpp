@@ -1,0 +1,45 @@
+#include "kit-core/LogFormat.hpp"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace brindle {
+namespace {
+
+struct RenderCase {
+    const char* name;
+    const char* format;
+    std::vector<LogArgument> arguments;
+    const char* expected;
+};
+
+class LogFormatRender : public testing::TestWithParam<RenderCase> {};
+
+TEST_P(LogFormatRender, RendersLikeTheUnifiedLog)
+{
+    const auto& c = GetParam();
+    EXPECT_EQ(LogFormat::render(c.format, c.arguments), c.expected) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LogFormatRender,
+    testing::Values(
+        RenderCase{"public text", "action %{public}s", {std::string("screen")}, "action screen"},
+        RenderCase{"numbers and a flag in order",
+                   "captured %ldx%ld blank=%{bool}d",
+                   {std::int64_t{3840}, std::int64_t{2160}, false},
+                   "captured 3840x2160 blank=false"},
+        RenderCase{"flag from a number", "preflight=%{bool}d", {std::int64_t{1}}, "preflight=true"},
+        RenderCase{"negative number", "saved %ld KB", {std::int64_t{-3}}, "saved -3 KB"},
+        RenderCase{"percent sign", "100%% done %d", {std::int64_t{7}}, "100% done 7"},
+        RenderCase{"missing argument renders nothing", "failed: %{public}s!", {}, "failed: !"},
+        RenderCase{"extra arguments are ignored", "plain", {std::string("x")}, "plain"},
+        RenderCase{"unknown placeholder is kept", "%q and %{public}s", {std::string("a")}, "%q and a"},
+        RenderCase{"trailing percent", "ends with %", {}, "ends with %"},
+        RenderCase{"text may hold placeholders itself",
+                   "%{public}s %d",
+                   {std::string("%d"), std::int64_t{2}},
+                   "%d 2"}));
+
+} // namespace
+} // namespace brindle
