@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quillet::screencapture {
+
+enum class CaptureMode {
+    region,      // -R x,y,w,h: a still of that rectangle
+    interactive, // -i: the user picks an area or a window
+    recording,   // -v: a movie of the -R rectangle until interrupted
+};
+
+// A rectangle in points, measured from the top-left corner of the main screen, y growing downwards.
+struct Region {
+    long x = 0;
+    long y = 0;
+    long width = 0;
+    long height = 0;
+
+    friend bool operator==(const Region&, const Region&) = default;
+};
+
+// What one run of the tool was asked to do.
+struct Command {
+    CaptureMode mode = CaptureMode::region;
+    std::optional<Region> region;
+    bool isSilent = false;
+    // Recording only.
+    bool showsClicks = false;
+    bool usesDefaultMicrophone = false;
+    std::optional<std::string> microphoneID;
+    std::string outputPath;
+
+    friend bool operator==(const Command&, const Command&) = default;
+};
+
+} // namespace quillet::screencapture

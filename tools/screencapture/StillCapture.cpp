@@ -1,0 +1,89 @@
+#include "tools/screencapture/StillCapture.hpp"
+
+#include "tools/screencapture/PngWriter.hpp"
+#include "tools/screencapture/RootGrabber.hpp"
+#include "tools/screencapture/XDisplay.hpp"
+
+#include <cstdio>
+
+namespace quillet::screencapture::StillCapture {
+namespace {
+
+ExitStatus fail(ExitStatus status, const std::string& message)
+{
+    std::fprintf(stderr, "quillet-screencapture: %s\n", message.c_str());
+    return status;
+}
+
+bool isOnOneScreen(const ScreenLayout& layout, const PixelRect& area)
+{
+    for (const PixelRect& screen : layout.screens) {
+        if (screen.contains(area)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+Bitmap grabArea(const XDisplay& display, const ScreenLayout& layout, const PixelRect& area)
+{
+    const RootGrabber grabber(display);
+    const PixelRect visible = area.intersected(display.rootRect());
+    if (isOnOneScreen(layout, area) && visible == area) {
+        return grabber.grab(area);
+    }
+    Bitmap result = Bitmap::black(area.width, area.height);
+    if (result.isEmpty() || visible.isEmpty()) {
+        return result;
+    }
+    const Bitmap grabbed = grabber.grab(visible);
+    if (grabbed.isEmpty()) {
+        return {};
+    }
+    // Root pixels that no screen shows are undefined on real hardware: leave them black.
+    for (const PixelRect& screen : layout.screens) {
+        result.paste(grabbed, visible.x, visible.y, area.x, area.y, screen.intersected(visible));
+    }
+    return result;
+}
+
+std::optional<std::string> save(const Bitmap& bitmap, double pixelsPerPoint, const std::string& path)
+{
+    const std::vector<std::uint8_t> png = PngWriter::encode(bitmap, pixelsPerPoint);
+    if (png.empty()) {
+        return "cannot encode the PNG for '" + path + "'";
+    }
+    return PngWriter::writeFile(png, path);
+}
+
+ExitStatus run(const Command& command)
+{
+    auto opened = XDisplay::open();
+    if (auto* reason = std::get_if<std::string>(&opened)) {
+        return fail(ExitStatus::noDisplay, *reason);
+    }
+    const XDisplay& display = *std::get<std::unique_ptr<XDisplay>>(opened);
+    if (auto reason = RootGrabber(display).unsupportedFormat()) {
+        return fail(ExitStatus::failure, *reason);
+    }
+    const ScreenLayout layout = display.layout();
+    const PixelRect area = layout.pixelRect(*command.region);
+    if (area.isEmpty()) {
+        return fail(ExitStatus::failure, "the region is smaller than one pixel");
+    }
+    if (area.width > maximumPixels / area.height) {
+        return fail(ExitStatus::failure, "the region is too large to capture");
+    }
+    const Bitmap bitmap = grabArea(display, layout, area);
+    if (bitmap.isEmpty()) {
+        return fail(ExitStatus::failure, "cannot read the screen");
+    }
+    if (auto reason = save(bitmap, layout.pixelsPerPoint, command.outputPath)) {
+        return fail(ExitStatus::failure, *reason);
+    }
+    return ExitStatus::success;
+}
+
+} // namespace quillet::screencapture::StillCapture
