@@ -41,6 +41,8 @@ QPainterPath TextLine::outline(QPointF baselineOrigin) const
 {
     QPainterPath path;
     path.addText(QPointF(0, 0), font_, text_);
+    // Glyph contours may overlap; only non-zero winding fills them whole.
+    path.setFillRule(Qt::WindingFill);
     QTransform placement;
     placement.translate(baselineOrigin.x(), baselineOrigin.y());
     placement.scale(scale_, scale_);
