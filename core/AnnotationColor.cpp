@@ -22,35 +22,6 @@ RgbComponents rgb(AnnotationColor color)
     return {};
 }
 
-std::string_view rawValue(AnnotationColor color)
-{
-    switch (color) {
-    case AnnotationColor::pink:
-        return "pink";
-    case AnnotationColor::red:
-        return "red";
-    case AnnotationColor::yellow:
-        return "yellow";
-    case AnnotationColor::green:
-        return "green";
-    case AnnotationColor::blue:
-        return "blue";
-    case AnnotationColor::black:
-        return "black";
-    }
-    return {};
-}
-
-std::optional<AnnotationColor> annotationColorFromRawValue(std::string_view raw)
-{
-    for (const AnnotationColor color : allAnnotationColors) {
-        if (rawValue(color) == raw) {
-            return color;
-        }
-    }
-    return std::nullopt;
-}
-
 std::string_view title(AnnotationColor color)
 {
     switch (color) {

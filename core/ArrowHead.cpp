@@ -24,25 +24,4 @@ Annotation arrow(ArrowHead head, Point dragFrom, Point to)
     return Annotation::arrow(to, dragFrom);
 }
 
-std::string_view rawValue(ArrowHead head)
-{
-    switch (head) {
-    case ArrowHead::atStart:
-        return "atStart";
-    case ArrowHead::atEnd:
-        return "atEnd";
-    }
-    return {};
-}
-
-std::optional<ArrowHead> arrowHeadFromRawValue(std::string_view raw)
-{
-    for (const ArrowHead head : allArrowHeads) {
-        if (rawValue(head) == raw) {
-            return head;
-        }
-    }
-    return std::nullopt;
-}
-
 } // namespace quillet

@@ -1,6 +1,7 @@
 #include "core/AnnotationColor.hpp"
 #include "core/ArrowHead.hpp"
 #include "core/EditorTool.hpp"
+#include "kit-core/InMemoryPreferenceStore.hpp"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -63,6 +64,26 @@ TEST(ArrowHead, TogglesAndRoundTripsItsRawValue)
     }
     EXPECT_EQ(arrowHeadFromRawValue("atend"), std::nullopt);
     EXPECT_EQ(arrowHeadFromRawValue(""), std::nullopt);
+}
+
+TEST(ArrowHead, IsStoredAsItsRawValueAndFallsBackToTheDefault)
+{
+    const brindle::Preference<ArrowHead> preference{"arrowHead", defaultArrowHead};
+    brindle::InMemoryPreferenceStore store;
+    EXPECT_EQ(store.read(preference), ArrowHead::atStart);
+
+    store.write(preference, ArrowHead::atEnd);
+    const auto stored = store.object("arrowHead");
+    ASSERT_TRUE(stored.has_value());
+    ASSERT_NE(stored->get<std::string>(), nullptr);
+    EXPECT_EQ(*stored->get<std::string>(), "atEnd");
+    EXPECT_EQ(store.read(preference), ArrowHead::atEnd);
+
+    for (const auto& unreadable : {brindle::PropertyList(std::string("AtEnd")), brindle::PropertyList(true),
+                                   brindle::PropertyList(std::int64_t{1})}) {
+        store.set(unreadable, "arrowHead");
+        EXPECT_EQ(store.read(preference), ArrowHead::atStart);
+    }
 }
 
 TEST(ArrowHead, PutsTheHeadWhereTheDragBeganOrStopped)

@@ -3,12 +3,14 @@
 #include "core/Overloaded.hpp"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace quillet {
 namespace {
 
 struct EmptinessCase {
     const char* name;
+    friend void PrintTo(const EmptinessCase& c, std::ostream* os) { *os << c.name; }
     Annotation annotation;
     bool isEmpty;
 };
