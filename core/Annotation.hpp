@@ -76,6 +76,10 @@ struct Annotation {
     // Whether a finished draft is too small or blank to become a mark.
     [[nodiscard]] bool isEmpty() const;
 
+    // Shifted by `offset`, clamped so the mark's anchor (the arrow's span, a number's centre, a text's
+    // origin, a box) stays inside `within`. Redactions move in whole blocks and stay on the grid.
+    [[nodiscard]] Annotation moved(Vector offset, const Rect& within, int blockSize) const;
+
     // Same case and equal payloads; a highlight never equals a redaction of the same rectangle.
     friend bool operator==(const Annotation&, const Annotation&) = default;
 };
