@@ -1,0 +1,78 @@
+#include "core/AppStatus.hpp"
+
+namespace quillet {
+
+AppStatus appStatus(const AppConditions& conditions)
+{
+    if (conditions.isRecording) {
+        return AppStatus::recording;
+    }
+    if (!conditions.isEnabled) {
+        return AppStatus::paused;
+    }
+    if (!conditions.hasScreenRecording) {
+        return AppStatus::waitingForPermission;
+    }
+    if (conditions.conflictsWithSystemShortcuts) {
+        return AppStatus::systemShortcutsOn;
+    }
+    if (conditions.shortcutsTaken) {
+        return AppStatus::shortcutsTaken;
+    }
+    return AppStatus::ready;
+}
+
+std::string_view menuBarSymbol(AppStatus status)
+{
+    switch (status) {
+    case AppStatus::recording:
+        return "stop.circle.fill";
+    case AppStatus::paused:
+        return "camera";
+    case AppStatus::waitingForPermission:
+        return "exclamationmark.triangle.fill";
+    case AppStatus::systemShortcutsOn:
+    case AppStatus::shortcutsTaken:
+    case AppStatus::ready:
+        return "camera.viewfinder";
+    }
+    return "camera.viewfinder";
+}
+
+std::string_view statusText(AppStatus status)
+{
+    switch (status) {
+    case AppStatus::recording:
+        return "Recording";
+    case AppStatus::paused:
+        return "Shortcuts paused";
+    case AppStatus::waitingForPermission:
+        return "Waiting for permission";
+    case AppStatus::systemShortcutsOn:
+        return "macOS is using the shortcuts";
+    case AppStatus::shortcutsTaken:
+    case AppStatus::ready:
+        // A taken shortcut is flagged on its own row; the header differs from ready only by colour.
+        return "Ready \u00B7 saves WebP and MP4";
+    }
+    return "";
+}
+
+SystemColor statusColor(AppStatus status)
+{
+    switch (status) {
+    case AppStatus::recording:
+        return SystemColor::red;
+    case AppStatus::paused:
+        return SystemColor::gray;
+    case AppStatus::waitingForPermission:
+    case AppStatus::systemShortcutsOn:
+    case AppStatus::shortcutsTaken:
+        return SystemColor::orange;
+    case AppStatus::ready:
+        return SystemColor::green;
+    }
+    return SystemColor::gray;
+}
+
+} // namespace quillet

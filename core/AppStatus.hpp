@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/SystemColor.hpp"
+
+#include <string_view>
+
+namespace quillet {
+
+// Whether a capture shortcut works right now and, if not, why. Cases in order of precedence: the first
+// whose condition holds wins.
+enum class AppStatus { recording, paused, waitingForPermission, systemShortcutsOn, shortcutsTaken, ready };
+
+// What the status is computed from.
+struct AppConditions {
+    bool isRecording = false;
+    // The master switch of the global shortcuts.
+    bool isEnabled = true;
+    bool hasScreenRecording = true;
+    bool conflictsWithSystemShortcuts = false;
+    // At least one capture shortcut could not be registered.
+    bool shortcutsTaken = false;
+};
+
+[[nodiscard]] AppStatus appStatus(const AppConditions& conditions);
+
+// The symbol name of the menu-bar icon.
+[[nodiscard]] std::string_view menuBarSymbol(AppStatus status);
+
+// The status line of the menu header (a localizable key, which is also the English text).
+[[nodiscard]] std::string_view statusText(AppStatus status);
+
+[[nodiscard]] SystemColor statusColor(AppStatus status);
+
+} // namespace quillet

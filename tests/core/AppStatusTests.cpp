@@ -1,0 +1,76 @@
+#include "core/AppStatus.hpp"
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+struct PrecedenceCase {
+    const char* title;
+    AppConditions conditions;
+    AppStatus expected;
+};
+
+class Precedence : public ::testing::TestWithParam<PrecedenceCase> {};
+
+TEST_P(Precedence, FirstApplyingConditionWins)
+{
+    EXPECT_EQ(appStatus(GetParam().conditions), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AppStatus, Precedence,
+    ::testing::Values(PrecedenceCase{"allFine", {}, AppStatus::ready},
+                      PrecedenceCase{"recordingBeatsEverything",
+                                     {.isRecording = true,
+                                      .isEnabled = false,
+                                      .hasScreenRecording = false,
+                                      .conflictsWithSystemShortcuts = true,
+                                      .shortcutsTaken = true},
+                                     AppStatus::recording},
+                      PrecedenceCase{"pausedEvenWithoutPermission",
+                                     {.isEnabled = false, .hasScreenRecording = false},
+                                     AppStatus::paused},
+                      PrecedenceCase{"permissionBeforeSystemShortcuts",
+                                     {.hasScreenRecording = false, .conflictsWithSystemShortcuts = true},
+                                     AppStatus::waitingForPermission},
+                      PrecedenceCase{"systemShortcutsBeforeTakenOnes",
+                                     {.conflictsWithSystemShortcuts = true, .shortcutsTaken = true},
+                                     AppStatus::systemShortcutsOn},
+                      PrecedenceCase{
+                          "oneShortcutTaken", {.shortcutsTaken = true}, AppStatus::shortcutsTaken}),
+    [](const auto& info) { return info.param.title; });
+
+struct PresentationCase {
+    AppStatus status;
+    const char* symbol;
+    const char* text;
+    SystemColor color;
+};
+
+class Presentation : public ::testing::TestWithParam<PresentationCase> {};
+
+TEST_P(Presentation, ShowsTheStatusSymbolTextAndColour)
+{
+    const PresentationCase& c = GetParam();
+    EXPECT_EQ(menuBarSymbol(c.status), c.symbol);
+    EXPECT_EQ(statusText(c.status), c.text);
+    EXPECT_EQ(statusColor(c.status), c.color);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AppStatus, Presentation,
+    ::testing::Values(PresentationCase{AppStatus::recording, "stop.circle.fill", "Recording",
+                                       SystemColor::red},
+                      PresentationCase{AppStatus::paused, "camera", "Shortcuts paused", SystemColor::gray},
+                      PresentationCase{AppStatus::waitingForPermission, "exclamationmark.triangle.fill",
+                                       "Waiting for permission", SystemColor::orange},
+                      PresentationCase{AppStatus::systemShortcutsOn, "camera.viewfinder",
+                                       "macOS is using the shortcuts", SystemColor::orange},
+                      PresentationCase{AppStatus::shortcutsTaken, "camera.viewfinder",
+                                       "Ready \u00B7 saves WebP and MP4", SystemColor::orange},
+                      PresentationCase{AppStatus::ready, "camera.viewfinder",
+                                       "Ready \u00B7 saves WebP and MP4", SystemColor::green}));
+
+} // namespace
+} // namespace quillet
