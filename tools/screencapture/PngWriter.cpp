@@ -1,11 +1,14 @@
 #include "tools/screencapture/PngWriter.hpp"
 
+#include "tools/screencapture/BitmapRowReader.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -28,7 +31,6 @@ constexpr int rawDeflateWindowBits = -15;
 constexpr int memoryLevel = 8;
 constexpr long minimumRowsPerBand = 64;
 constexpr unsigned maximumBands = 8;
-constexpr long rowsPerBatch = 16;
 constexpr mode_t ownerOnly = 0600;
 
 void appendBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value)
@@ -51,11 +53,11 @@ void appendChunk(std::vector<std::uint8_t>& out, const char* type, const std::ui
     appendBigEndian(out, std::uint32_t(crc));
 }
 
-std::vector<std::uint8_t> headerData(const Bitmap& bitmap)
+std::vector<std::uint8_t> headerData(long width, long height)
 {
     std::vector<std::uint8_t> data;
-    appendBigEndian(data, std::uint32_t(bitmap.width));
-    appendBigEndian(data, std::uint32_t(bitmap.height));
+    appendBigEndian(data, std::uint32_t(width));
+    appendBigEndian(data, std::uint32_t(height));
     data.insert(data.end(), {bitDepth, colourTypeRgb, 0, 0, 0});
     return data;
 }
@@ -76,7 +78,8 @@ struct Band {
     long firstRow = 0;
     long rowCount = 0;
     bool isLast = false;
-    std::vector<std::uint8_t> deflated;
+    std::unique_ptr<std::uint8_t[]> deflated; // not zero-filled: only the written part is touched
+    std::size_t deflatedSize = 0;
     uLong adler = 1;
     std::size_t rawSize = 0;
     bool didFail = false;
@@ -92,69 +95,101 @@ void convertRow(const std::uint8_t* bgrx, long width, std::uint8_t* out)
     }
 }
 
-void deflateBand(const Bitmap& bitmap, Band& band)
+class BandDeflater {
+public:
+    BandDeflater(long width, Band& band)
+        : width_(width), rowSize_(1 + std::size_t(width) * rgbBytes), band_(band)
+    {
+    }
+
+    void run(RowReader& reader)
+    {
+        if (deflateInit2(&stream_, Z_BEST_SPEED, Z_DEFLATED, rawDeflateWindowBits, memoryLevel,
+                         Z_DEFAULT_STRATEGY) != Z_OK) {
+            band_.didFail = true;
+            return;
+        }
+        band_.rawSize = rowSize_ * std::size_t(band_.rowCount);
+        const std::size_t capacity = deflateBound(&stream_, uLong(band_.rawSize)) + flushSlack;
+        band_.deflated.reset(new (std::nothrow) std::uint8_t[capacity]);
+        band_.didFail = !band_.deflated;
+        stream_.next_out = band_.deflated.get();
+        stream_.avail_out = uInt(capacity);
+        std::vector<std::uint8_t> batch(rowSize_ * std::size_t(RowReader::maximumStripRows));
+        for (long row = 0; row < band_.rowCount && !band_.didFail; row += RowReader::maximumStripRows) {
+            const long count = std::min(RowReader::maximumStripRows, band_.rowCount - row);
+            const std::uint8_t* pixels = reader.rows(band_.firstRow + row, count);
+            band_.didFail = pixels == nullptr || !deflateRows(pixels, reader.bytesPerRow(), count, batch,
+                                                              row + count >= band_.rowCount);
+        }
+        band_.deflatedSize = capacity - stream_.avail_out;
+        deflateEnd(&stream_);
+    }
+
+private:
+    static constexpr std::size_t flushSlack = 64;
+
+    bool deflateRows(const std::uint8_t* pixels, std::size_t bytesPerRow, long count,
+                     std::vector<std::uint8_t>& batch, bool isBandEnd)
+    {
+        for (long i = 0; i < count; ++i) {
+            convertRow(pixels + std::size_t(i) * bytesPerRow, width_,
+                       batch.data() + std::size_t(i) * rowSize_);
+        }
+        const std::size_t size = rowSize_ * std::size_t(count);
+        band_.adler = adler32(band_.adler, batch.data(), uInt(size));
+        stream_.next_in = batch.data();
+        stream_.avail_in = uInt(size);
+        const int flush = !isBandEnd ? Z_NO_FLUSH : (band_.isLast ? Z_FINISH : Z_SYNC_FLUSH);
+        const int result = deflate(&stream_, flush);
+        return stream_.avail_in == 0 && (result == Z_OK || result == Z_STREAM_END);
+    }
+
+    long width_;
+    std::size_t rowSize_;
+    Band& band_;
+    z_stream stream_{};
+};
+
+void deflateBand(long width, const RowReaderFactory& readers, Band& band)
 {
-    z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, rawDeflateWindowBits, memoryLevel,
-                     Z_DEFAULT_STRATEGY) != Z_OK) {
+    std::unique_ptr<RowReader> reader = readers();
+    if (!reader) {
         band.didFail = true;
         return;
     }
-    const std::size_t rowSize = 1 + std::size_t(bitmap.width) * rgbBytes;
-    band.rawSize = rowSize * std::size_t(band.rowCount);
-    band.deflated.resize(deflateBound(&stream, uLong(band.rawSize)) + 64);
-    stream.next_out = band.deflated.data();
-    stream.avail_out = uInt(band.deflated.size());
-    std::vector<std::uint8_t> batch(rowSize * rowsPerBatch);
-    for (long row = 0; row < band.rowCount && !band.didFail; row += rowsPerBatch) {
-        const long rows = std::min(rowsPerBatch, band.rowCount - row);
-        for (long i = 0; i < rows; ++i) {
-            convertRow(bitmap.row(band.firstRow + row + i), bitmap.width,
-                       batch.data() + std::size_t(i) * rowSize);
-        }
-        const std::size_t size = rowSize * std::size_t(rows);
-        band.adler = adler32(band.adler, batch.data(), uInt(size));
-        stream.next_in = batch.data();
-        stream.avail_in = uInt(size);
-        const bool isEnd = row + rows >= band.rowCount;
-        const int flush = !isEnd ? Z_NO_FLUSH : (band.isLast ? Z_FINISH : Z_SYNC_FLUSH);
-        const int result = deflate(&stream, flush);
-        band.didFail = stream.avail_in != 0 || (result != Z_OK && result != Z_STREAM_END);
-    }
-    band.deflated.resize(band.deflated.size() - stream.avail_out);
-    deflateEnd(&stream);
+    BandDeflater(width, band).run(*reader);
 }
 
-std::vector<Band> bandsFor(const Bitmap& bitmap)
+std::vector<Band> bandsFor(long height)
 {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const long count =
-        std::clamp(bitmap.height / minimumRowsPerBand, 1L, long(std::min(cores, maximumBands)));
+    const long count = std::clamp(height / minimumRowsPerBand, 1L, long(std::min(cores, maximumBands)));
     std::vector<Band> bands(static_cast<std::size_t>(count));
     long firstRow = 0;
     for (long i = 0; i < count; ++i) {
         auto& band = bands[std::size_t(i)];
         band.firstRow = firstRow;
-        band.rowCount = bitmap.height * (i + 1) / count - firstRow;
+        band.rowCount = height * (i + 1) / count - firstRow;
         band.isLast = i == count - 1;
         firstRow += band.rowCount;
     }
     return bands;
 }
 
-bool deflateBands(const Bitmap& bitmap, std::vector<Band>& bands)
+bool deflateBands(long width, const RowReaderFactory& readers, std::vector<Band>& bands)
 {
     std::vector<std::thread> workers;
     try {
         for (std::size_t i = 1; i < bands.size(); ++i) {
-            workers.emplace_back(deflateBand, std::cref(bitmap), std::ref(bands[i]));
+            workers.emplace_back(deflateBand, width, std::cref(readers), std::ref(bands[i]));
         }
     } catch (const std::system_error&) {
         // Fewer threads than hoped: the rest is done on this one.
     }
-    deflateBand(bitmap, bands[0]);
+    deflateBand(width, readers, bands[0]);
     for (std::size_t i = 1 + workers.size(); i < bands.size(); ++i) {
-        deflateBand(bitmap, bands[i]);
+        deflateBand(width, readers, bands[i]);
     }
     for (auto& worker : workers) {
         worker.join();
@@ -165,17 +200,20 @@ bool deflateBands(const Bitmap& bitmap, std::vector<Band>& bands)
 void appendImageData(std::vector<std::uint8_t>& out, std::vector<Band>& bands)
 {
     uLong adler = 1;
+    std::vector<std::uint8_t> chunk;
     for (std::size_t i = 0; i < bands.size(); ++i) {
         Band& band = bands[i];
         adler = i == 0 ? band.adler : adler32_combine(adler, band.adler, z_off_t(band.rawSize));
+        chunk.clear();
         if (i == 0) {
-            band.deflated.insert(band.deflated.begin(), zlibHeader.begin(), zlibHeader.end());
+            chunk.insert(chunk.end(), zlibHeader.begin(), zlibHeader.end());
         }
+        chunk.insert(chunk.end(), band.deflated.get(), band.deflated.get() + band.deflatedSize);
         if (band.isLast) {
-            appendBigEndian(band.deflated, std::uint32_t(adler));
+            appendBigEndian(chunk, std::uint32_t(adler));
         }
-        appendChunk(out, "IDAT", band.deflated.data(), band.deflated.size());
-        band.deflated = {};
+        appendChunk(out, "IDAT", chunk.data(), chunk.size());
+        band.deflated.reset();
     }
 }
 
@@ -211,23 +249,33 @@ std::string failure(const std::string& path, int error)
 
 } // namespace
 
-std::vector<std::uint8_t> encode(const Bitmap& bitmap, double pixelsPerPoint)
+std::vector<std::uint8_t> encode(long width, long height, double pixelsPerPoint,
+                                 const RowReaderFactory& readers)
 {
-    if (bitmap.isEmpty()) {
+    if (width <= 0 || height <= 0) {
         return {};
     }
-    std::vector<Band> bands = bandsFor(bitmap);
-    if (!deflateBands(bitmap, bands)) {
+    std::vector<Band> bands = bandsFor(height);
+    if (!deflateBands(width, readers, bands)) {
         return {};
     }
     std::vector<std::uint8_t> out(signature.begin(), signature.end());
-    const auto header = headerData(bitmap);
+    const auto header = headerData(width, height);
     appendChunk(out, "IHDR", header.data(), header.size());
     const auto physical = physicalData(pixelsPerPoint);
     appendChunk(out, "pHYs", physical.data(), physical.size());
     appendImageData(out, bands);
     appendChunk(out, "IEND", nullptr, 0);
     return out;
+}
+
+std::vector<std::uint8_t> encode(const Bitmap& bitmap, double pixelsPerPoint)
+{
+    if (bitmap.isEmpty()) {
+        return {};
+    }
+    return encode(bitmap.width, bitmap.height, pixelsPerPoint,
+                  [&bitmap] { return std::make_unique<BitmapRowReader>(bitmap); });
 }
 
 std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes, const std::string& path)

@@ -1,9 +1,9 @@
 #include "tools/screencapture/RootGrabber.hpp"
 
+#include "tools/screencapture/RootRowReader.hpp"
+#include "tools/screencapture/SharedSegment.hpp"
+
 #include <cstdlib>
-#include <sys/mman.h>
-#include <unistd.h>
-#include <xcb/shm.h>
 
 namespace quillet::screencapture {
 namespace {
@@ -37,45 +37,42 @@ const xcb_visualtype_t* rootVisual(const xcb_screen_t& screen)
     return nullptr;
 }
 
-bool hasSharedFds(xcb_connection_t* connection)
+Bitmap grabShared(xcb_connection_t* connection, xcb_window_t root, const PixelRect& area)
 {
-    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_shm_id);
-    if (extension == nullptr || !extension->present) {
-        return false;
+    const std::size_t bytesPerRow = std::size_t(area.width) * Bitmap::bytesPerPixel;
+    auto segment = SharedSegment::attach(connection, bytesPerRow * std::size_t(area.height));
+    if (!segment) {
+        return {};
     }
-    auto* version = xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr);
-    // Passing a file descriptor needs MIT-SHM 1.2.
-    const bool hasFds = version != nullptr && (version->major_version > 1 || version->minor_version >= 2);
-    std::free(version);
-    return hasFds;
+    auto* reply = xcb_shm_get_image_reply(connection,
+                                          xcb_shm_get_image(connection, root, std::int16_t(area.x),
+                                                            std::int16_t(area.y), std::uint16_t(area.width),
+                                                            std::uint16_t(area.height), allPlanes,
+                                                            XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id(), 0),
+                                          nullptr);
+    if (reply == nullptr) {
+        return {};
+    }
+    std::free(reply);
+    std::uint8_t* pixels = segment->data();
+    return Bitmap{area.width, area.height, bytesPerRow, pixels, segment->release()};
 }
 
-// An anonymous memory file mapped here; the server maps the same file.
-struct SharedMemory {
-    int fd = -1;
-    std::uint8_t* pixels = nullptr;
-    std::size_t size = 0;
-};
-
-SharedMemory makeSharedMemory(std::size_t size)
+Bitmap grabPlain(xcb_connection_t* connection, xcb_window_t root, const PixelRect& area)
 {
-    SharedMemory memory;
-    memory.fd = memfd_create("quillet-screencapture", MFD_CLOEXEC);
-    if (memory.fd < 0) {
-        return memory;
+    auto* reply = xcb_get_image_reply(
+        connection,
+        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, std::int16_t(area.x), std::int16_t(area.y),
+                      std::uint16_t(area.width), std::uint16_t(area.height), allPlanes),
+        nullptr);
+    const std::size_t bytesPerRow = std::size_t(area.width) * Bitmap::bytesPerPixel;
+    if (reply == nullptr ||
+        std::size_t(xcb_get_image_data_length(reply)) < bytesPerRow * std::size_t(area.height)) {
+        std::free(reply);
+        return {};
     }
-    void* mapped = MAP_FAILED;
-    if (ftruncate(memory.fd, off_t(size)) == 0) {
-        mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory.fd, 0);
-    }
-    if (mapped == MAP_FAILED) {
-        close(memory.fd);
-        memory.fd = -1;
-        return memory;
-    }
-    memory.pixels = static_cast<std::uint8_t*>(mapped);
-    memory.size = size;
-    return memory;
+    return Bitmap{area.width, area.height, bytesPerRow, xcb_get_image_data(reply),
+                  std::shared_ptr<void>(reply, std::free)};
 }
 
 } // namespace
@@ -101,64 +98,17 @@ Bitmap RootGrabber::grab(const PixelRect& area) const
     if (area.isEmpty() || !display_.rootRect().contains(area)) {
         return {};
     }
-    if (Bitmap bitmap = grabShared(area); !bitmap.isEmpty()) {
+    if (Bitmap bitmap = grabShared(display_.connection(), display_.root(), area); !bitmap.isEmpty()) {
         return bitmap;
     }
-    return grabPlain(area);
+    return grabPlain(display_.connection(), display_.root(), area);
 }
 
-Bitmap RootGrabber::grabShared(const PixelRect& area) const
+RowReaderFactory RootGrabber::rowReaders(const PixelRect& area) const
 {
-    xcb_connection_t* connection = display_.connection();
-    if (!hasSharedFds(connection)) {
-        return {};
-    }
-    const std::size_t bytesPerRow = std::size_t(area.width) * Bitmap::bytesPerPixel;
-    SharedMemory memory = makeSharedMemory(bytesPerRow * std::size_t(area.height));
-    if (memory.pixels == nullptr) {
-        return {};
-    }
-    auto storage = std::shared_ptr<void>(memory.pixels, [size = memory.size](void* p) { munmap(p, size); });
-    const xcb_shm_seg_t segment = xcb_generate_id(connection);
-    // xcb closes the descriptor once it has been sent; a server on another host refuses it here.
-    if (xcb_generic_error_t* error =
-            xcb_request_check(connection, xcb_shm_attach_fd_checked(connection, segment, memory.fd, 0))) {
-        std::free(error);
-        return {};
-    }
-    auto* reply = xcb_shm_get_image_reply(connection,
-                                          xcb_shm_get_image(connection, display_.root(), std::int16_t(area.x),
-                                                            std::int16_t(area.y), std::uint16_t(area.width),
-                                                            std::uint16_t(area.height), allPlanes,
-                                                            XCB_IMAGE_FORMAT_Z_PIXMAP, segment, 0),
-                                          nullptr);
-    xcb_shm_detach(connection, segment);
-    xcb_flush(connection);
-    if (reply == nullptr) {
-        return {};
-    }
-    std::free(reply);
-    return Bitmap{area.width, area.height, bytesPerRow, memory.pixels, std::move(storage)};
-}
-
-Bitmap RootGrabber::grabPlain(const PixelRect& area) const
-{
-    xcb_connection_t* connection = display_.connection();
-    auto* reply = xcb_get_image_reply(
-        connection,
-        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, display_.root(), std::int16_t(area.x),
-                      std::int16_t(area.y), std::uint16_t(area.width), std::uint16_t(area.height), allPlanes),
-        nullptr);
-    if (reply == nullptr) {
-        return {};
-    }
-    const std::size_t bytesPerRow = std::size_t(area.width) * Bitmap::bytesPerPixel;
-    if (std::size_t(xcb_get_image_data_length(reply)) < bytesPerRow * std::size_t(area.height)) {
-        std::free(reply);
-        return {};
-    }
-    auto storage = std::shared_ptr<void>(reply, std::free);
-    return Bitmap{area.width, area.height, bytesPerRow, xcb_get_image_data(reply), std::move(storage)};
+    return [connection = display_.connection(), root = display_.root(), area] {
+        return std::make_unique<RootRowReader>(connection, root, area);
+    };
 }
 
 } // namespace quillet::screencapture

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/screencapture/Bitmap.hpp"
+#include "tools/screencapture/RowReader.hpp"
 #include "tools/screencapture/XDisplay.hpp"
 
 #include <optional>
@@ -8,8 +9,8 @@
 
 namespace quillet::screencapture {
 
-// Reads pixels of the root window: through shared memory when the server offers it (about five
-// times faster for a 4K screen), with a plain GetImage otherwise.
+// Reads pixels of the root window: through shared memory when the server offers it, with a plain
+// GetImage otherwise. Areas must lie inside the root window.
 class RootGrabber {
 public:
     explicit RootGrabber(const XDisplay& display) : display_(display) {}
@@ -17,13 +18,14 @@ public:
     // A one-line reason when the root window's pixels are not 32-bit B,G,R,x; empty when they are.
     [[nodiscard]] std::optional<std::string> unsupportedFormat() const;
 
-    // `area` must lie inside the root window. Empty bitmap on failure.
+    // The whole area at once. Empty bitmap on failure.
     [[nodiscard]] Bitmap grab(const PixelRect& area) const;
 
-private:
-    [[nodiscard]] Bitmap grabShared(const PixelRect& area) const;
-    [[nodiscard]] Bitmap grabPlain(const PixelRect& area) const;
+    // Readers that fetch the area a strip at a time: fresh memory costs more to fault in than the
+    // server takes to fill it, so a small reused strip beats one big grab of a large screen.
+    [[nodiscard]] RowReaderFactory rowReaders(const PixelRect& area) const;
 
+private:
     const XDisplay& display_;
 };
 

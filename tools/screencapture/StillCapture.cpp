@@ -25,6 +25,22 @@ bool isOnOneScreen(const ScreenLayout& layout, const PixelRect& area)
     return false;
 }
 
+std::optional<std::string> write(const std::vector<std::uint8_t>& png, const std::string& path)
+{
+    if (png.empty()) {
+        return "cannot read the screen or encode the PNG for '" + path + "'";
+    }
+    return PngWriter::writeFile(png, path);
+}
+
+// The common case, a rectangle that one screen shows whole, is read and encoded strip by strip.
+std::optional<std::string> captureDirectly(const XDisplay& display, const ScreenLayout& layout,
+                                           const PixelRect& area, const std::string& path)
+{
+    const RowReaderFactory readers = RootGrabber(display).rowReaders(area);
+    return write(PngWriter::encode(area.width, area.height, layout.pixelsPerPoint, readers), path);
+}
+
 } // namespace
 
 Bitmap grabArea(const XDisplay& display, const ScreenLayout& layout, const PixelRect& area)
@@ -51,11 +67,7 @@ Bitmap grabArea(const XDisplay& display, const ScreenLayout& layout, const Pixel
 
 std::optional<std::string> save(const Bitmap& bitmap, double pixelsPerPoint, const std::string& path)
 {
-    const std::vector<std::uint8_t> png = PngWriter::encode(bitmap, pixelsPerPoint);
-    if (png.empty()) {
-        return "cannot encode the PNG for '" + path + "'";
-    }
-    return PngWriter::writeFile(png, path);
+    return write(PngWriter::encode(bitmap, pixelsPerPoint), path);
 }
 
 ExitStatus run(const Command& command)
@@ -76,14 +88,16 @@ ExitStatus run(const Command& command)
     if (area.width > maximumPixels / area.height) {
         return fail(ExitStatus::failure, "the region is too large to capture");
     }
+    if (isOnOneScreen(layout, area) && display.rootRect().contains(area)) {
+        const auto reason = captureDirectly(display, layout, area, command.outputPath);
+        return reason ? fail(ExitStatus::failure, *reason) : ExitStatus::success;
+    }
     const Bitmap bitmap = grabArea(display, layout, area);
     if (bitmap.isEmpty()) {
         return fail(ExitStatus::failure, "cannot read the screen");
     }
-    if (auto reason = save(bitmap, layout.pixelsPerPoint, command.outputPath)) {
-        return fail(ExitStatus::failure, *reason);
-    }
-    return ExitStatus::success;
+    const auto reason = save(bitmap, layout.pixelsPerPoint, command.outputPath);
+    return reason ? fail(ExitStatus::failure, *reason) : ExitStatus::success;
 }
 
 } // namespace quillet::screencapture::StillCapture
