@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace quillet::testing {
+
+// A stand-in for the capture tool: a shell script that records its arguments and then does what the
+// test asks with the output path (its last argument).
+class FakeCaptureTool {
+public:
+    enum class Behaviour {
+        writeImage,   // copy the image given to `setImage` to the output path
+        writeNothing, // as a cancelled pick: leave the path alone
+        writeGarbage, // bytes that are no image
+        removeOutput, // as a tool that fails: no file at all
+    };
+
+    FakeCaptureTool() { setBehaviour(Behaviour::writeImage); }
+
+    [[nodiscard]] bool isValid() const { return folder_.isValid(); }
+    [[nodiscard]] QString program() const { return folder_.filePath("fake-screencapture"); }
+
+    void setImage(const QImage& image) { image.save(folder_.filePath("fixture.png"), "PNG"); }
+
+    void setBehaviour(Behaviour behaviour, double delaySeconds = 0)
+    {
+        QString action;
+        switch (behaviour) {
+        case Behaviour::writeImage:
+            action = QStringLiteral("cp '%1' \"$last\"").arg(folder_.filePath("fixture.png"));
+            break;
+        case Behaviour::writeNothing:
+            action = QStringLiteral(":");
+            break;
+        case Behaviour::writeGarbage:
+            action = QStringLiteral("echo 'not an image' > \"$last\"");
+            break;
+        case Behaviour::removeOutput:
+            action = QStringLiteral("rm -f \"$last\"");
+            break;
+        }
+        QFile script(program());
+        script.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        script.write(QStringLiteral("#!/bin/sh\n"
+                                    "printf '%s\\n' \"$@\" > '%1'\n"
+                                    "for last; do :; done\n"
+                                    "sleep %2\n"
+                                    "%3\n")
+                         .arg(folder_.filePath("arguments"), QString::number(delaySeconds), action)
+                         .toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    // The arguments of the latest run.
+    [[nodiscard]] QStringList arguments() const
+    {
+        QFile file(folder_.filePath("arguments"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+} // namespace quillet::testing
