@@ -1,9 +1,36 @@
+#include "core/RunMode.hpp"
+
 #include <QApplication>
 
-int main(int argc, char* argv[])
+#include <string>
+#include <vector>
+
+namespace {
+
+int runMenuBarApp(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     // A tray utility has no main window: closing a panel or a card must not end the process.
     QApplication::setQuitOnLastWindowClosed(false);
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Read before QApplication takes its own options out of argv.
+    const auto mode = quillet::RunMode::select(std::vector<std::string>(argv, argv + argc));
+
+    // Each one-shot mode runs here and ends the process with status 0, whatever its outcome; a mode
+    // this build does not carry yet leaves the program in its menu-bar mode.
+    switch (mode.kind) {
+    case quillet::RunMode::Kind::menuSnapshot:
+    case quillet::RunMode::Kind::editorSnapshot:
+    case quillet::RunMode::Kind::memoryProbe:
+    case quillet::RunMode::Kind::diagnostics:
+    case quillet::RunMode::Kind::menuBar:
+        break;
+    }
+    return runMenuBarApp(argc, argv);
 }
