@@ -1,0 +1,223 @@
+// The annotation renderer against the cheapest thing it must at least do, each pair measured in the
+// same iteration so the ratio does not depend on the machine or on load from other processes:
+// - exporting a 5K capture with the eight sample marks (pixelated copy cached) vs copying the image
+//   once: target <= 8x;
+// - making the pixelated copy of a 5K capture vs copying the image once: target <= 4x;
+// - one canvas draw at 1000 x 700 view points (image scaled in, eight marks) vs drawing the scaled
+//   image alone: target <= 3x.
+#include "Quillet/AnnotationRenderer.hpp"
+#include "Quillet/EditorSample.hpp"
+#include "core/AnnotationGeometry.hpp"
+#include "core/CanvasFit.hpp"
+#include "core/Overloaded.hpp"
+
+#include "ScreenLikeImage.hpp"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using quillet::AnnotationRenderer;
+using quillet::AnnotationStyle;
+using quillet::EditorSample;
+using quillet::Mark;
+using Clock = std::chrono::steady_clock;
+
+constexpr int captureWidth = 5120;
+constexpr int captureHeight = 2880;
+constexpr double scaleX = static_cast<double>(captureWidth) / EditorSample::screenshotWidth;
+constexpr double scaleY = static_cast<double>(captureHeight) / EditorSample::screenshotHeight;
+// The sample's marks keep their look relative to the larger image.
+constexpr double capturePixelsPerPoint = EditorSample::pixelsPerPoint * scaleX;
+
+constexpr double viewWidth = 1000;
+constexpr double viewHeight = 700;
+constexpr double canvasPadding = 20;
+
+template <typename Operation> double secondsFor(Operation operation)
+{
+    const auto start = Clock::now();
+    operation();
+    benchmark::ClobberMemory();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Times the baseline and the operation back to back in each iteration; reports the operation's time
+// and the ratio of the two totals.
+template <typename Baseline, typename Operation>
+void measureAgainst(benchmark::State& state, Baseline baseline, Operation operation)
+{
+    double operationSeconds = 0;
+    double baselineSeconds = 0;
+    for (auto _ : state) {
+        baselineSeconds += secondsFor(baseline);
+        const double seconds = secondsFor(operation);
+        state.SetIterationTime(seconds);
+        operationSeconds += seconds;
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["baseline_ms"] = baselineSeconds / iterations * 1e3;
+    state.counters["ratio"] = operationSeconds / baselineSeconds;
+}
+
+[[nodiscard]] quillet::Point scaled(quillet::Point p)
+{
+    return {p.x * scaleX, p.y * scaleY};
+}
+
+[[nodiscard]] quillet::Rect scaled(const quillet::Rect& r)
+{
+    return {r.minX() * scaleX, r.minY() * scaleY, r.width() * scaleX, r.height() * scaleY};
+}
+
+[[nodiscard]] std::vector<Mark> captureMarks(const AnnotationStyle& style)
+{
+    using quillet::Annotation;
+    const quillet::Rect bounds(0, 0, captureWidth, captureHeight);
+    std::vector<Mark> marks;
+    for (const Mark& mark : EditorSample::marks()) {
+        const Annotation annotation = mark.annotation.visit(quillet::Overloaded{
+            [](const Annotation::Arrow& a) { return Annotation::arrow(scaled(a.from), scaled(a.to)); },
+            [](const Annotation::Number& n) { return Annotation::number(scaled(n.center), n.value); },
+            [](const Annotation::Text& t) { return Annotation::text(scaled(t.origin), t.string); },
+            [](const Annotation::Highlight& h) { return Annotation::highlight(scaled(h.rect)); },
+            [&](const Annotation::Redact& r) {
+                return Annotation::redact(quillet::AnnotationGeometry::redactionRect(
+                    scaled(r.rect), style.redactBlockPixels(), bounds));
+            },
+        });
+        marks.emplace_back(annotation, mark.color);
+    }
+    return marks;
+}
+
+const QImage& capture()
+{
+    static const QImage image = quillet::bench::screenLikeImage(captureWidth, captureHeight);
+    return image;
+}
+
+void exportCaptureWithSampleMarks(benchmark::State& state)
+{
+    const AnnotationStyle style(capturePixelsPerPoint);
+    const AnnotationRenderer renderer(capture(), style);
+    const std::vector<Mark> marks = captureMarks(style);
+    if (!renderer.pixelated()) {
+        std::abort();
+    }
+    measureAgainst(
+        state, [&] { benchmark::DoNotOptimize(capture().copy().constBits()); },
+        [&] {
+            const std::optional<QImage> exported = renderer.exportImage(marks);
+            benchmark::DoNotOptimize(exported->constBits());
+        });
+}
+
+void pixelatedCopyOfCapture(benchmark::State& state)
+{
+    const int block = AnnotationStyle(capturePixelsPerPoint).redactBlockPixels();
+    measureAgainst(
+        state, [&] { benchmark::DoNotOptimize(capture().copy().constBits()); },
+        [&] {
+            const std::optional<QImage> copy = AnnotationRenderer::pixelate(capture(), block);
+            benchmark::DoNotOptimize(copy->constBits());
+        });
+}
+
+void drawCanvasWithSampleMarks(benchmark::State& state)
+{
+    const QImage screenshot = EditorSample::screenshot();
+    const AnnotationRenderer renderer(screenshot, AnnotationStyle(EditorSample::pixelsPerPoint));
+    const std::vector<Mark> marks = EditorSample::marks();
+    if (!renderer.pixelated()) {
+        std::abort();
+    }
+    const quillet::CanvasFit fit(
+        {static_cast<double>(screenshot.width()), static_cast<double>(screenshot.height())},
+        {viewWidth, viewHeight}, EditorSample::pixelsPerPoint, canvasPadding);
+    QImage view(static_cast<int>(viewWidth), static_cast<int>(viewHeight),
+                QImage::Format_ARGB32_Premultiplied);
+    const auto paintView = [&](const auto& drawContent) {
+        view.fill(Qt::lightGray);
+        QPainter painter(&view);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.translate(fit.origin.x, fit.origin.y);
+        painter.scale(fit.scale, fit.scale);
+        drawContent(painter);
+    };
+    measureAgainst(
+        state,
+        [&] {
+            paintView([&](QPainter& painter) {
+                painter.drawImage(QRectF(0, 0, screenshot.width(), screenshot.height()), screenshot);
+            });
+        },
+        [&] { paintView([&](QPainter& painter) { renderer.draw(marks, painter); }); });
+}
+
+BENCHMARK(exportCaptureWithSampleMarks)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(pixelatedCopyOfCapture)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(drawCanvasWithSampleMarks)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Prints the usual table, then one line per benchmark with its ratio against the target.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const auto ratio = run.counters.find("ratio");
+            if (ratio != run.counters.end()) {
+                ratios_[run.run_name.function_name] = ratio->second.value;
+            }
+        }
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        const std::map<std::string, std::pair<double, const char*>> targets{
+            {"exportCaptureWithSampleMarks", {8.0, "copying the image"}},
+            {"pixelatedCopyOfCapture", {4.0, "copying the image"}},
+            {"drawCanvasWithSampleMarks", {3.0, "drawing the scaled image alone"}},
+        };
+        for (const auto& [name, ratio] : ratios_) {
+            const auto target = targets.find(name);
+            if (target == targets.end()) {
+                continue;
+            }
+            std::printf("%s: %.2f x %s (target <= %.1f x: %s)\n", name.c_str(), ratio, target->second.second,
+                        target->second.first, ratio <= target->second.first ? "met" : "MISSED");
+        }
+    }
+
+private:
+    std::map<std::string, double> ratios_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Text needs fonts, which need a GUI application; no display is needed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
