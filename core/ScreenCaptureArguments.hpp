@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // The capture tool's argument lists (without the program path), one builder per kind of capture.
