@@ -49,6 +49,8 @@ struct Annotation {
 
     Payload payload;
 
+    // An empty arrow at the origin, for containers and queued signals that need a default value.
+    Annotation() = default;
     Annotation(Arrow arrow) : payload(arrow) {}
     Annotation(Number number) : payload(number) {}
     Annotation(Text text) : payload(std::move(text)) {}

@@ -73,6 +73,13 @@ TEST(Annotation, KindFollowsTheCaseOrderAndCasesAreReachable)
     EXPECT_EQ(described, 3);
 }
 
+TEST(Mark, DefaultIsAnEmptyMarkInTheDefaultColour)
+{
+    const Mark mark;
+    EXPECT_TRUE(mark.annotation.isEmpty());
+    EXPECT_EQ(mark.color, AnnotationColor::pink);
+}
+
 TEST(Mark, EqualityNeedsTheSameAnnotationAndColour)
 {
     const Mark mark{Annotation::number({1, 1}, 1), AnnotationColor::blue};
