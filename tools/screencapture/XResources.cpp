@@ -1,5 +1,6 @@
 #include "tools/screencapture/XResources.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace quillet::screencapture::XResources {
@@ -46,7 +47,8 @@ double pixelsPerPoint(std::string_view resources)
             }
         }
     }
-    return dpi > 0 ? dpi / referenceDpi : 1.0;
+    // The toolkit never scales down: a small Xft.dpi still gives one pixel per point.
+    return std::max(1.0, dpi / referenceDpi);
 }
 
 } // namespace quillet::screencapture::XResources

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace quillet::testing {
+
+// A program run by a test with exactly the environment it is given (nothing inherited), its
+// standard error collected. Killed by its PID if still running when destroyed.
+class ChildProcess {
+public:
+    struct Result {
+        int exitCode = -1; // -1 when it did not end by itself in time or died of a signal
+        std::string standardError;
+    };
+
+    ChildProcess(const std::vector<std::string>& arguments,
+                 const std::map<std::string, std::string>& environment,
+                 const std::string& standardInput = {});
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    [[nodiscard]] bool isRunning();
+    Result wait(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+    // Runs to the end.
+    static Result run(const std::vector<std::string>& arguments,
+                      const std::map<std::string, std::string>& environment,
+                      const std::string& standardInput = {},
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+    // PATH, HOME and a private XDG_RUNTIME_DIR, plus DISPLAY when `display` is not empty.
+    static std::map<std::string, std::string> baseEnvironment(const std::string& display);
+
+private:
+    pid_t pid_ = -1;
+    std::string errorPath_;
+    std::optional<Result> result_;
+};
+
+} // namespace quillet::testing
