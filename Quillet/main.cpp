@@ -1,3 +1,4 @@
+#include "Quillet/EditorSnapshot.hpp"
 #include "core/RunMode.hpp"
 
 #include <QApplication>
@@ -15,6 +16,26 @@ int runMenuBarApp(int argc, char* argv[])
     return QApplication::exec();
 }
 
+// Snapshots are drawn off screen; without an X display Qt's offscreen platform stands in, so the
+// mode also runs from scripts and CI.
+void useOffscreenPlatformWithoutDisplay()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+void runEditorSnapshot(int argc, char* argv[], const std::string& directory)
+{
+    useOffscreenPlatformWithoutDisplay();
+    QApplication app(argc, argv);
+    // The exit status never reflects the outcome, not even an exhausted memory.
+    try {
+        quillet::EditorSnapshot::render(QString::fromStdString(directory));
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -25,8 +46,10 @@ int main(int argc, char* argv[])
     // Each one-shot mode runs here and ends the process with status 0, whatever its outcome; a mode
     // this build does not carry yet leaves the program in its menu-bar mode.
     switch (mode.kind) {
-    case quillet::RunMode::Kind::menuSnapshot:
     case quillet::RunMode::Kind::editorSnapshot:
+        runEditorSnapshot(argc, argv, mode.path);
+        return 0;
+    case quillet::RunMode::Kind::menuSnapshot:
     case quillet::RunMode::Kind::memoryProbe:
     case quillet::RunMode::Kind::diagnostics:
     case quillet::RunMode::Kind::menuBar:

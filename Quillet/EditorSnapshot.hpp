@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace quillet {
+
+// The "--snapshot-editor DIR" mode: renders the annotation editor's sample content into image files
+// in an existing directory, so the drawing can be inspected from a script. Every failed step skips
+// its file; nothing is reported.
+class EditorSnapshot {
+public:
+    static constexpr const char* exportFileName = "editor-export.png";
+    static constexpr const char* webPRoundTripFileName = "editor-export-webp.png";
+
+    // Needs the application object; runs on the main thread.
+    static void render(const QString& directory);
+};
+
+} // namespace quillet
