@@ -16,7 +16,7 @@ packages=(
   fonts-inter fonts-material-design-icons-iconfont xdg-utils
   # test and benchmark
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-xserver-utils x11-utils trayer pulseaudio pulseaudio-utils
+  xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils
 )
 
