@@ -11,6 +11,11 @@ struct AcceptedCase {
     Command expected;
 };
 
+void PrintTo(const AcceptedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 Command regionCommand(Region region, std::string path, bool isSilent = false)
 {
     Command command;
@@ -62,6 +67,11 @@ struct RejectedCase {
     std::vector<std::string> arguments;
     const char* messagePart;
 };
+
+void PrintTo(const RejectedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class RejectedArguments : public ::testing::TestWithParam<RejectedCase> {};
 

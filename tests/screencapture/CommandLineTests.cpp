@@ -15,6 +15,11 @@ struct BadArguments {
     std::vector<std::string> arguments; // "OUT" stands for the output path
 };
 
+void PrintTo(const BadArguments& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class CommandLine : public CaptureToolTest, public ::testing::WithParamInterface<BadArguments> {
 protected:
     void SetUp() override { startServer("320x200x24"); }
@@ -58,6 +63,11 @@ struct NoDisplay {
     const char* session; // XDG_SESSION_TYPE, empty: not set
     bool usesTestServer; // DISPLAY is the test server
 };
+
+void PrintTo(const NoDisplay& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class CaptureWithoutX11 : public CaptureToolTest, public ::testing::WithParamInterface<NoDisplay> {
 protected:

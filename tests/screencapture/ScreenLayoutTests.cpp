@@ -14,6 +14,11 @@ struct MappingCase {
     PixelRect expected;
 };
 
+void PrintTo(const MappingCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class RegionMapping : public ::testing::TestWithParam<MappingCase> {};
 
 TEST_P(RegionMapping, GivesRootPixels)
@@ -59,6 +64,11 @@ struct DpiCase {
     const char* resources;
     double expected;
 };
+
+void PrintTo(const DpiCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class XftDpi : public ::testing::TestWithParam<DpiCase> {};
 

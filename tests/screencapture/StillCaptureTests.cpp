@@ -25,6 +25,11 @@ struct StillCase {
     std::vector<Probe> probes;
 };
 
+void PrintTo(const StillCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 void expectProbes(const QImage& image, const std::vector<Probe>& probes)
 {
     for (const Probe& probe : probes) {

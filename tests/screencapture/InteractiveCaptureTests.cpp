@@ -1,0 +1,231 @@
+#include "tests/screencapture/CaptureToolTest.hpp"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <xcb/xcb.h>
+
+namespace quillet::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t red = 0xff0000;
+constexpr std::uint32_t blue = 0x0000ff;
+constexpr std::uint32_t green = 0x00c000;
+constexpr std::uint32_t yellow = 0xffff00;
+constexpr std::uint32_t desktop = desktopColour;
+
+// True once another client holds both the keyboard and the pointer: the picker is ready for input.
+bool waitUntilInputIsGrabbed(const std::string& display, std::chrono::milliseconds timeout = 15s)
+{
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    bool isGrabbed = false;
+    while (!isGrabbed && std::chrono::steady_clock::now() < deadline) {
+        auto* keyboard = xcb_grab_keyboard_reply(connection,
+                                                 xcb_grab_keyboard(connection, 0, root, XCB_CURRENT_TIME,
+                                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                                 nullptr);
+        auto* pointer = xcb_grab_pointer_reply(connection,
+                                               xcb_grab_pointer(connection, 0, root, 0, XCB_GRAB_MODE_ASYNC,
+                                                                XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                                                                XCB_CURRENT_TIME),
+                                               nullptr);
+        isGrabbed = keyboard && pointer && keyboard->status == XCB_GRAB_STATUS_ALREADY_GRABBED &&
+                    pointer->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        xcb_ungrab_keyboard(connection, XCB_CURRENT_TIME);
+        xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
+        xcb_flush(connection);
+        std::free(keyboard);
+        std::free(pointer);
+        if (!isGrabbed) {
+            std::this_thread::sleep_for(50ms);
+        }
+    }
+    xcb_disconnect(connection);
+    return isGrabbed;
+}
+
+// Runs the picker and drives it with xdotool.
+class PickerTest : public CaptureToolTest {
+protected:
+    // Starts the picker and returns once it holds the keyboard and the pointer.
+    std::unique_ptr<ChildProcess> startPicker()
+    {
+        auto picker = std::make_unique<ChildProcess>(std::vector<std::string>{toolPath(), "-i", outputPath()},
+                                                     ChildProcess::baseEnvironment(display()));
+        EXPECT_TRUE(waitUntilInputIsGrabbed(display())) << "the picker never took the keyboard and pointer";
+        return picker;
+    }
+
+    void xdotool(const std::vector<std::string>& actions) const
+    {
+        std::vector<std::string> command{"xdotool"};
+        command.insert(command.end(), actions.begin(), actions.end());
+        runX(command);
+    }
+
+    // A drag with the pointer passing through a middle point, as a hand would.
+    void drag(int fromX, int fromY, int toX, int toY) const
+    {
+        xdotool({"mousemove", std::to_string(fromX), std::to_string(fromY), "mousedown", "1", "sleep", "0.1",
+                 "mousemove", std::to_string((fromX + toX) / 2), std::to_string((fromY + toY) / 2), "sleep",
+                 "0.1", "mousemove", std::to_string(toX), std::to_string(toY), "sleep", "0.1", "mouseup",
+                 "1"});
+    }
+};
+
+// A 1280x800 screen with the red and blue pattern at (100,100) and a green window with a yellow
+// 4-pixel border at (600,300), 150x80 inside.
+class InteractiveCapture : public PickerTest {
+protected:
+    void SetUp() override
+    {
+        startServer("1280x800x24");
+        pattern_ = std::make_unique<XTestWindow>(display(), XTestWindow::Frame{100, 100, 200, 100}, red);
+        pattern_->addBlock({100, 0, 100, 100}, blue);
+        framed_ = std::make_unique<XTestWindow>(display(), XTestWindow::Frame{600, 300, 150, 80}, green, 4,
+                                                yellow, false);
+    }
+
+    std::unique_ptr<XTestWindow> pattern_;
+    std::unique_ptr<XTestWindow> framed_;
+};
+
+TEST_F(InteractiveCapture, DragCapturesExactlyTheDraggedArea)
+{
+    auto picker = startPicker();
+    drag(90, 90, 290, 190);
+    const auto result = picker->wait();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const QImage image = load(outputPath());
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    EXPECT_EQ(image.dotsPerMeterX(), 2835);
+    EXPECT_EQ(opaquePixel(image, 9, 9), desktop);
+    EXPECT_EQ(opaquePixel(image, 10, 10), red);
+    EXPECT_EQ(opaquePixel(image, 109, 50), red);
+    EXPECT_EQ(opaquePixel(image, 110, 50), blue);
+    EXPECT_EQ(opaquePixel(image, 199, 99), blue);
+}
+
+TEST_F(InteractiveCapture, DragUpwardsAndLeftwardsGivesTheSameArea)
+{
+    auto picker = startPicker();
+    drag(290, 190, 90, 90);
+    const auto result = picker->wait();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const QImage image = load(outputPath());
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    EXPECT_EQ(opaquePixel(image, 10, 10), red);
+}
+
+TEST_F(InteractiveCapture, CapturesTheScreensAsTheyWereWhenThePickerOpened)
+{
+    auto picker = startPicker();
+    pattern_->hide();
+    drag(100, 100, 300, 200);
+    const auto result = picker->wait();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const QImage image = load(outputPath());
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    EXPECT_EQ(opaquePixel(image, 0, 0), red);
+    EXPECT_EQ(opaquePixel(image, 199, 99), blue);
+}
+
+TEST_F(InteractiveCapture, SpaceThenClickCapturesTheWindowWithItsFrame)
+{
+    auto picker = startPicker();
+    xdotool({"key", "space", "sleep", "0.2", "mousemove", "650", "330", "sleep", "0.2", "click", "1"});
+    const auto result = picker->wait();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const QImage image = load(outputPath());
+    ASSERT_EQ(image.size(), QSize(158, 88));
+    EXPECT_EQ(opaquePixel(image, 0, 0), yellow);
+    EXPECT_EQ(opaquePixel(image, 3, 3), yellow);
+    EXPECT_EQ(opaquePixel(image, 4, 4), green);
+    EXPECT_EQ(opaquePixel(image, 153, 83), green);
+    EXPECT_EQ(opaquePixel(image, 157, 87), yellow);
+}
+
+TEST_F(InteractiveCapture, SpaceTwiceGoesBackToDragging)
+{
+    auto picker = startPicker();
+    xdotool({"key", "space", "sleep", "0.1", "key", "space", "sleep", "0.1"});
+    drag(620, 320, 660, 350);
+    const auto result = picker->wait();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_EQ(load(outputPath()).size(), QSize(40, 30));
+}
+
+struct CancelCase {
+    const char* name;
+    std::vector<std::string> actions;
+};
+
+void PrintTo(const CancelCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class InteractiveCancel : public InteractiveCapture, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(InteractiveCancel, LeavesNoFileAndSucceeds)
+{
+    auto picker = startPicker();
+    xdotool(GetParam().actions);
+    const auto result = picker->wait();
+    EXPECT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_FALSE(exists(outputPath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CaptureTool, InteractiveCancel,
+    ::testing::Values(CancelCase{"escape", {"key", "Escape"}},
+                      CancelCase{"rightClick", {"mousemove", "200", "150", "click", "3"}},
+                      CancelCase{"escapeInWindowMode", {"key", "space", "sleep", "0.1", "key", "Escape"}},
+                      CancelCase{"escapeAfterAClickWithoutDrag",
+                                 {"mousemove", "200", "150", "click", "1", "sleep", "0.1", "key", "Escape"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(InteractiveCapture, DragAtDoubleScaleGivesTwoPixelsPerPoint)
+{
+    setXftDpi(192);
+    auto picker = startPicker();
+    // Root pixels (100,100) to (300,200): 100 x 50 points, 200 x 100 pixels.
+    drag(100, 100, 300, 200);
+    const auto result = picker->wait();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const QImage image = load(outputPath());
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    EXPECT_EQ(image.dotsPerMeterX(), 5669);
+    EXPECT_EQ(opaquePixel(image, 0, 0), red);
+    EXPECT_EQ(opaquePixel(image, 100, 0), blue);
+}
+
+// LEFT 1280x800 at the origin and RIGHT 1280x800 beside it, on one root window.
+class InteractiveCaptureTwoScreens : public PickerTest {
+protected:
+    void SetUp() override
+    {
+        startServer("2560x800x24");
+        splitIntoTwoScreens(1280, 1280, 800);
+    }
+};
+
+TEST_F(InteractiveCaptureTwoScreens, DragOnTheSecondScreen)
+{
+    XTestWindow onRight(display(), {1400, 200, 100, 50}, red);
+    auto picker = startPicker();
+    drag(1390, 190, 1450, 230);
+    const auto result = picker->wait();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const QImage image = load(outputPath());
+    ASSERT_EQ(image.size(), QSize(60, 40));
+    EXPECT_EQ(opaquePixel(image, 9, 9), desktop);
+    EXPECT_EQ(opaquePixel(image, 10, 10), red);
+}
+
+} // namespace
+} // namespace quillet::testing
