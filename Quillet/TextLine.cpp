@@ -1,5 +1,7 @@
 #include "Quillet/TextLine.hpp"
 
+#include "Brindle/SystemFont.hpp"
+
 #include <QFontMetricsF>
 #include <QTransform>
 
