@@ -63,8 +63,9 @@ struct Rect {
     [[nodiscard]] constexpr double maxY() const { return std::max(origin.y, origin.y + size.height); }
     [[nodiscard]] constexpr double midX() const { return (minX() + maxX()) / 2; }
     [[nodiscard]] constexpr double midY() const { return (minY() + maxY()) / 2; }
-    [[nodiscard]] constexpr double width() const { return maxX() - minX(); }
-    [[nodiscard]] constexpr double height() const { return maxY() - minY(); }
+    // The null rectangle has no extent (inf - inf would otherwise be NaN).
+    [[nodiscard]] constexpr double width() const { return size.width < 0 ? -size.width : size.width; }
+    [[nodiscard]] constexpr double height() const { return size.height < 0 ? -size.height : size.height; }
 
     [[nodiscard]] Rect standardized() const
     {

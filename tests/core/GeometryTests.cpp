@@ -55,6 +55,8 @@ TEST(Rect, NullRectangleIsEmptyAndEqualOnlyToNull)
     EXPECT_TRUE(null.isEmpty());
     EXPECT_FALSE(null.contains(Point{0, 0}));
     EXPECT_EQ(null, Rect::null());
+    EXPECT_EQ(null.width(), 0);
+    EXPECT_EQ(null.height(), 0);
     EXPECT_NE(null, (Rect{0, 0, 0, 0}));
     EXPECT_TRUE((Rect{3, 3, 0, 5}).isEmpty());
     EXPECT_FALSE((Rect{3, 3, 0, 5}).isNull());
