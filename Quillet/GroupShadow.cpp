@@ -106,7 +106,6 @@ void GroupShadow::paint(QPainter& painter, const QRectF& userBounds,
     painter.save();
     painter.resetTransform();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setOpacity(1.0);
     if (!shadow.isNull()) {
         painter.drawImage(layerOrigin + offset / pixelRatio, shadow);
     }
