@@ -130,6 +130,16 @@ TEST_F(StillCaptureFile, IsAnOwnerOnly72DpiPng)
     EXPECT_EQ(load(outputPath()).dotsPerMeterX(), 2835);
 }
 
+TEST_F(StillCaptureFile, NeedsNoGuiToolkit)
+{
+    // A toolkit application object would abort here for want of its platform plugin.
+    auto environment = ChildProcess::baseEnvironment(display());
+    environment["QT_QPA_PLATFORM"] = "no-such-platform";
+    const auto result = ChildProcess::run({toolPath(), "-R", "0,0,64,48", outputPath()}, environment);
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_EQ(load(outputPath()).size(), QSize(64, 48));
+}
+
 TEST_F(StillCaptureFile, MissingFolderFailsOnOneLineAndWritesNothing)
 {
     const std::string path = outputPath("missing/capture.png");
