@@ -1,6 +1,7 @@
 #include "Quillet/Capturer.hpp"
 
 #include "Brindle/AppInfo.hpp"
+#include "Quillet/BackgroundTask.hpp"
 #include "Quillet/Library.hpp"
 #include "Quillet/ScreenGeometry.hpp"
 #include "core/ScreenCaptureArguments.hpp"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
 
@@ -105,13 +105,16 @@ void Capturer::capture(Mode mode, Completion completion)
 
 void Capturer::loadInBackground(const QString& path, Completion completion)
 {
-    QtConcurrent::run([path] {
-        auto image = load(path);
-        QFile::remove(path);
-        return image;
-    }).then(this, [this, completion = std::move(completion)](std::optional<CapturedImage> image) {
-        finish(completion, std::move(image));
-    });
+    runInBackground(
+        this,
+        [path] {
+            auto image = load(path);
+            QFile::remove(path);
+            return image;
+        },
+        [this, completion = std::move(completion)](std::optional<CapturedImage> image) {
+            finish(completion, std::move(image));
+        });
 }
 
 void Capturer::finish(const Completion& completion, std::optional<CapturedImage> image)

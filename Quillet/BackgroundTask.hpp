@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThreadPool>
+
+#include <type_traits>
+#include <utility>
+
+namespace quillet {
+
+// Runs `work` on the shared thread pool and then `done` with its result on the main thread, but only
+// while `context` still exists. (Qt 6.4's QFuture::then with a context asserts, or calls into a
+// destroyed object, when the context goes while the work runs; this checks on the main thread
+// instead, where the context is destroyed.)
+template <typename Work, typename Done> void runInBackground(QObject* context, Work work, Done done)
+{
+    QThreadPool::globalInstance()->start(
+        [context = QPointer<QObject>(context), work = std::move(work), done = std::move(done)]() mutable {
+            auto result = work();
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [context = std::move(context), done = std::move(done), result = std::move(result)]() mutable {
+                    if (context) {
+                        done(std::move(result));
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+} // namespace quillet

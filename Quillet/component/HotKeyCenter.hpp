@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/CaptureAction.hpp"
+#include "core/ShortcutMap.hpp"
+
+#include <functional>
+#include <set>
+
+namespace quillet::component {
+
+// What the application state needs of the global hot keys of the capture actions.
+class HotKeyCenter {
+public:
+    using Action = std::function<void(CaptureAction)>;
+    virtual ~HotKeyCenter() = default;
+
+    // Replaces every earlier registration by the map's shortcuts.
+    virtual void registerShortcuts(const ShortcutMap& shortcuts) = 0;
+    virtual void unregister() = 0;
+    // The actions whose hot key the desktop refused at the last registration.
+    [[nodiscard]] virtual std::set<CaptureAction> failed() const = 0;
+    virtual void setOnPress(Action action) = 0;
+};
+
+} // namespace quillet::component
