@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 namespace quillet::screencapture {
 
 // The caller only relies on the file being there or not; the statuses are for people and tests.
@@ -13,6 +16,13 @@ enum class ExitStatus {
 [[nodiscard]] constexpr int code(ExitStatus status)
 {
     return static_cast<int>(status);
+}
+
+// Every problem is one line on standard error, named after the tool; returns `status`.
+inline ExitStatus reported(ExitStatus status, const std::string& message)
+{
+    std::fprintf(stderr, "quillet-screencapture: %s\n", message.c_str());
+    return status;
 }
 
 } // namespace quillet::screencapture

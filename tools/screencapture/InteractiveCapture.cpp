@@ -15,7 +15,6 @@
 #include <QWindow>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 
 namespace quillet::screencapture::InteractiveCapture {
@@ -27,12 +26,6 @@ using namespace std::chrono_literals;
 // shortcut until its keys are released.
 constexpr auto grabRetryInterval = 20ms;
 constexpr int grabAttempts = 100;
-
-ExitStatus fail(ExitStatus status, const std::string& message)
-{
-    std::fprintf(stderr, "quillet-screencapture: %s\n", message.c_str());
-    return status;
-}
 
 // The scale must be Xft.dpi / 96 alone, as for -R, whatever the environment asks of the toolkit.
 void pinToolkitScaling()
@@ -128,17 +121,17 @@ ExitStatus run(const Command& command)
 {
     auto opened = XDisplay::open();
     if (auto* reason = std::get_if<std::string>(&opened)) {
-        return fail(ExitStatus::noDisplay, *reason);
+        return reported(ExitStatus::noDisplay, *reason);
     }
     const XDisplay& display = *std::get<std::unique_ptr<XDisplay>>(opened);
     if (auto reason = RootGrabber(display).unsupportedFormat()) {
-        return fail(ExitStatus::failure, *reason);
+        return reported(ExitStatus::failure, *reason);
     }
     // Everything the user sees while picking is this one moment of the screens.
     const ScreenLayout layout = display.layout();
     const Bitmap frozen = StillCapture::grabArea(display, layout, display.rootRect());
     if (frozen.isEmpty()) {
-        return fail(ExitStatus::failure, "cannot read the screen");
+        return reported(ExitStatus::failure, "cannot read the screen");
     }
     pinToolkitScaling();
     const std::optional<PixelRect> picked = pick(frozen, TopLevelWindows::list(display));
@@ -147,10 +140,10 @@ ExitStatus run(const Command& command)
     }
     const Bitmap cut = frozen.copied(*picked, 0, 0);
     if (cut.isEmpty()) {
-        return fail(ExitStatus::failure, "cannot cut the picked area");
+        return reported(ExitStatus::failure, "cannot cut the picked area");
     }
     if (auto reason = StillCapture::save(cut, layout.pixelsPerPoint, command.outputPath)) {
-        return fail(ExitStatus::failure, *reason);
+        return reported(ExitStatus::failure, *reason);
     }
     return ExitStatus::success;
 }

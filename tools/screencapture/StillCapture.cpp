@@ -4,16 +4,8 @@
 #include "tools/screencapture/RootGrabber.hpp"
 #include "tools/screencapture/XDisplay.hpp"
 
-#include <cstdio>
-
 namespace quillet::screencapture::StillCapture {
 namespace {
-
-ExitStatus fail(ExitStatus status, const std::string& message)
-{
-    std::fprintf(stderr, "quillet-screencapture: %s\n", message.c_str());
-    return status;
-}
 
 bool isOnOneScreen(const ScreenLayout& layout, const PixelRect& area)
 {
@@ -74,30 +66,30 @@ ExitStatus run(const Command& command)
 {
     auto opened = XDisplay::open();
     if (auto* reason = std::get_if<std::string>(&opened)) {
-        return fail(ExitStatus::noDisplay, *reason);
+        return reported(ExitStatus::noDisplay, *reason);
     }
     const XDisplay& display = *std::get<std::unique_ptr<XDisplay>>(opened);
     if (auto reason = RootGrabber(display).unsupportedFormat()) {
-        return fail(ExitStatus::failure, *reason);
+        return reported(ExitStatus::failure, *reason);
     }
     const ScreenLayout layout = display.layout();
     const PixelRect area = layout.pixelRect(*command.region);
     if (area.isEmpty()) {
-        return fail(ExitStatus::failure, "the region is smaller than one pixel");
+        return reported(ExitStatus::failure, "the region is smaller than one pixel");
     }
     if (area.width > maximumPixels / area.height) {
-        return fail(ExitStatus::failure, "the region is too large to capture");
+        return reported(ExitStatus::failure, "the region is too large to capture");
     }
     if (isOnOneScreen(layout, area) && display.rootRect().contains(area)) {
         const auto reason = captureDirectly(display, layout, area, command.outputPath);
-        return reason ? fail(ExitStatus::failure, *reason) : ExitStatus::success;
+        return reason ? reported(ExitStatus::failure, *reason) : ExitStatus::success;
     }
     const Bitmap bitmap = grabArea(display, layout, area);
     if (bitmap.isEmpty()) {
-        return fail(ExitStatus::failure, "cannot read the screen");
+        return reported(ExitStatus::failure, "cannot read the screen");
     }
     const auto reason = save(bitmap, layout.pixelsPerPoint, command.outputPath);
-    return reason ? fail(ExitStatus::failure, *reason) : ExitStatus::success;
+    return reason ? reported(ExitStatus::failure, *reason) : ExitStatus::success;
 }
 
 } // namespace quillet::screencapture::StillCapture

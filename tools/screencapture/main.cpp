@@ -22,8 +22,7 @@ ExitStatus run(const Command& command)
     case CaptureMode::recording:
         break;
     }
-    std::fprintf(stderr, "quillet-screencapture: recording (-v) is not available in this build\n");
-    return ExitStatus::usage;
+    return reported(ExitStatus::usage, "recording (-v) is not available in this build");
 }
 
 } // namespace
@@ -33,8 +32,7 @@ int main(int argc, char* argv[])
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParseResult parsed = ArgumentParser::parse(arguments);
     if (const auto* problem = std::get_if<UsageError>(&parsed)) {
-        std::fprintf(stderr, "quillet-screencapture: %s\n", problem->message.c_str());
-        return code(ExitStatus::usage);
+        return code(reported(ExitStatus::usage, problem->message));
     }
     if (std::holds_alternative<HelpRequest>(parsed)) {
         std::fputs(ArgumentParser::usage().data(), stdout);
