@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinput-dev
   libxcb-xfixes0-dev libxcb-xkb-dev libxcb-shape0-dev libxkbcommon-dev libxkbcommon-x11-dev
-  libwebp-dev
+  libwebp-dev zlib1g-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libyuv-dev
   libpulse-dev
   # run
