@@ -4,6 +4,8 @@
 #include "Brindle/SystemSettings.hpp"
 #include "Brindle/Trash.hpp"
 #include "Quillet/BackgroundTask.hpp"
+#include "Quillet/DesktopScreenshotShortcuts.hpp"
+#include "Quillet/FolderDialog.hpp"
 #include "Quillet/NewFileWriter.hpp"
 #include "Quillet/PermissionAlertBox.hpp"
 #include "Quillet/PreviewUpdateCenter.hpp"
@@ -12,7 +14,9 @@
 #include "core/Overloaded.hpp"
 #include "core/Prefs.hpp"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
@@ -78,6 +82,20 @@ AppState::Components withDefaults(AppState::Components components)
     }
     if (!components.now) {
         components.now = [] { return std::chrono::system_clock::now(); };
+    }
+    if (!components.systemShortcutsOn) {
+        components.systemShortcutsOn = [desktop = std::make_shared<DesktopScreenshotShortcuts>()] {
+            return desktop->anyEnabled();
+        };
+    }
+    if (!components.beep) {
+        components.beep = &QApplication::beep;
+    }
+    if (!components.chooseDirectory) {
+        components.chooseDirectory = &FolderDialog::choose;
+    }
+    if (!components.openURL) {
+        components.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     }
     return components;
 }
@@ -231,6 +249,7 @@ bool AppState::conflictsWithSystemShortcuts() const
 void AppState::refreshStatus()
 {
     publish(hasScreenRecording_, components_.screenRecording->preflight());
+    publish(systemShortcutsOn_, components_.systemShortcutsOn());
 }
 
 bool AppState::ensureScreenRecording()

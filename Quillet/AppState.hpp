@@ -4,6 +4,7 @@
 #include "Quillet/CapturedImage.hpp"
 #include "Quillet/Capturer.hpp"
 #include "Quillet/Library.hpp"
+#include "Quillet/ShortcutKeyMonitor.hpp"
 #include "Quillet/component/AreaSelector.hpp"
 #include "Quillet/component/Editor.hpp"
 #include "Quillet/component/HotKeyCenter.hpp"
@@ -15,6 +16,7 @@
 #include "core/AppStatus.hpp"
 #include "core/CaptureAction.hpp"
 #include "core/FileNamingStyle.hpp"
+#include "core/ShortcutEdit.hpp"
 #include "core/ShortcutMap.hpp"
 #include "kit-core/PreferenceStore.hpp"
 
@@ -22,6 +24,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QObject>
+#include <QUrl>
 
 #include <chrono>
 #include <cstdint>
@@ -60,6 +63,15 @@ public:
         std::function<void(std::function<void(bool granted)>)> requestAudioAccess;
         // The clock file names are made from.
         std::function<std::chrono::system_clock::time_point()> now;
+        // Whether the desktop binds the capture keys itself. Its key-binding settings unless replaced.
+        std::function<bool()> systemShortcutsOn;
+        // The alert sound for a refused key. QApplication::beep unless replaced.
+        std::function<void()> beep;
+        // Asks the user for a folder, starting in the given one; nothing when cancelled. A directory
+        // dialog unless replaced.
+        std::function<std::optional<QString>(const QString& start)> chooseDirectory;
+        // Shows a folder in the file browser. QDesktopServices unless replaced.
+        std::function<void(const QUrl&)> openURL;
     };
 
     static constexpr std::chrono::milliseconds menuActionDelay{300};
@@ -114,6 +126,18 @@ public:
     void toggleRecording();
     void stopRecording();
 
+    // Shortcut editing: while an edit is open the hot keys are withdrawn and every key press the
+    // program receives is a try at the edited action's new shortcut.
+    void beginEditingShortcut(CaptureAction action);
+    void endEditingShortcut();
+    // Gives the action the shortcut (taking it from any other action), stores the map, ends the edit.
+    void setShortcut(brindle::Shortcut shortcut, CaptureAction action);
+
+    // Lets the user pick the capture folder.
+    void chooseFolder();
+    // Shows the capture folder in the file browser, making it first when it is missing.
+    void openFolder();
+
 signals:
     void changed();
 
@@ -125,6 +149,7 @@ private:
     [[nodiscard]] bool ensureScreenRecording();
     void showPermissionAlert();
     void relaunch();
+    void typedWhileEditing(const ShortcutEdit& edit);
 
     void captureStill(Capturer::Mode mode);
     void stillCaptured(std::optional<CapturedImage> image);
@@ -170,6 +195,7 @@ private:
     brindle::PreferenceStore& preferences_;
     bool isPreview_;
     std::unique_ptr<brindle::RepeatingTask> statusWatch_;
+    std::unique_ptr<ShortcutKeyMonitor> keyMonitor_;
 };
 
 } // namespace quillet
