@@ -39,6 +39,11 @@ struct SizeCase {
     long height;
 };
 
+void PrintTo(const SizeCase& c, std::ostream* out)
+{
+    *out << c.width << "x" << c.height;
+}
+
 class PngRoundTrip : public ::testing::TestWithParam<SizeCase> {};
 
 // Heights from one row to many bands: every band boundary must join into one valid stream.
@@ -66,6 +71,11 @@ struct ResolutionCase {
     double pixelsPerPoint;
     int dotsPerMeter;
 };
+
+void PrintTo(const ResolutionCase& c, std::ostream* out)
+{
+    *out << c.pixelsPerPoint << " pixels per point";
+}
 
 class PngResolution : public ::testing::TestWithParam<ResolutionCase> {};
 

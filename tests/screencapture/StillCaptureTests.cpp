@@ -159,6 +159,11 @@ struct ScaleCase {
     std::vector<Probe> probes;
 };
 
+void PrintTo(const ScaleCase& c, std::ostream* out)
+{
+    *out << c.dpi << " dpi, " << c.region;
+}
+
 class StillCaptureScale : public CaptureToolTest, public ::testing::WithParamInterface<ScaleCase> {
 protected:
     void SetUp() override
