@@ -149,6 +149,7 @@ private:
     [[nodiscard]] bool ensureScreenRecording();
     void showPermissionAlert();
     void relaunch();
+    void setEditingShortcut(std::optional<CaptureAction> action);
     void typedWhileEditing(const ShortcutEdit& edit);
 
     void captureStill(Capturer::Mode mode);

@@ -10,7 +10,7 @@ namespace quillet {
 void AppState::beginEditingShortcut(CaptureAction action)
 {
     endEditingShortcut();
-    publish(editingShortcut_, std::optional<CaptureAction>(action));
+    setEditingShortcut(action);
     // Withdrawn while the edit is open, so the combination being typed reaches the program.
     registerHotKeys();
     keyMonitor_ =
@@ -24,7 +24,7 @@ void AppState::beginEditingShortcut(CaptureAction action)
 void AppState::endEditingShortcut()
 {
     keyMonitor_.reset();
-    publish(editingShortcut_, std::optional<CaptureAction>());
+    setEditingShortcut(std::nullopt);
     registerHotKeys();
 }
 
@@ -35,8 +35,20 @@ void AppState::setShortcut(brindle::Shortcut shortcut, CaptureAction action)
     // The whole map in one write: a combination moved from another action leaves no moment in which
     // two actions hold it, or none does.
     preferences_.write(Prefs::shortcuts, shortcuts.stored());
-    publish(shortcuts_, std::move(shortcuts));
+    if (shortcuts != shortcuts_) {
+        shortcuts_ = std::move(shortcuts);
+        emit changed();
+    }
     endEditingShortcut();
+}
+
+void AppState::setEditingShortcut(std::optional<CaptureAction> action)
+{
+    if (editingShortcut_ == action) {
+        return;
+    }
+    editingShortcut_ = action;
+    emit changed();
 }
 
 void AppState::typedWhileEditing(const ShortcutEdit& edit)
