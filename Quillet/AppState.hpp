@@ -82,6 +82,10 @@ public:
              QObject* parent = nullptr);
     ~AppState() override;
 
+    // The menu-bar program's state over the user's own settings, made on first use (after the
+    // application object) and kept until the process ends.
+    [[nodiscard]] static AppState& shared();
+
     // Published properties.
     [[nodiscard]] bool isEnabled() const { return isEnabled_; }
     [[nodiscard]] const ShortcutMap& shortcuts() const { return shortcuts_; }

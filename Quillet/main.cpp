@@ -1,3 +1,4 @@
+#include "Quillet/AppState.hpp"
 #include "Quillet/EditorSnapshot.hpp"
 #include "core/RunMode.hpp"
 
@@ -13,6 +14,8 @@ int runMenuBarApp(int argc, char* argv[])
     QApplication app(argc, argv);
     // A tray utility has no main window: closing a panel or a card must not end the process.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Registers the hot keys and starts the status watch; kept until the process ends.
+    (void)quillet::AppState::shared();
     return QApplication::exec();
 }
 
