@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 namespace quillet {
 namespace {
@@ -242,7 +243,9 @@ void ThumbnailCard::startDrag()
     if (item_.url.isLocalFile() && QFileInfo::exists(item_.url.toLocalFile())) {
         data->setUrls({item_.url});
     }
-    auto* drag = new QDrag(this);
+    // The drag belongs to the panel, which outlives any card: a card may leave the stack while
+    // the drag's own event loop runs.
+    auto* drag = new QDrag(window());
     drag->setMimeData(data);
 
     const qreal ratio = devicePixelRatioF();
@@ -256,9 +259,15 @@ void ThumbnailCard::startDrag()
         drag->setHotSpot(QPoint(qRound(pressPosition_.x() * previewSize.width() / width()),
                                 qRound(pressPosition_.y() * previewSize.height() / height())));
     }
+    const QPointer<ThumbnailCard> self(this);
+    Thumbnails& model = model_;
+    model.setDragging(true);
     // Copy only: a file manager asked to move would take the capture out of its folder.
     drag->exec(Qt::CopyAction, Qt::CopyAction);
-    setHovering(rect().contains(mapFromGlobal(QCursor::pos())));
+    model.setDragging(false);
+    if (self) {
+        setHovering(rect().contains(mapFromGlobal(QCursor::pos())));
+    }
 }
 
 } // namespace quillet

@@ -31,6 +31,14 @@ constexpr int panelWidth = ThumbnailCard::size.width() + 2 * ThumbnailStackView:
 Thumbnails::Thumbnails(Clock clock, QObject* parent)
     : QObject(parent), clock_(std::move(clock)), expiry_(std::chrono::duration<double>(lifetime).count())
 {
+    // An unplugged monitor must not leave the cards off screen: they go to the main screen. The
+    // layout waits until the screen list has settled, a new main screen included.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen* screen) {
+        if (screen == anchorScreen_) {
+            anchorTo(nullptr);
+        }
+        QMetaObject::invokeMethod(this, &Thumbnails::followScreen, Qt::QueuedConnection);
+    });
 }
 
 Thumbnails::~Thumbnails()
@@ -50,6 +58,15 @@ void Thumbnails::setHovering(bool hovering)
         return;
     }
     isHovering_ = hovering;
+    emit changed();
+}
+
+void Thumbnails::setDragging(bool dragging)
+{
+    if (isDragging_ == dragging) {
+        return;
+    }
+    isDragging_ = dragging;
     emit changed();
 }
 
@@ -96,7 +113,7 @@ bool Thumbnails::moveToTrash(const ThumbnailItem& item)
 void Thumbnails::add(const QUrl& url, const QImage& image, double scale, bool isVideo)
 {
     ThumbnailItem item{QUuid::createUuid(), url, thumbnail(image), scale, isVideo};
-    anchorScreen_ = screenUnderPointer();
+    anchorTo(screenUnderPointer());
     items_.push_back(item);
     expiry_.add(item.id, now());
     while (items_.size() > static_cast<std::size_t>(maximumItems)) {
@@ -148,8 +165,8 @@ void Thumbnails::replaceImage(const QUuid& id, const QImage& image)
 
 void Thumbnails::tick()
 {
-    const auto expired =
-        expiry_.tick(now(), std::chrono::duration<double>(tickInterval).count(), isHovering_);
+    const bool isPaused = isHovering_ || isDragging_;
+    const auto expired = expiry_.tick(now(), std::chrono::duration<double>(tickInterval).count(), isPaused);
     bool removedAny = false;
     for (const QUuid& id : expired) {
         removedAny = drop(id) || removedAny;
@@ -185,6 +202,28 @@ QRect Thumbnails::panelFrame(const QRect& available, int count)
     const int height = cards * ThumbnailCard::size.height() +
                        std::max(cards - 1, 0) * ThumbnailStackView::spacing + 2 * ThumbnailStackView::margin;
     return {available.right() + 1 - panelWidth, available.bottom() + 1 - height, panelWidth, height};
+}
+
+void Thumbnails::anchorTo(QScreen* screen)
+{
+    if (anchorScreen_ == screen) {
+        return;
+    }
+    if (anchorScreen_) {
+        disconnect(anchorScreen_, nullptr, this, nullptr);
+    }
+    anchorScreen_ = screen;
+    if (screen) {
+        // A panel or dock appearing, or a new resolution, moves the corner the cards sit in.
+        connect(screen, &QScreen::availableGeometryChanged, this, &Thumbnails::followScreen);
+    }
+}
+
+void Thumbnails::followScreen()
+{
+    if (!items_.empty()) {
+        layoutPanel();
+    }
 }
 
 void Thumbnails::layoutPanel()

@@ -44,6 +44,10 @@ public:
     [[nodiscard]] const std::vector<ThumbnailItem>& items() const { return items_; }
     [[nodiscard]] bool isHovering() const { return isHovering_; }
     void setHovering(bool hovering);
+    // A card being dragged into another application does not expire under the pointer either,
+    // wherever the pointer is.
+    [[nodiscard]] bool isDragging() const { return isDragging_; }
+    void setDragging(bool dragging);
 
     // Opens the editor on the item's file. While none is set no card offers editing.
     void setOnEdit(Action action);
@@ -93,6 +97,8 @@ private:
 
     [[nodiscard]] std::chrono::steady_clock::time_point now() const;
     bool drop(QUuid id);
+    void anchorTo(QScreen* screen);
+    void followScreen();
     void layoutPanel();
     void startTicker();
     void stopTicker();
@@ -100,6 +106,7 @@ private:
     Clock clock_;
     std::vector<ThumbnailItem> items_;
     bool isHovering_ = false;
+    bool isDragging_ = false;
     Action onEdit_;
     Action onTrash_;
     ThumbnailExpiry<QUuid, UuidHash> expiry_;

@@ -192,6 +192,24 @@ TEST_F(ThumbnailsTest, HoveringPausesExpiryForEveryCard)
     EXPECT_TRUE(thumbnails.items().empty());
 }
 
+TEST_F(ThumbnailsTest, ACardBeingDraggedOutDoesNotExpire)
+{
+    addStill(1);
+    thumbnails.setDragging(true);
+    for (int second = 0; second < 200; ++second) {
+        clock.advance(1s);
+        thumbnails.tick();
+    }
+    thumbnails.setDragging(false);
+    EXPECT_EQ(thumbnails.items().size(), 1u);
+    clock.advance(120s);
+    thumbnails.tick();
+    EXPECT_EQ(thumbnails.items().size(), 1u) << "the drag's 200 s do not count";
+    clock.advance(1s);
+    thumbnails.tick();
+    EXPECT_TRUE(thumbnails.items().empty());
+}
+
 TEST_F(ThumbnailsTest, AnImageSavedForAnItemThatLeftChangesNothing)
 {
     addStill(1);

@@ -169,19 +169,27 @@ public:
                  run("xrandr", {"--setmonitor", "right", "640/170x800/226+640+0", "none"}) == 0 &&
                  testing::waitFor([] { return QGuiApplication::screens().size() == 2; }, 5s);
     }
-    ~TwoMonitors()
-    {
-        run("xrandr", {"--delmonitor", "right"});
-        run("xrandr", {"--delmonitor", "left"});
-        testing::waitFor([] { return QGuiApplication::screens().size() == 1; }, 5s);
-    }
+    ~TwoMonitors() { remove(); }
     TwoMonitors(const TwoMonitors&) = delete;
     TwoMonitors& operator=(const TwoMonitors&) = delete;
 
     [[nodiscard]] bool isSet() const { return isSet_; }
 
+    // Back to the one monitor of the X screen; true once Qt sees it.
+    bool remove()
+    {
+        if (isRemoved_) {
+            return true;
+        }
+        isRemoved_ = true;
+        run("xrandr", {"--delmonitor", "right"});
+        run("xrandr", {"--delmonitor", "left"});
+        return testing::waitFor([] { return QGuiApplication::screens().size() == 1; }, 5s);
+    }
+
 private:
     bool isSet_ = false;
+    bool isRemoved_ = false;
 };
 
 TEST_F(ThumbnailStackOnX, TheCardAppearsAtTheBottomRightOfTheScreenUnderThePointerWithoutADarkBox)
@@ -217,6 +225,12 @@ TEST_F(ThumbnailStackOnX, TheCardAppearsAtTheBottomRightOfTheScreenUnderThePoint
     EXPECT_TRUE(isNear(screenPixel(left.topLeft() + QPoint(126, 16 + 138 + 10 + 69)), captureColor));
     EXPECT_TRUE(isNear(screenPixel(left.topLeft() + QPoint(126, 16 + 138 + 5)), desktopColor)) << "the gap";
     EXPECT_TRUE(isNear(screenPixel(right.center()), desktopColor)) << "nothing is left behind";
+
+    // Unplugging the monitor the cards are on brings them to the main screen.
+    ASSERT_TRUE(monitors.remove());
+    EXPECT_TRUE(
+        testing::waitFor([&] { return panel().geometry() == QRect(1280 - 252, 800 - 318, 252, 318); }, 5s))
+        << panel().geometry().x() << "," << panel().geometry().y();
 }
 
 TEST_F(ThumbnailStackOnX, ThePanelIsOnEveryWorkspaceAboveOthersAndNeverTakesTheFocus)
@@ -309,6 +323,7 @@ TEST_F(ThumbnailStackOnX, TrashBeforeTheDataFolderExistsEndsInTheTrashNeverInThe
     settle();
     movePointer(globalCentre(card(0)));
     ASSERT_TRUE(testing::waitFor([&] { return card(0).isHovering(); }, 5s));
+    EXPECT_TRUE(thumbnails->isHovering()) << "the pointer on a card pauses every card's clock";
     CircleButton* trash = nullptr;
     for (auto* button : card(0).findChildren<CircleButton*>()) {
         trash = button->symbol() == "trash" ? button : trash;
@@ -324,6 +339,7 @@ TEST_F(ThumbnailStackOnX, TrashBeforeTheDataFolderExistsEndsInTheTrashNeverInThe
     QDir::setCurrent(savedWorkingFolder);
     qputenv("XDG_DATA_HOME", savedDataHome);
     EXPECT_TRUE(removed);
+    EXPECT_FALSE(thumbnails->isHovering()) << "the hidden stack is no longer under the pointer";
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(QFile::exists(folder.filePath("data/Trash/files/unwanted.webp")));
     EXPECT_TRUE(QFile::exists(folder.filePath("data/Trash/info/unwanted.webp.trashinfo")));
