@@ -48,6 +48,28 @@ public:
         return count;
     }
 
+    // True when another client actively holds both the keyboard and the pointer (an open picker).
+    bool isInputGrabbedElsewhere()
+    {
+        auto* keyboard = xcb_grab_keyboard_reply(connection_,
+                                                 xcb_grab_keyboard(connection_, 0, root_, XCB_CURRENT_TIME,
+                                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                                 nullptr);
+        auto* pointer = xcb_grab_pointer_reply(connection_,
+                                               xcb_grab_pointer(connection_, 0, root_, 0, XCB_GRAB_MODE_ASYNC,
+                                                                XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                                                                XCB_CURRENT_TIME),
+                                               nullptr);
+        const bool grabbed = keyboard && pointer && keyboard->status == XCB_GRAB_STATUS_ALREADY_GRABBED &&
+                             pointer->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+        xcb_ungrab_keyboard(connection_, XCB_CURRENT_TIME);
+        xcb_ungrab_pointer(connection_, XCB_CURRENT_TIME);
+        xcb_flush(connection_);
+        std::free(keyboard);
+        std::free(pointer);
+        return grabbed;
+    }
+
 private:
     xcb_connection_t* connection_;
     xcb_window_t root_ = 0;
