@@ -70,7 +70,12 @@ bool XcbHotKeys::install(Press press)
     }
     xcb_connection_t* connection = qtConnection();
     if (connection == nullptr) {
-        logger().error("global shortcuts need an X11 session; they are off on this desktop");
+        // Said once: every registration tries again.
+        static const bool said = [] {
+            logger().error("global shortcuts need an X11 session; they are off on this desktop");
+            return true;
+        }();
+        (void)said;
         return false;
     }
     connection_ = connection;
