@@ -68,12 +68,14 @@ std::optional<CapturedImage> Capturer::load(const QString& path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(false);
-    const QImage image = reader.read();
+    QImage image = reader.read();
     if (image.isNull()) {
         return std::nullopt;
     }
-    return CapturedImage{image.convertToFormat(QImage::Format_RGBA8888_Premultiplied),
-                         scaleFor(image.dotsPerMeterX())};
+    const double scale = scaleFor(image.dotsPerMeterX());
+    // In place where Qt can: a second full-size bitmap would cost as much as the conversion.
+    image.convertTo(QImage::Format_RGBA8888_Premultiplied);
+    return CapturedImage{std::move(image), scale};
 }
 
 void Capturer::capture(Mode mode, Completion completion)

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <webp/encode.h>
 
@@ -82,26 +83,70 @@ std::optional<WebPConfig> stillConfig()
     return config;
 }
 
-// Draws the image into the picture's own ARGB words (in memory B, G, R, A on little-endian machines,
-// which is Qt's premultiplied ARGB32), then makes the colour straight, as WebP stores it.
-bool render(const QImage& image, WebPPicture& picture)
+// RGBA bytes (R, G, B, A) become libwebp's ARGB words (B, G, R, A in memory on little-endian).
+void swapRedAndBlue(const QImage& image, WebPPicture& picture)
+{
+    for (int y = 0; y < picture.height; ++y) {
+        const auto* source = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+        std::uint32_t* target = picture.argb + static_cast<std::ptrdiff_t>(y) * picture.argb_stride;
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t word = source[x];
+            target[x] = (word & 0xFF00FF00u) | ((word & 0xFFu) << 16) | ((word >> 16) & 0xFFu);
+        }
+    }
+}
+
+void copyRows(const QImage& image, WebPPicture& picture)
+{
+    const auto rowBytes = static_cast<std::size_t>(picture.width) * 4;
+    for (int y = 0; y < picture.height; ++y) {
+        std::memcpy(picture.argb + static_cast<std::ptrdiff_t>(y) * picture.argb_stride,
+                    image.constScanLine(y), rowBytes);
+    }
+}
+
+bool draw(const QImage& image, WebPPicture& picture)
 {
     const qsizetype bytesPerRow = static_cast<qsizetype>(picture.argb_stride) * 4;
-    auto* bits = reinterpret_cast<uchar*>(picture.argb);
-    QImage target(bits, picture.width, picture.height, bytesPerRow, QImage::Format_ARGB32_Premultiplied);
-    if (target.isNull()) {
+    QImage target(reinterpret_cast<uchar*>(picture.argb), picture.width, picture.height, bytesPerRow,
+                  QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&target);
+    if (!painter.isActive()) {
         return false;
     }
-    {
-        QPainter painter(&target);
-        if (!painter.isActive()) {
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRect(0, 0, picture.width, picture.height), image);
+    return true;
+}
+
+// Puts the image into the picture's own ARGB words as premultiplied colour (Qt's ARGB32 word order
+// is libwebp's), then makes the colour straight, as WebP stores it. The capture formats are copied
+// directly; anything else is drawn.
+bool render(const QImage& image, WebPPicture& picture)
+{
+    switch (image.format()) {
+    case QImage::Format_RGBA8888_Premultiplied:
+    case QImage::Format_RGBX8888:
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            swapRedAndBlue(image, picture);
+        } else if (!draw(image, picture)) {
             return false;
         }
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(QRect(0, 0, picture.width, picture.height), image);
+        break;
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_RGB32:
+        copyRows(image, picture);
+        break;
+    default:
+        if (!draw(image, picture)) {
+            return false;
+        }
+        break;
     }
+    const qsizetype bytesPerRow = static_cast<qsizetype>(picture.argb_stride) * 4;
     const auto size = static_cast<std::size_t>(bytesPerRow) * static_cast<std::size_t>(picture.height);
-    Pixels::unpremultiply(std::span<std::uint8_t>(bits, size), picture.width, picture.height, bytesPerRow);
+    Pixels::unpremultiply(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(picture.argb), size),
+                          picture.width, picture.height, bytesPerRow);
     return true;
 }
 

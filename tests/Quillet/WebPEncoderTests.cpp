@@ -62,7 +62,8 @@ QImage primaries(QImage::Format format)
 TEST(WebPEncoder, WritesLossyVP8AtTheImagesPixelSizeWithColoursInPlace)
 {
     for (const auto format :
-         {QImage::Format_RGBA8888_Premultiplied, QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+         {QImage::Format_RGBA8888_Premultiplied, QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32,
+          QImage::Format_RGBX8888, QImage::Format_RGB888, QImage::Format_ARGB32}) {
         const auto bytes = WebPEncoder::encode(primaries(format));
         ASSERT_TRUE(bytes.has_value()) << format;
         const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->constData());

@@ -1,0 +1,170 @@
+// The whole still path as a shortcut runs it — capture tool, PNG load, WebP encode, file write —
+// against the bare in-process encode of the same screen's pixels, both in every iteration.
+// Target: the whole path within 1.25 × the bare encode. Needs an X server: run bench/still-path.sh,
+// which starts a private 3840×2160 Xvfb.
+#include "Quillet/AppState.hpp"
+#include "kit-core/InMemoryPreferenceStore.hpp"
+
+#include "bench/BareWebPEncode.hpp"
+#include "bench/ScreenLikeImage.hpp"
+#include "tests/Quillet/AppStateFakes.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double target = 1.25;
+
+class ScreenLikeWindow : public QWidget {
+public:
+    explicit ScreenLikeWindow(const QRect& screen)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
+          image_(quillet::bench::screenLikeImage(screen.width(), screen.height()))
+    {
+        setGeometry(screen);
+    }
+    bool painted = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).drawImage(0, 0, image_);
+        painted = true;
+    }
+
+private:
+    QImage image_;
+};
+
+// Waits in the event loop, as the application does, so that the waiting costs no processor time.
+template <typename Condition> bool spinUntil(Condition condition)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition()) {
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(std::chrono::seconds(60), &loop, &QEventLoop::quit);
+    poll.start(std::chrono::milliseconds(2));
+    if (!condition()) {
+        loop.exec();
+    }
+    return condition();
+}
+
+QString toolPath()
+{
+    const QString fromEnvironment = qEnvironmentVariable("QUILLET_BIN_DIR");
+    const QString folder =
+        fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + "/../bin" : fromEnvironment;
+    return QDir(folder).filePath("quillet-screencapture");
+}
+
+// The screen as the tool captures it, loaded once for the baseline.
+QImage grabScreen(const QString& tool, const QString& folder)
+{
+    const QString png = QDir(folder).filePath("baseline.png");
+    const QSize size = QGuiApplication::primaryScreen()->geometry().size();
+    QProcess::execute(tool, {"-R", QStringLiteral("0,0,%1,%2").arg(size.width()).arg(size.height()), png});
+    QImage image = QImageReader(png).read();
+    QFile::remove(png);
+    return image;
+}
+
+void wholeStillPath(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString tool = toolPath();
+    const QImage screen = grabScreen(tool, folder.path());
+    if (screen.isNull()) {
+        state.SkipWithError("the capture tool gave no image");
+        return;
+    }
+    std::vector<std::uint32_t> words = quillet::bench::straightArgb(screen);
+
+    brindle::InMemoryPreferenceStore preferences;
+    preferences.set(brindle::PropertyList(folder.filePath("Screenshots").toStdString()), "folder");
+    quillet::AppState::Components components;
+    auto thumbnails = std::make_unique<quillet::testing::FakeThumbnails>();
+    auto* added = &thumbnails->added;
+    components.thumbnails = std::move(thumbnails);
+    components.hotKeys = std::make_unique<quillet::testing::FakeHotKeys>();
+    components.recorder = std::make_unique<quillet::testing::FakeRecorder>();
+    components.selector = std::make_unique<quillet::testing::FakeSelector>();
+    components.editor = std::make_unique<quillet::testing::FakeEditor>();
+    components.permissionAlert = std::make_unique<quillet::testing::FakeAlert>();
+    components.capturer = std::make_unique<quillet::Capturer>(quillet::ScreenCaptureTool(tool));
+    quillet::AppState app(preferences, false, std::move(components));
+
+    double pathSeconds = 0;
+    double bareSeconds = 0;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        const std::size_t bareBytes = quillet::bench::bareEncode(words, screen.width(), screen.height());
+        bareSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        benchmark::DoNotOptimize(bareBytes);
+
+        const std::size_t before = added->size();
+        start = Clock::now();
+        app.perform(quillet::CaptureAction::screen);
+        if (!spinUntil([&] { return added->size() > before; })) {
+            state.SkipWithError("the still was not saved");
+            return;
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        pathSeconds += seconds;
+        QDir(folder.filePath("Screenshots")).removeRecursively();
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["bare_ms"] = bareSeconds / iterations * 1e3;
+    state.counters["ratio"] = pathSeconds / bareSeconds;
+    std::printf("whole still path at %dx%d: %.3f x bare libwebp (target <= %.2f x: %s)\n", screen.width(),
+                screen.height(), pathSeconds / bareSeconds, target,
+                pathSeconds / bareSeconds <= target ? "met" : "MISSED");
+}
+
+BENCHMARK(wholeStillPath)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "needs an X server; run bench/still-path.sh\n");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    ScreenLikeWindow window(QGuiApplication::primaryScreen()->geometry());
+    window.show();
+    spinUntil([&window] { return window.painted; });
+    QThread::msleep(300);
+    QCoreApplication::processEvents();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
