@@ -30,6 +30,8 @@ struct EventCase {
     Qt::KeyboardModifiers held;
     std::uint32_t scanCode;
     std::optional<Shortcut> expected;
+
+    friend void PrintTo(const EventCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class KeyEventShortcutCase : public testing::TestWithParam<EventCase> {};

@@ -87,6 +87,8 @@ TEST(PropertyListXml, ReadsWhatOtherWritersProduce)
 struct BrokenCase {
     const char* name;
     QByteArray xml;
+
+    friend void PrintTo(const BrokenCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class BrokenPropertyList : public testing::TestWithParam<BrokenCase> {};

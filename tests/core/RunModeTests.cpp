@@ -11,6 +11,8 @@ struct ModeCase {
     const char* name;
     std::vector<std::string> arguments;
     RunMode expected;
+
+    friend void PrintTo(const ModeCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class RunModeSelect : public testing::TestWithParam<ModeCase> {};

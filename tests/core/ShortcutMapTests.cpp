@@ -117,6 +117,8 @@ struct TypedCase {
     Shortcut typed;
     CaptureAction action;
     ShortcutEdit expected;
+
+    friend void PrintTo(const TypedCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class ShortcutEditTyped : public testing::TestWithParam<TypedCase> {};

@@ -49,6 +49,8 @@ TEST(KeyboardPositionsOnX11, TheServersKeymapPlacesKeysLikeTheTable)
 struct TypedCase {
     const char* xdotoolKeys;
     Shortcut expected;
+
+    friend void PrintTo(const TypedCase& c, std::ostream* out) { *out << c.xdotoolKeys; }
 };
 
 class TypedOnX11 : public testing::TestWithParam<TypedCase> {};

@@ -36,6 +36,8 @@ TEST(KeyPosition, TableIsOneToOneAndRoundTrips)
 struct PositionCase {
     std::uint32_t keyCode;
     const char* xkbName;
+
+    friend void PrintTo(const PositionCase& c, std::ostream* out) { *out << c.keyCode << " " << c.xkbName; }
 };
 
 class KnownPosition : public testing::TestWithParam<PositionCase> {};

@@ -109,6 +109,8 @@ struct StoredShortcutCase {
     const char* name;
     PropertyList stored;
     std::optional<Shortcut> expected;
+
+    friend void PrintTo(const StoredShortcutCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class StoredShortcut : public testing::TestWithParam<StoredShortcutCase> {};

@@ -34,6 +34,8 @@ TEST(Shortcut, IsValidNeedsCommandOptionOrControl)
 struct DisplayCase {
     Shortcut shortcut;
     const char* expected;
+
+    friend void PrintTo(const DisplayCase& c, std::ostream* out) { *out << c.expected; }
 };
 
 class ShortcutDisplay : public testing::TestWithParam<DisplayCase> {};

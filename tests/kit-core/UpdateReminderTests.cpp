@@ -69,6 +69,8 @@ TEST_F(UpdateReminderTest, DismissingRestartsThePeriod)
 struct StoredCase {
     const char* name;
     Dictionary stored;
+
+    friend void PrintTo(const StoredCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class UpdateReminderStored : public testing::TestWithParam<StoredCase> {};
