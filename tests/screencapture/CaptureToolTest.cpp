@@ -54,7 +54,7 @@ void CaptureToolTest::runX(const std::vector<std::string>& arguments, const std:
 
 void CaptureToolTest::setXftDpi(int dpi) const
 {
-    runX({"xrdb", "-merge"}, "Xft.dpi: " + std::to_string(dpi) + "\n");
+    runX({"xrdb", "-nocpp", "-merge"}, "Xft.dpi: " + std::to_string(dpi) + "\n");
 }
 
 void CaptureToolTest::splitIntoTwoScreens(int leftWidth, int rightWidth, int height) const

@@ -170,6 +170,12 @@ std::map<std::string, std::string> ChildProcess::baseEnvironment(const std::stri
     if (!display.empty()) {
         environment["DISPLAY"] = display;
     }
+    // A sanitized build's programs keep the test run's sanitizer settings (suppressions above all).
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(name)) {
+            environment[name] = value;
+        }
+    }
     return environment;
 }
 

@@ -34,7 +34,8 @@ public:
                       const std::string& standardInput = {},
                       std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-    // PATH, HOME and a private XDG_RUNTIME_DIR, plus DISPLAY when `display` is not empty.
+    // PATH, HOME, a private XDG_RUNTIME_DIR and the sanitizer settings, plus DISPLAY when `display`
+    // is not empty.
     static std::map<std::string, std::string> baseEnvironment(const std::string& display);
 
 private:

@@ -43,7 +43,6 @@ public:
     void buttonReleased(QPointF global, Qt::MouseButton button);
     void keyPressed(int key);
 
-    [[nodiscard]] Mode mode() const { return mode_; }
     [[nodiscard]] Overlay overlay(const QWidget* window) const;
 
 private:
