@@ -41,6 +41,17 @@ void Bitmap::paste(const Bitmap& source, long sourceX, long sourceY, long origin
     }
 }
 
+void Bitmap::makeOpaque()
+{
+    constexpr std::size_t unusedByte = 3;
+    for (long y = 0; y < height; ++y) {
+        std::uint8_t* pixel = row(y) + unusedByte;
+        for (long x = 0; x < width; ++x, pixel += bytesPerPixel) {
+            *pixel = 0xff;
+        }
+    }
+}
+
 Bitmap Bitmap::copied(const PixelRect& area, long originX, long originY) const
 {
     Bitmap copy = black(area.width, area.height);

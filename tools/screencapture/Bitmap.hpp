@@ -22,6 +22,9 @@ struct Bitmap {
     [[nodiscard]] bool isEmpty() const { return pixels == nullptr || width <= 0 || height <= 0; }
     [[nodiscard]] std::uint8_t* row(long y) const { return pixels + std::size_t(y) * bytesPerRow; }
 
+    // Sets every fourth byte to 0xff, so the pixels can be handed to code that reads it as alpha.
+    void makeOpaque();
+
     // Black everywhere; nullptr pixels when the memory cannot be had.
     [[nodiscard]] static Bitmap black(long width, long height);
 

@@ -129,10 +129,12 @@ ExitStatus run(const Command& command)
     }
     // Everything the user sees while picking is this one moment of the screens.
     const ScreenLayout layout = display.layout();
-    const Bitmap frozen = StillCapture::grabArea(display, layout, display.rootRect());
+    Bitmap frozen = StillCapture::grabArea(display, layout, display.rootRect());
     if (frozen.isEmpty()) {
         return reported(ExitStatus::failure, "cannot read the screen");
     }
+    // The toolkit takes these pixels as 0xffRRGGBB; the server leaves the top byte 0.
+    frozen.makeOpaque();
     pinToolkitScaling();
     const std::optional<PixelRect> picked = pick(frozen, TopLevelWindows::list(display));
     if (!picked) {

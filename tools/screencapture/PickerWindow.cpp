@@ -5,14 +5,17 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QWindow>
 
 namespace quillet::screencapture {
 namespace {
 
-const QColor selectionFill(255, 255, 255, 48);
+// Outside a selection the picture is dimmed, so the selection reads on light and dark content alike.
+const QColor outsideSelection(0, 0, 0, 100);
 const QColor selectionEdge(255, 255, 255, 230);
+const QColor selectionOuterEdge(0, 0, 0, 160);
 const QColor highlightFill(70, 140, 255, 80);
 const QColor highlightEdge(70, 140, 255, 220);
 const QColor labelBackground(0, 0, 0, 170);
@@ -46,11 +49,21 @@ void PickerWindow::paintEvent(QPaintEvent*)
         painter.drawRect(*overlay.highlight);
     }
     if (overlay.selection) {
-        painter.fillRect(*overlay.selection, selectionFill);
-        painter.setPen(QPen(selectionEdge, 0));
-        painter.drawRect(*overlay.selection);
+        paintSelection(painter, *overlay.selection);
         paintSizeLabel(painter, overlay.sizeLabel, overlay.labelAnchor);
     }
+}
+
+void PickerWindow::paintSelection(QPainter& painter, const QRectF& selection) const
+{
+    painter.save();
+    painter.setClipRegion(QRegion(rect()) - QRegion(selection.toAlignedRect()));
+    painter.fillRect(rect(), outsideSelection);
+    painter.restore();
+    painter.setPen(QPen(selectionOuterEdge, 0));
+    painter.drawRect(selection.adjusted(-1, -1, 0, 0));
+    painter.setPen(QPen(selectionEdge, 0));
+    painter.drawRect(selection.adjusted(0, 0, -1, -1));
 }
 
 void PickerWindow::paintSizeLabel(QPainter& painter, const QString& text, QPointF anchor) const

@@ -22,6 +22,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void paintSelection(QPainter& painter, const QRectF& selection) const;
     void paintSizeLabel(QPainter& painter, const QString& text, QPointF anchor) const;
 
     PickerSession& session_;
