@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +57,8 @@ XvfbServer::XvfbServer(const std::string& screen, const std::vector<std::string>
     }
     if (child == 0) {
         close(fds[0]);
+        // A test binary that is killed must not leave its server behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
             "-nolisten", "tcp", "-noreset", "+extension", "RANDR"};
         args.insert(args.end(), extra.begin(), extra.end());
