@@ -18,10 +18,4 @@ void KeyRepeatFilter::released(std::uint32_t keyCode, std::uint32_t time)
     lastRelease_[keyCode] = time;
 }
 
-void KeyRepeatFilter::reset()
-{
-    down_.clear();
-    lastRelease_.clear();
-}
-
 } // namespace brindle

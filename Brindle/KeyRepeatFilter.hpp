@@ -18,9 +18,6 @@ public:
 
     [[nodiscard]] bool isDown(std::uint32_t keyCode) const { return down_.contains(keyCode); }
 
-    // Forgets every key, for when releases may have been missed (the grabs were redone).
-    void reset();
-
 private:
     std::unordered_set<std::uint32_t> down_;
     std::unordered_map<std::uint32_t, std::uint32_t> lastRelease_;

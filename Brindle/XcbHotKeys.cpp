@@ -271,14 +271,23 @@ void XcbHotKeys::regrabAll()
     if (connection_ == nullptr) {
         return;
     }
-    // The old grabs are given back under the lock bits they were made with.
+    const XcbLockMasks oldLocks = locks_;
+    readKeyboard();
+    // Typing through another input device also announces a new keyboard; most announcements change
+    // nothing that was grabbed, and then the grabs stay as they are.
+    if (!grabsChangeWith(oldLocks)) {
+        return;
+    }
+    // The old grabs are given back under the lock bits they were made with. A key held right now
+    // keeps its active grab, and its release still comes here.
+    const XcbLockMasks newLocks = locks_;
+    locks_ = oldLocks;
     for (const auto& entry : grabs_) {
         if (entry.second.held) {
             ungrabEveryVariant(*entry.second.held);
         }
     }
-    readKeyboard();
-    repeats_.reset();
+    locks_ = newLocks;
     for (auto& [number, grab] : grabs_) {
         grab.held = combination(grab.shortcut);
         if (grab.held && !grabEveryVariant(*grab.held)) {
@@ -290,6 +299,24 @@ void XcbHotKeys::regrabAll()
         }
     }
     xcb_flush(connection_);
+}
+
+bool XcbHotKeys::grabsChangeWith(const XcbLockMasks& oldLocks) const
+{
+    if (!(locks_ == oldLocks)) {
+        return true;
+    }
+    for (const auto& entry : grabs_) {
+        const auto now = combination(entry.second.shortcut);
+        const auto& held = entry.second.held;
+        if (now.has_value() != held.has_value()) {
+            return true;
+        }
+        if (now && (now->keyCode != held->keyCode || now->modifiers != held->modifiers)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void XcbHotKeys::applicationGone()

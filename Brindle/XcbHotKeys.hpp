@@ -59,6 +59,7 @@ private:
     void readKeyboard();
     void scheduleRegrab();
     void regrabAll();
+    [[nodiscard]] bool grabsChangeWith(const XcbLockMasks& oldLocks) const;
     void applicationGone();
 
     xcb_connection_t* connection_ = nullptr;

@@ -35,14 +35,6 @@ TEST(KeyRepeatFilter, DetectableRepeatsWithoutReleasesAreNotNewPresses)
     EXPECT_TRUE(filter.isNewPress(key, 1900));
 }
 
-TEST(KeyRepeatFilter, ResetForgetsHeldKeys)
-{
-    KeyRepeatFilter filter;
-    ASSERT_TRUE(filter.isNewPress(key, 1000));
-    filter.reset();
-    EXPECT_TRUE(filter.isNewPress(key, 1100));
-}
-
 TEST(XcbLockMasks, VariantsCoverEveryCombinationOfTheMappedLocks)
 {
     struct Case {
