@@ -107,8 +107,7 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
     : QObject(parent), components_(withDefaults(std::move(components))), library_(QString()),
       preferences_(preferences), isPreview_(isPreview)
 {
-    Q_ASSERT(components_.thumbnails && components_.hotKeys && components_.recorder && components_.selector &&
-             components_.editor);
+    Q_ASSERT(components_.thumbnails && components_.hotKeys && components_.recorder && components_.selector);
     readPreferences();
     library_.setFolder(folder_);
     if (isPreview_ || !components_.makeUpdateCenter) {
@@ -152,11 +151,14 @@ void AppState::connectComponents()
             self->perform(action);
         }
     });
-    components_.thumbnails->setOnEdit([self](const ThumbnailItem& item) {
-        if (self) {
-            self->editThumbnail(item);
-        }
-    });
+    // Without an editor the cards offer no Edit button at all, rather than one that does nothing.
+    if (components_.editor) {
+        components_.thumbnails->setOnEdit([self](const ThumbnailItem& item) {
+            if (self) {
+                self->editThumbnail(item);
+            }
+        });
+    }
     components_.thumbnails->setOnTrash([self](const ThumbnailItem& item) {
         if (self) {
             self->trashThumbnail(item);
@@ -567,8 +569,13 @@ void AppState::editThumbnail(const ThumbnailItem& item)
 
 void AppState::trashThumbnail(const ThumbnailItem& item)
 {
-    // As the desktop's recycle operation: the result is not checked; the card goes either way.
-    (void)brindle::Trash::moveToTrash(item.url.toLocalFile());
+    // A file that could not be trashed is still where it was, so its card stays to say so.
+    const QString path = item.url.toLocalFile();
+    if (!brindle::Trash::moveToTrash(path)) {
+        captureLog().error("could not move to Trash: %{public}s", path);
+        components_.beep();
+        return;
+    }
     components_.thumbnails->remove(item.id);
 }
 

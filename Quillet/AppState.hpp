@@ -50,6 +50,7 @@ public:
         std::unique_ptr<component::HotKeyCenter> hotKeys;
         std::unique_ptr<component::Recorder> recorder;
         std::unique_ptr<component::AreaSelector> selector;
+        // Absent until the program has an editor: cards then offer no Edit button.
         std::unique_ptr<component::Editor> editor;
         std::unique_ptr<Capturer> capturer;
         std::unique_ptr<component::ScreenRecordingPermission> screenRecording;

@@ -16,7 +16,7 @@ const brindle::Logger& log()
     return instance;
 }
 
-// Stand-ins until the recorder, the area selector and the editor exist in this program: each says in
+// Stand-ins until the recorder and the area selector exist in this program: each says in
 // the log that its part is missing and ends its operation as a cancelled or failed one would.
 class MissingRecorder final : public component::Recorder {
 public:
@@ -40,14 +40,6 @@ public:
     [[nodiscard]] bool isOpen() const override { return false; }
 };
 
-class MissingEditor final : public component::Editor {
-public:
-    void open(const QUrl& url, double, SaveCallback) override
-    {
-        log().error("the editor is not available in this build: %{public}s", url.toLocalFile());
-    }
-};
-
 AppState::Components programComponents()
 {
     AppState::Components components;
@@ -55,7 +47,6 @@ AppState::Components programComponents()
     components.hotKeys = std::make_unique<CaptureHotKeys>();
     components.recorder = std::make_unique<MissingRecorder>();
     components.selector = std::make_unique<MissingSelector>();
-    components.editor = std::make_unique<MissingEditor>();
     return components;
 }
 

@@ -64,14 +64,16 @@ protected:
         hotKeys_ = hotKeys.get();
         recorder_ = recorder.get();
         selector_ = selector.get();
-        editor_ = editor.get();
+        editor_ = withEditor_ ? editor.get() : nullptr;
         permission_ = permission.get();
         alert_ = alert.get();
         components.thumbnails = std::move(thumbnails);
         components.hotKeys = std::move(hotKeys);
         components.recorder = std::move(recorder);
         components.selector = std::move(selector);
-        components.editor = std::move(editor);
+        if (withEditor_) {
+            components.editor = std::move(editor);
+        }
         components.screenRecording = std::move(permission);
         components.permissionAlert = std::move(alert);
         components.capturer = std::make_unique<Capturer>(ScreenCaptureTool(tool_.program()));
@@ -121,6 +123,7 @@ protected:
     FakeCaptureTool tool_;
     brindle::InMemoryPreferenceStore preferences_;
     bool granted_ = true;
+    bool withEditor_ = true;
     std::unique_ptr<AppState> state_;
     FakeThumbnails* thumbnails_ = nullptr;
     FakeHotKeys* hotKeys_ = nullptr;
@@ -400,6 +403,29 @@ TEST_F(AppStateFlow, ThumbnailCallbacksEditAndTrashTheirItem)
     const auto onEdit = thumbnails->onEdit;
     state_.reset();
     EXPECT_NO_FATAL_FAILURE(onEdit(item));
+}
+
+TEST_F(AppStateFlow, WithoutAnEditorTheCardsOfferNoEdit)
+{
+    withEditor_ = false;
+    make();
+    EXPECT_FALSE(thumbnails_->onEdit);
+    EXPECT_TRUE(thumbnails_->onTrash);
+}
+
+TEST_F(AppStateFlow, AFileThatCannotBeTrashedKeepsItsCard)
+{
+    make();
+    const ThumbnailItem gone{QUuid::createUuid(),
+                             QUrl::fromLocalFile(folder_.filePath("deleted meanwhile.webp")), QImage(), 1.0,
+                             false};
+    QTemporaryDir data;
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    thumbnails_->onTrash(gone);
+    qputenv("XDG_DATA_HOME", savedData);
+    EXPECT_TRUE(thumbnails_->removed.empty());
+    EXPECT_TRUE(log_.contains(captureCategory, "could not move to Trash: " + gone.url.toLocalFile()));
 }
 
 TEST_F(AppStateFlow, SettersWriteTheirPreferenceAndKeepTheNumberAboveZero)
