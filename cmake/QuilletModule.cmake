@@ -33,8 +33,5 @@ function(quillet_add_test_binary target folder)
         target_link_libraries(${target} PRIVATE QuilletTestSupport)
     endif()
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
-    gtest_discover_tests(${target}
-        WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QUILLET_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUILLET_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
+    gtest_discover_tests(${target} WORKING_DIRECTORY ${PROJECT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
 endfunction()
