@@ -49,7 +49,8 @@ std::string_view statusText(AppStatus status)
     case AppStatus::waitingForPermission:
         return "Waiting for permission";
     case AppStatus::systemShortcutsOn:
-        return "macOS is using the shortcuts";
+        // On Linux the screenshot keys belong to the desktop environment, not to the operating system.
+        return "The desktop is using the shortcuts";
     case AppStatus::shortcutsTaken:
     case AppStatus::ready:
         // A taken shortcut is flagged on its own row; the header differs from ready only by colour.

@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PresentationCase{AppStatus::waitingForPermission, "exclamationmark.triangle.fill",
                                        "Waiting for permission", SystemColor::orange},
                       PresentationCase{AppStatus::systemShortcutsOn, "camera.viewfinder",
-                                       "macOS is using the shortcuts", SystemColor::orange},
+                                       "The desktop is using the shortcuts", SystemColor::orange},
                       PresentationCase{AppStatus::shortcutsTaken, "camera.viewfinder",
                                        "Ready \u00B7 saves WebP and MP4", SystemColor::orange},
                       PresentationCase{AppStatus::ready, "camera.viewfinder",
