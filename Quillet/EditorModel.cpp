@@ -10,14 +10,7 @@ namespace quillet {
 
 namespace {
 
-// Stored as the raw value text; anything else stored there reads as the default direction.
-const brindle::Preference<std::string> arrowHeadPreference{"arrowHead",
-                                                           std::string(rawValue(defaultArrowHead))};
-
-[[nodiscard]] ArrowHead storedArrowHead(const brindle::PreferenceStore& preferences)
-{
-    return arrowHeadFromRawValue(preferences.read(arrowHeadPreference)).value_or(defaultArrowHead);
-}
+const brindle::Preference<ArrowHead> arrowHeadPreference{"arrowHead", defaultArrowHead};
 
 } // namespace
 
@@ -25,7 +18,7 @@ EditorModel::EditorModel(const QImage& image, double pixelsPerPoint, brindle::Pr
                          QObject* parent)
     : QObject(parent), pixelsPerPoint_(AnnotationStyle(pixelsPerPoint).scale), preferences_(preferences),
       renderer_(std::make_shared<AnnotationRenderer>(image, AnnotationStyle(pixelsPerPoint_))),
-      arrowHead_(storedArrowHead(preferences))
+      arrowHead_(preferences.read(arrowHeadPreference))
 {
 }
 
@@ -59,7 +52,7 @@ void EditorModel::setColor(AnnotationColor color)
 void EditorModel::setArrowHead(ArrowHead head)
 {
     arrowHead_ = head;
-    preferences_.write(arrowHeadPreference, std::string(rawValue(head)));
+    preferences_.write(arrowHeadPreference, head);
     emit changed();
 }
 
