@@ -67,8 +67,11 @@ XvfbServer::XvfbServer(const std::string& screen, const std::vector<std::string>
             argv.push_back(a.data());
         }
         argv.push_back(nullptr);
-        // Keep Xvfb's own chatter out of the test output.
-        if (const int devNull = ::open("/dev/null", O_WRONLY); devNull >= 0) {
+        // Keep Xvfb's chatter out of the test output, and the server off the test's pipes: a server
+        // holding them open would keep ctest waiting for a test that has ended.
+        if (const int devNull = ::open("/dev/null", O_RDWR); devNull >= 0) {
+            dup2(devNull, STDIN_FILENO);
+            dup2(devNull, STDOUT_FILENO);
             dup2(devNull, STDERR_FILENO);
         }
         execvp("Xvfb", argv.data());
