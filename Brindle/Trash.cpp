@@ -38,7 +38,7 @@ constexpr auto privateFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner 
            ensurePrivateFolder(trash + QStringLiteral("/info"));
 }
 
-// A trash folder by the specification: the home trash, "$topdir/.Trash/$uid" or
+// A trash folder as the desktop defines one: the home trash, "$topdir/.Trash/$uid" or
 // "$topdir/.Trash-$uid" of another mount.
 [[nodiscard]] bool isTrashFolder(const QDir& trash, const QString& homeTrash)
 {

@@ -6,7 +6,7 @@
 
 namespace brindle {
 
-// The desktop's trash can (freedesktop.org Trash specification), as the file manager shows it.
+// The desktop's trash can (the freedesktop.org trash layout), as the file manager shows it.
 class Trash {
 public:
     // Moves the file into the trash with its restore information. Returns where it now lies, or

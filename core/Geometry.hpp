@@ -31,14 +31,38 @@ struct Vector {
     friend constexpr bool operator==(Vector, Vector) = default;
 };
 
-[[nodiscard]] constexpr Point operator+(Point p, Vector v) { return {p.x + v.dx, p.y + v.dy}; }
-[[nodiscard]] constexpr Point operator-(Point p, Vector v) { return {p.x - v.dx, p.y - v.dy}; }
-[[nodiscard]] constexpr Vector operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
-[[nodiscard]] constexpr Vector operator+(Vector a, Vector b) { return {a.dx + b.dx, a.dy + b.dy}; }
-[[nodiscard]] constexpr Vector operator*(Vector v, double factor) { return {v.dx * factor, v.dy * factor}; }
-[[nodiscard]] constexpr double dot(Vector a, Vector b) { return a.dx * b.dx + a.dy * b.dy; }
-[[nodiscard]] inline double length(Vector v) { return std::hypot(v.dx, v.dy); }
-[[nodiscard]] inline double distance(Point a, Point b) { return length(a - b); }
+[[nodiscard]] constexpr Point operator+(Point p, Vector v)
+{
+    return {p.x + v.dx, p.y + v.dy};
+}
+[[nodiscard]] constexpr Point operator-(Point p, Vector v)
+{
+    return {p.x - v.dx, p.y - v.dy};
+}
+[[nodiscard]] constexpr Vector operator-(Point a, Point b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
+[[nodiscard]] constexpr Vector operator+(Vector a, Vector b)
+{
+    return {a.dx + b.dx, a.dy + b.dy};
+}
+[[nodiscard]] constexpr Vector operator*(Vector v, double factor)
+{
+    return {v.dx * factor, v.dy * factor};
+}
+[[nodiscard]] constexpr double dot(Vector a, Vector b)
+{
+    return a.dx * b.dx + a.dy * b.dy;
+}
+[[nodiscard]] inline double length(Vector v)
+{
+    return std::hypot(v.dx, v.dy);
+}
+[[nodiscard]] inline double distance(Point a, Point b)
+{
+    return length(a - b);
+}
 
 struct Rect {
     Point origin;

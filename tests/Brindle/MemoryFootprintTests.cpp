@@ -1,7 +1,6 @@
 #include "Brindle/MemoryFootprint.hpp"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace brindle {

@@ -39,14 +39,17 @@ TEST_P(RectIntersection, MatchesPlaneGeometry)
     EXPECT_EQ(result.isNull(), c.expected.isNull()) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RectIntersection,
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RectIntersection,
     testing::Values(IntersectionCase{"overlap", {0, 0, 10, 10}, {5, 5, 10, 10}, {5, 5, 5, 5}},
-        IntersectionCase{"inside", {0, 0, 10, 10}, {2, 3, 4, 5}, {2, 3, 4, 5}},
-        IntersectionCase{"apart", {0, 0, 10, 10}, {20, 0, 5, 5}, Rect::null()},
-        IntersectionCase{"touching edge gives a zero-width rectangle", {0, 0, 10, 10}, {10, 0, 5, 10},
-            {10, 0, 0, 10}},
-        IntersectionCase{"negative size", {10, 10, -10, -10}, {5, 5, 10, 10}, {5, 5, 5, 5}},
-        IntersectionCase{"with null", {0, 0, 10, 10}, Rect::null(), Rect::null()}));
+                    IntersectionCase{"inside", {0, 0, 10, 10}, {2, 3, 4, 5}, {2, 3, 4, 5}},
+                    IntersectionCase{"apart", {0, 0, 10, 10}, {20, 0, 5, 5}, Rect::null()},
+                    IntersectionCase{"touching edge gives a zero-width rectangle",
+                                     {0, 0, 10, 10},
+                                     {10, 0, 5, 10},
+                                     {10, 0, 0, 10}},
+                    IntersectionCase{"negative size", {10, 10, -10, -10}, {5, 5, 10, 10}, {5, 5, 5, 5}},
+                    IntersectionCase{"with null", {0, 0, 10, 10}, Rect::null(), Rect::null()}));
 
 TEST(Rect, NullRectangleIsEmptyAndEqualOnlyToNull)
 {

@@ -17,23 +17,29 @@ TEST_P(UnicodeTextTrimmed, RemovesWhiteSpaceAndNewlinesAtBothEnds)
     EXPECT_EQ(UnicodeText::trimmed(GetParam().input), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, UnicodeTextTrimmed,
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnicodeTextTrimmed,
     testing::Values(TrimCase{"", ""}, TrimCase{"  a b  ", "a b"}, TrimCase{"\t\n\r\v\f", ""},
-        TrimCase{"\u00A0\u3000x\u2028\u2029", "x"}, TrimCase{"\u0085 y \u202F", "y"},
-        TrimCase{"\u200Bz", "\u200Bz"}, // zero-width space is not white space
-        TrimCase{"\xC3\xA9t\xC3\xA9 ", "\xC3\xA9t\xC3\xA9"}));
+                    TrimCase{"\u00A0\u3000x\u2028\u2029", "x"}, TrimCase{"\u0085 y \u202F", "y"},
+                    TrimCase{"\u200Bz", "\u200Bz"}, // zero-width space is not white space
+                    TrimCase{"\xC3\xA9t\xC3\xA9 ", "\xC3\xA9t\xC3\xA9"}));
 
 TEST(UnicodeText, DecodesMultiByteSequences)
 {
-    EXPECT_EQ(UnicodeText::decode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), (std::u32string{U'a', 0xE9, 0x20AC, 0x1F600}));
+    EXPECT_EQ(UnicodeText::decode("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"),
+              (std::u32string{U'a', 0xE9, 0x20AC, 0x1F600}));
 }
 
 TEST(UnicodeText, MalformedBytesBecomeReplacementCharactersWithoutLosingTheRest)
 {
-    EXPECT_EQ(UnicodeText::decode("a\xFF" "b"), (std::u32string{U'a', 0xFFFD, U'b'}));
-    EXPECT_EQ(UnicodeText::decode("\xC3"), (std::u32string{0xFFFD}));             // truncated at the end
-    EXPECT_EQ(UnicodeText::decode("\xE2\x82" "x"), (std::u32string{0xFFFD, 0xFFFD, U'x'}));
-    EXPECT_EQ(UnicodeText::decode("\xC0\xAF"), (std::u32string{0xFFFD, 0xFFFD})); // overlong "/"
+    EXPECT_EQ(UnicodeText::decode("a\xFF"
+                                  "b"),
+              (std::u32string{U'a', 0xFFFD, U'b'}));
+    EXPECT_EQ(UnicodeText::decode("\xC3"), (std::u32string{0xFFFD})); // truncated at the end
+    EXPECT_EQ(UnicodeText::decode("\xE2\x82"
+                                  "x"),
+              (std::u32string{0xFFFD, 0xFFFD, U'x'}));
+    EXPECT_EQ(UnicodeText::decode("\xC0\xAF"), (std::u32string{0xFFFD, 0xFFFD}));             // overlong "/"
     EXPECT_EQ(UnicodeText::decode("\xED\xA0\x80"), (std::u32string{0xFFFD, 0xFFFD, 0xFFFD})); // surrogate
 }
 

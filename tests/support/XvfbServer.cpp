@@ -59,8 +59,9 @@ XvfbServer::XvfbServer(const std::string& screen, const std::vector<std::string>
         close(fds[0]);
         // A test binary that is killed must not leave its server behind.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        std::vector<std::string> args{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
-            "-nolisten", "tcp", "-noreset", "+extension", "RANDR"};
+        std::vector<std::string> args{
+            "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten",
+            "tcp",  "-noreset",   "+extension",           "RANDR"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (auto& a : args) {

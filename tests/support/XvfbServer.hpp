@@ -11,7 +11,8 @@ namespace quillet::testing {
 class XvfbServer {
 public:
     // `screen` is WIDTHxHEIGHTxDEPTH; extra arguments go to Xvfb as they are.
-    explicit XvfbServer(const std::string& screen = "1280x800x24", const std::vector<std::string>& extra = {});
+    explicit XvfbServer(const std::string& screen = "1280x800x24",
+                        const std::vector<std::string>& extra = {});
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
