@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::int64_t width = 5120;
 constexpr std::int64_t height = 2880;
-constexpr std::int64_t bytesPerRow = width * quillet::Pixels::bytesPerPixel;
+constexpr std::int64_t bytesPerRow = width * quillet::bytesPerPixel;
 constexpr std::size_t bufferBytes = static_cast<std::size_t>(bytesPerRow * height);
 
 using Bytes = std::vector<std::uint8_t>;

@@ -1,5 +1,7 @@
 #include "core/Pixelation.hpp"
 
+#include "core/BitmapLayout.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -12,27 +14,12 @@
 namespace quillet::Pixelation {
 namespace {
 
-constexpr std::int64_t bytesPerPixel = 4;
-
 // Blocks of one band summed together: enough to stream long runs, few enough that the band's rows
 // of them stay in cache between the summing and the writing pass.
 constexpr std::int64_t blocksPerChunk = 64;
 
 // Per-byte sums of a block, wide enough for any block of a bitmap that fits in memory.
 using ByteSums = std::array<std::uint64_t, bytesPerPixel>;
-
-[[nodiscard]] bool isUsable(std::size_t bufferSize, std::int64_t width, std::int64_t height,
-                            std::int64_t bytesPerRow)
-{
-    if (width < 1 || height < 1) {
-        return false;
-    }
-    // Divisions instead of products so that huge sizes cannot overflow.
-    if (bytesPerRow / bytesPerPixel < width) {
-        return false;
-    }
-    return static_cast<std::uint64_t>(height) <= bufferSize / static_cast<std::uint64_t>(bytesPerRow);
-}
 
 #if defined(__SSE2__)
 // 16-bit lanes hold 257 bytes of 255; each lane takes one byte per four pixels.

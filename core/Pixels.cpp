@@ -52,19 +52,6 @@ constexpr UnpremultiplierTable makeUnpremultipliers()
 constexpr UnpremultiplierTable unpremultipliers = makeUnpremultipliers();
 constexpr unsigned maximumComponent = 255;
 
-[[nodiscard]] bool isUsable(std::size_t bufferSize, std::int64_t width, std::int64_t height,
-                            std::int64_t bytesPerRow)
-{
-    if (width < 1 || height < 1) {
-        return false;
-    }
-    // Divisions instead of products so that huge sizes cannot overflow.
-    if (bytesPerRow / bytesPerPixel < width) {
-        return false;
-    }
-    return static_cast<std::uint64_t>(height) <= bufferSize / static_cast<std::uint64_t>(bytesPerRow);
-}
-
 [[nodiscard]] std::uint64_t loadWord(const std::uint8_t* bytes)
 {
     std::uint64_t word;

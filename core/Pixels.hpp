@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/BitmapLayout.hpp"
+
 #include <cstdint>
 #include <span>
 
@@ -11,8 +13,6 @@
 // the buffer (an empty span counts as absent) holds fewer than `bytesPerRow` × height bytes. Both
 // operations run over whole captures: integer arithmetic only, no allocation.
 namespace quillet::Pixels {
-
-inline constexpr std::int64_t bytesPerPixel = 4;
 
 // True exactly when every pixel's alpha is 0; false for an unusable bitmap.
 [[nodiscard]] bool isFullyTransparent(std::span<const std::uint8_t> buffer, std::int64_t width,
