@@ -11,14 +11,14 @@
 #include "core/CanvasFit.hpp"
 #include "core/Overloaded.hpp"
 
-#include "ScreenLikeImage.hpp"
+#include "bench/BenchmarkRatio.hpp"
+#include "bench/ScreenLikeImage.hpp"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -31,7 +31,7 @@ using quillet::AnnotationRenderer;
 using quillet::AnnotationStyle;
 using quillet::EditorSample;
 using quillet::Mark;
-using Clock = std::chrono::steady_clock;
+using quillet::bench::measureAgainst;
 
 constexpr int captureWidth = 5120;
 constexpr int captureHeight = 2880;
@@ -43,32 +43,6 @@ constexpr double capturePixelsPerPoint = EditorSample::pixelsPerPoint * scaleX;
 constexpr double viewWidth = 1000;
 constexpr double viewHeight = 700;
 constexpr double canvasPadding = 20;
-
-template <typename Operation> double secondsFor(Operation operation)
-{
-    const auto start = Clock::now();
-    operation();
-    benchmark::ClobberMemory();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Times the baseline and the operation back to back in each iteration; reports the operation's time
-// and the ratio of the two totals.
-template <typename Baseline, typename Operation>
-void measureAgainst(benchmark::State& state, Baseline baseline, Operation operation)
-{
-    double operationSeconds = 0;
-    double baselineSeconds = 0;
-    for (auto _ : state) {
-        baselineSeconds += secondsFor(baseline);
-        const double seconds = secondsFor(operation);
-        state.SetIterationTime(seconds);
-        operationSeconds += seconds;
-    }
-    const auto iterations = static_cast<double>(state.iterations());
-    state.counters["baseline_ms"] = baselineSeconds / iterations * 1e3;
-    state.counters["ratio"] = operationSeconds / baselineSeconds;
-}
 
 [[nodiscard]] quillet::Point scaled(quillet::Point p)
 {
@@ -169,41 +143,21 @@ BENCHMARK(exportCaptureWithSampleMarks)->UseManualTime()->Unit(benchmark::kMilli
 BENCHMARK(pixelatedCopyOfCapture)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(drawCanvasWithSampleMarks)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Prints the usual table, then one line per benchmark with its ratio against the target.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto ratio = run.counters.find("ratio");
-            if (ratio != run.counters.end()) {
-                ratios_[run.run_name.function_name] = ratio->second.value;
-            }
-        }
+// One line per benchmark with its ratio against the target.
+void printAgainstTarget(const std::string& name, double ratio)
+{
+    const std::map<std::string, std::pair<double, const char*>> targets{
+        {"exportCaptureWithSampleMarks", {8.0, "copying the image"}},
+        {"pixelatedCopyOfCapture", {4.0, "copying the image"}},
+        {"drawCanvasWithSampleMarks", {3.0, "drawing the scaled image alone"}},
+    };
+    const auto target = targets.find(name);
+    if (target == targets.end()) {
+        return;
     }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const std::map<std::string, std::pair<double, const char*>> targets{
-            {"exportCaptureWithSampleMarks", {8.0, "copying the image"}},
-            {"pixelatedCopyOfCapture", {4.0, "copying the image"}},
-            {"drawCanvasWithSampleMarks", {3.0, "drawing the scaled image alone"}},
-        };
-        for (const auto& [name, ratio] : ratios_) {
-            const auto target = targets.find(name);
-            if (target == targets.end()) {
-                continue;
-            }
-            std::printf("%s: %.2f x %s (target <= %.1f x: %s)\n", name.c_str(), ratio, target->second.second,
-                        target->second.first, ratio <= target->second.first ? "met" : "MISSED");
-        }
-    }
-
-private:
-    std::map<std::string, double> ratios_;
-};
+    std::printf("%s: %.2f x %s (target <= %.1f x: %s)\n", name.c_str(), ratio, target->second.second,
+                target->second.first, ratio <= target->second.first ? "met" : "MISSED");
+}
 
 } // namespace
 
@@ -212,12 +166,6 @@ int main(int argc, char** argv)
     // Text needs fonts, which need a GUI application; no display is needed.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    quillet::bench::RatioReporter reporter(quillet::bench::RatioName::function, printAgainstTarget);
+    return quillet::bench::runBenchmarks(argc, argv, &reporter);
 }

@@ -1,17 +1,17 @@
 // Pixelation of a 5K capture with the block size of a 2x capture, next to a plain memcpy of the same
 // buffer measured in the same iteration, so that the ratio does not depend on the machine or on load
 // from other processes. Target: within 3 x memcpy, with no allocation during the pixelation.
+#include "core/BitmapLayout.hpp"
 #include "core/Pixelation.hpp"
+
+#include "bench/BenchmarkRatio.hpp"
 
 #include <atomic>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
-#include <vector>
 
 namespace {
 
@@ -44,13 +44,12 @@ namespace {
 
 constexpr std::int64_t width = 5120;
 constexpr std::int64_t height = 2880;
-constexpr std::int64_t bytesPerRow = width * 4;
+constexpr std::int64_t bytesPerRow = width * quillet::bytesPerPixel;
 constexpr std::int64_t blockSize = 28;
 constexpr std::size_t bufferBytes = static_cast<std::size_t>(bytesPerRow * height);
 constexpr double targetRatio = 3.0;
 
-using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
+using quillet::bench::Bytes;
 
 // Varied bytes, so no block is uniform by accident.
 Bytes capturePixels()
@@ -64,48 +63,22 @@ Bytes capturePixels()
     return bytes;
 }
 
-template <typename Operation> double secondsFor(Operation operation)
-{
-    const auto start = Clock::now();
-    operation();
-    benchmark::ClobberMemory();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 double ratioSeen = 0;
 std::uint64_t allocationsSeen = 0;
 
-// Each iteration: restore the input (untimed), time memcpy of it, restore again (untimed, so both
-// timings start from the same cache state), time the pixelation. Reports the pixelation's time.
+// The pixelation against memcpy of the same buffer, counting the allocations made while pixelating.
 void pixelate5KWithBlocksOf28(benchmark::State& state)
 {
     const Bytes input = capturePixels();
-    Bytes work(input.size());
-    Bytes copy(input.size(), 1);
-    double pixelateSeconds = 0;
-    double memcpySeconds = 0;
     std::uint64_t allocations = 0;
-    for (auto _ : state) {
-        std::memcpy(work.data(), input.data(), input.size());
-        const double copySeconds = secondsFor([&] { std::memcpy(copy.data(), work.data(), work.size()); });
-        benchmark::DoNotOptimize(copy.data());
-        std::memcpy(work.data(), input.data(), input.size());
+    ratioSeen = quillet::bench::measureAgainstMemcpy(state, input, [&](Bytes& work) {
         const std::uint64_t allocationsBefore = allocationCount.load();
-        const double seconds =
-            secondsFor([&] { quillet::Pixelation::pixelate(work, width, height, bytesPerRow, blockSize); });
+        quillet::Pixelation::pixelate(work, width, height, bytesPerRow, blockSize);
         allocations += allocationCount.load() - allocationsBefore;
         benchmark::DoNotOptimize(work.data());
-        state.SetIterationTime(seconds);
-        pixelateSeconds += seconds;
-        memcpySeconds += copySeconds;
-    }
-    const auto iterations = static_cast<double>(state.iterations());
-    ratioSeen = pixelateSeconds / memcpySeconds;
+    });
     allocationsSeen = allocations;
-    state.counters["memcpy_ms"] = memcpySeconds / iterations * 1e3;
-    state.counters["ratio"] = ratioSeen;
     state.counters["allocations"] = static_cast<double>(allocations);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
 }
 
 BENCHMARK(pixelate5KWithBlocksOf28)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -114,12 +87,9 @@ BENCHMARK(pixelate5KWithBlocksOf28)->UseManualTime()->Unit(benchmark::kMilliseco
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
+    if (const int status = quillet::bench::runBenchmarks(argc, argv); status != 0) {
+        return status;
     }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     std::printf("pixelate5KWithBlocksOf28: %.2f x memcpy (target <= %.1f x: %s), %llu allocations\n",
                 ratioSeen, targetRatio, ratioSeen <= targetRatio && allocationsSeen == 0 ? "met" : "MISSED",
                 static_cast<unsigned long long>(allocationsSeen));

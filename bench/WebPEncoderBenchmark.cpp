@@ -5,28 +5,20 @@
 #include "Quillet/WebPEncoder.hpp"
 
 #include "bench/BareWebPEncode.hpp"
+#include "bench/BenchmarkRatio.hpp"
 #include "bench/ScreenLikeImage.hpp"
 
 #include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using quillet::bench::secondsFor;
 constexpr double target = 1.10;
-
-template <typename Operation> double secondsFor(Operation operation)
-{
-    const auto start = Clock::now();
-    operation();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 void encodeScreen(benchmark::State& state)
 {
@@ -62,31 +54,11 @@ BENCHMARK(encodeScreen)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto ratio = run.counters.find("ratio");
-            if (ratio != run.counters.end()) {
-                ratios_[run.benchmark_name()] = ratio->second.value;
-            }
-        }
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        for (const auto& [name, ratio] : ratios_) {
-            std::printf("%s: %.3f x bare libwebp (target <= %.2f x: %s)\n", name.c_str(), ratio, target,
-                        ratio <= target ? "met" : "MISSED");
-        }
-    }
-
-private:
-    std::map<std::string, double> ratios_;
-};
+void printAgainstTarget(const std::string& name, double ratio)
+{
+    std::printf("%s: %.3f x bare libwebp (target <= %.2f x: %s)\n", name.c_str(), ratio, target,
+                ratio <= target ? "met" : "MISSED");
+}
 
 } // namespace
 
@@ -94,12 +66,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    quillet::bench::RatioReporter reporter(quillet::bench::RatioName::fullBenchmark, printAgainstTarget);
+    return quillet::bench::runBenchmarks(argc, argv, &reporter);
 }
