@@ -1,8 +1,8 @@
 #include "tools/screencapture/InteractiveCapture.hpp"
 
+#include "tools/screencapture/CapturableDisplay.hpp"
 #include "tools/screencapture/PickerSession.hpp"
 #include "tools/screencapture/PickerWindow.hpp"
-#include "tools/screencapture/RootGrabber.hpp"
 #include "tools/screencapture/StillCapture.hpp"
 #include "tools/screencapture/TopLevelWindows.hpp"
 #include "tools/screencapture/XDisplay.hpp"
@@ -119,14 +119,11 @@ std::optional<PixelRect> pick(const Bitmap& frozen, std::vector<PixelRect> topLe
 
 ExitStatus run(const Command& command)
 {
-    auto opened = XDisplay::open();
-    if (auto* reason = std::get_if<std::string>(&opened)) {
-        return reported(ExitStatus::noDisplay, *reason);
+    auto opened = openCapturableDisplay();
+    if (const auto* status = std::get_if<ExitStatus>(&opened)) {
+        return *status;
     }
     const XDisplay& display = *std::get<std::unique_ptr<XDisplay>>(opened);
-    if (auto reason = RootGrabber(display).unsupportedFormat()) {
-        return reported(ExitStatus::failure, *reason);
-    }
     // Everything the user sees while picking is this one moment of the screens.
     const ScreenLayout layout = display.layout();
     Bitmap frozen = StillCapture::grabArea(display, layout, display.rootRect());

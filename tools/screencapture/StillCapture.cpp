@@ -1,5 +1,6 @@
 #include "tools/screencapture/StillCapture.hpp"
 
+#include "tools/screencapture/CapturableDisplay.hpp"
 #include "tools/screencapture/PngWriter.hpp"
 #include "tools/screencapture/RootGrabber.hpp"
 #include "tools/screencapture/XDisplay.hpp"
@@ -64,14 +65,11 @@ std::optional<std::string> save(const Bitmap& bitmap, double pixelsPerPoint, con
 
 ExitStatus run(const Command& command)
 {
-    auto opened = XDisplay::open();
-    if (auto* reason = std::get_if<std::string>(&opened)) {
-        return reported(ExitStatus::noDisplay, *reason);
+    auto opened = openCapturableDisplay();
+    if (const auto* status = std::get_if<ExitStatus>(&opened)) {
+        return *status;
     }
     const XDisplay& display = *std::get<std::unique_ptr<XDisplay>>(opened);
-    if (auto reason = RootGrabber(display).unsupportedFormat()) {
-        return reported(ExitStatus::failure, *reason);
-    }
     const ScreenLayout layout = display.layout();
     const PixelRect area = layout.pixelRect(*command.region);
     if (area.isEmpty()) {
