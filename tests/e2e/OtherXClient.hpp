@@ -37,6 +37,9 @@ public:
     // How many of the states in `modifierStates` this client can grab; each success is given back.
     int grabbable(std::uint8_t keyCode, const std::vector<std::uint16_t>& modifierStates)
     {
+        // With the server held, no other client's grab can land between our probe grab and its
+        // release; otherwise the probe itself could make a program's registration fail.
+        xcb_grab_server(connection_);
         int count = 0;
         for (const std::uint16_t modifiers : modifierStates) {
             if (grab(keyCode, modifiers)) {
@@ -44,6 +47,7 @@ public:
                 xcb_ungrab_key(connection_, keyCode, root_, modifiers);
             }
         }
+        xcb_ungrab_server(connection_);
         xcb_flush(connection_);
         return count;
     }
