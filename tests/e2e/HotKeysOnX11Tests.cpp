@@ -3,7 +3,7 @@
 #include "Brindle/XcbHotKeys.hpp"
 #include "Brindle/XcbLockMasks.hpp"
 
-#include "tests/e2e/OtherXClient.hpp"
+#include "tests/support/OtherXClient.hpp"
 #include "tests/support/WaitFor.hpp"
 
 #include <QGuiApplication>

@@ -8,8 +8,8 @@
 
 #include "tests/Quillet/AppStateFakes.hpp"
 #include "tests/Quillet/FakeCaptureTool.hpp"
-#include "tests/e2e/OtherXClient.hpp"
 #include "tests/support/ChildProcess.hpp"
+#include "tests/support/OtherXClient.hpp"
 #include "tests/support/WaitFor.hpp"
 
 #include <QDir>

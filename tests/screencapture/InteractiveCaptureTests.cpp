@@ -1,9 +1,8 @@
 #include "tests/screencapture/CaptureToolTest.hpp"
+#include "tests/support/OtherXClient.hpp"
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
-#include <xcb/xcb.h>
 
 namespace quillet::testing {
 namespace {
@@ -19,33 +18,15 @@ constexpr std::uint32_t desktop = desktopColour;
 // True once another client holds both the keyboard and the pointer: the picker is ready for input.
 bool waitUntilInputIsGrabbed(const std::string& display, std::chrono::milliseconds timeout = 15s)
 {
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    OtherXClient other(display.c_str());
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    bool isGrabbed = false;
-    while (!isGrabbed && std::chrono::steady_clock::now() < deadline) {
-        auto* keyboard = xcb_grab_keyboard_reply(connection,
-                                                 xcb_grab_keyboard(connection, 0, root, XCB_CURRENT_TIME,
-                                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                                 nullptr);
-        auto* pointer = xcb_grab_pointer_reply(connection,
-                                               xcb_grab_pointer(connection, 0, root, 0, XCB_GRAB_MODE_ASYNC,
-                                                                XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
-                                                                XCB_CURRENT_TIME),
-                                               nullptr);
-        isGrabbed = keyboard && pointer && keyboard->status == XCB_GRAB_STATUS_ALREADY_GRABBED &&
-                    pointer->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
-        xcb_ungrab_keyboard(connection, XCB_CURRENT_TIME);
-        xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
-        xcb_flush(connection);
-        std::free(keyboard);
-        std::free(pointer);
-        if (!isGrabbed) {
-            std::this_thread::sleep_for(50ms);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (other.isInputGrabbedElsewhere()) {
+            return true;
         }
+        std::this_thread::sleep_for(50ms);
     }
-    xcb_disconnect(connection);
-    return isGrabbed;
+    return false;
 }
 
 // Runs the picker and drives it with xdotool.

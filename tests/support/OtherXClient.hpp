@@ -1,7 +1,7 @@
 #pragma once
 
 // Header-only: a second client of the test's X server, standing for another program that holds key
-// combinations.
+// combinations or wants the keyboard and pointer.
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +12,8 @@ namespace quillet::testing {
 
 class OtherXClient {
 public:
-    OtherXClient() : connection_(xcb_connect(nullptr, nullptr))
+    // On `display`, or on $DISPLAY when none is given.
+    explicit OtherXClient(const char* display = nullptr) : connection_(xcb_connect(display, nullptr))
     {
         if (xcb_connection_has_error(connection_) == 0) {
             root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
