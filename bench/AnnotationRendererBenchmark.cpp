@@ -5,8 +5,8 @@
 // - making the pixelated copy of a 5K capture vs copying the image once: target <= 4x;
 // - one canvas draw at 1000 x 700 view points (image scaled in, eight marks) vs drawing the scaled
 //   image alone: target <= 3x.
-#include "Quillet/AnnotationRenderer.hpp"
-#include "Quillet/EditorSample.hpp"
+#include "Quillet/editor/AnnotationRenderer.hpp"
+#include "Quillet/editor/EditorSample.hpp"
 #include "core/AnnotationGeometry.hpp"
 #include "core/CanvasFit.hpp"
 #include "core/Overloaded.hpp"

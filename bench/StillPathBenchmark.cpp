@@ -2,12 +2,12 @@
 // against the bare in-process encode of the same screen's pixels, both in every iteration.
 // Target: the whole path within 1.25 × the bare encode. Needs an X server: run bench/still-path.sh,
 // which starts a private 3840×2160 Xvfb.
-#include "Quillet/AppState.hpp"
+#include "Quillet/app/AppState.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
 #include "bench/BareWebPEncode.hpp"
 #include "bench/ScreenLikeImage.hpp"
-#include "tests/Quillet/AppStateFakes.hpp"
+#include "tests/Quillet/app/AppStateFakes.hpp"
 
 #include <QApplication>
 #include <QDir>

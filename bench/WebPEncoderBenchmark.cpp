@@ -2,7 +2,7 @@
 // from a ready ARGB buffer. Both run in every iteration, so the ratio holds whatever the machine's
 // load. Target: the encoder within 1.10 × the bare encode (its extra work is one drawing of the image
 // into libwebp's buffer and the un-premultiplying pass).
-#include "Quillet/WebPEncoder.hpp"
+#include "Quillet/library/WebPEncoder.hpp"
 
 #include "bench/BareWebPEncode.hpp"
 #include "bench/BenchmarkRatio.hpp"

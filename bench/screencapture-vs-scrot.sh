@@ -36,7 +36,7 @@ unset XDG_SESSION_TYPE WAYLAND_DISPLAY
 # Screen-like content: a patterned desktop and six windows full of text.
 xsetroot -mod 7 7 -fg '#2b5797' -bg '#e8e8e8'
 here=$(cd "$(dirname "$0")/.." && pwd)
-texts=("$here"/tools/screencapture/*.cpp)
+texts=("$here"/tools/screencapture/*/*.cpp)
 for i in 0 1 2 3 4 5; do
     xmessage -geometry "1150x1000+$((i % 3 * 1260 + 30))+$((i / 3 * 1060 + 40))" -bg '#fdfdfd' -fg '#202020' \
         -file "${texts[$((i % ${#texts[@]}))]}" >/dev/null 2>&1 &

@@ -2,12 +2,12 @@
 // driven by its global shortcuts.
 #include "Brindle/KeyboardPositions.hpp"
 #include "Brindle/XcbHotKeys.hpp"
-#include "Quillet/AppState.hpp"
-#include "Quillet/CaptureHotKeys.hpp"
+#include "Quillet/app/AppState.hpp"
+#include "Quillet/shortcuts/CaptureHotKeys.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/AppStateFakes.hpp"
-#include "tests/Quillet/FakeCaptureTool.hpp"
+#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/capture/FakeCaptureTool.hpp"
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/OtherXClient.hpp"
 #include "tests/support/WaitFor.hpp"

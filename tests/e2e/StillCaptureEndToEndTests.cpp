@@ -1,10 +1,10 @@
 // A screen capture as the user's shortcut makes it: the application state runs the real capture tool
 // on the test's X server, encodes with the real encoder and writes into the chosen folder.
-#include "Quillet/AppState.hpp"
-#include "Quillet/ThumbnailStack.hpp"
+#include "Quillet/app/AppState.hpp"
+#include "Quillet/thumbnails/ThumbnailStack.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/AppStateFakes.hpp"
+#include "tests/Quillet/app/AppStateFakes.hpp"
 #include "tests/support/LogCapture.hpp"
 #include "tests/support/WaitFor.hpp"
 

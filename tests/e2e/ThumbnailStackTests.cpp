@@ -1,9 +1,9 @@
 #include "Brindle/DesktopWindow.hpp"
-#include "Quillet/CircleButton.hpp"
-#include "Quillet/ThumbnailCard.hpp"
-#include "Quillet/ThumbnailPanel.hpp"
-#include "Quillet/ThumbnailStackView.hpp"
-#include "Quillet/Thumbnails.hpp"
+#include "Quillet/thumbnails/CircleButton.hpp"
+#include "Quillet/thumbnails/ThumbnailCard.hpp"
+#include "Quillet/thumbnails/ThumbnailPanel.hpp"
+#include "Quillet/thumbnails/ThumbnailStackView.hpp"
+#include "Quillet/thumbnails/Thumbnails.hpp"
 
 #include "tests/support/WaitFor.hpp"
 

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Quillet/capture/CapturedImage.hpp"
+#include "Quillet/capture/ScreenCaptureTool.hpp"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+namespace quillet {
+
+// Takes one still with the capture tool: the whole screen under the pointer, or an area or window the
+// user picks. Main thread only; one capture at a time.
+class Capturer : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Mode { screen, interactive };
+    // Runs on the main thread with the still, or with nothing when the capture was refused, cancelled
+    // or failed. Not run once the capturer is gone.
+    using Completion = std::function<void(std::optional<CapturedImage>)>;
+
+    explicit Capturer(ScreenCaptureTool tool = ScreenCaptureTool(), QObject* parent = nullptr);
+    // Stops a tool still running and removes its file.
+    ~Capturer() override;
+
+    // A request made while a capture runs gets nothing at once. The tool's file is read off the main
+    // thread and removed on every path.
+    void capture(Mode mode, Completion completion);
+    [[nodiscard]] bool isRunning() const { return isRunning_; }
+
+    // Reads a PNG written by the tool: the bitmap as premultiplied RGBA and the scale from its
+    // resolution (dots per inch ÷ 72, rounded, at least 1). Nothing when it cannot be decoded.
+    [[nodiscard]] static std::optional<CapturedImage> load(const QString& path);
+    // Pixels per point of an image whose horizontal resolution is `dotsPerMeter`.
+    [[nodiscard]] static double scaleFor(int dotsPerMeter);
+
+private:
+    void finish(const Completion& completion, std::optional<CapturedImage> image);
+    void loadInBackground(const QString& path, Completion completion);
+
+    ScreenCaptureTool tool_;
+    bool isRunning_ = false;
+    QString toolOutput_; // the file the running tool writes, until loading takes it over
+};
+
+} // namespace quillet

@@ -1,0 +1,292 @@
+#include "Quillet/editor/AnnotationRenderer.hpp"
+
+#include "Quillet/editor/GroupShadow.hpp"
+#include "Quillet/common/QtGeometry.hpp"
+#include "Quillet/editor/TextLine.hpp"
+#include "core/AnnotationGeometry.hpp"
+#include "core/Overloaded.hpp"
+#include "core/Pixelation.hpp"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <mutex>
+#include <span>
+
+namespace quillet {
+
+namespace {
+
+constexpr QImage::Format bitmapFormat = QImage::Format_RGBA8888_Premultiplied;
+
+// Highlights are one fixed marker yellow, multiplied into the capture, whatever the mark's colour.
+constexpr double highlightRed = 1.0;
+constexpr double highlightGreen = 0.86;
+constexpr double highlightBlue = 0.1;
+constexpr double highlightAlpha = 0.7;
+constexpr double highlightCornerPoints = 3;
+
+constexpr double shadowAlpha = 0.3;
+constexpr double shadowOffsetPoints = 1;
+constexpr double shadowBlurPoints = 3;
+
+constexpr double textOutlinePerFontSize = 0.2;
+
+[[nodiscard]] QColor qtColor(AnnotationColor color)
+{
+    const RgbComponents c = rgb(color);
+    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
+                            static_cast<float>(c.blue));
+}
+
+// Badge digits shrink as they get longer so they stay inside the disc.
+[[nodiscard]] double digitScale(qsizetype characters)
+{
+    if (characters <= 1) {
+        return 1.0;
+    }
+    if (characters == 2) {
+        return 0.82;
+    }
+    return 0.66;
+}
+
+[[nodiscard]] GroupShadow shadowFor(const AnnotationStyle& style)
+{
+    return GroupShadow(QPointF(0, shadowOffsetPoints * style.scale), shadowBlurPoints * style.scale,
+                       QColor::fromRgbF(0, 0, 0, shadowAlpha));
+}
+
+[[nodiscard]] QRectF discBounds(QPointF center, double radius)
+{
+    return {center.x() - radius, center.y() - radius, 2 * radius, 2 * radius};
+}
+
+} // namespace
+
+struct AnnotationRenderer::PixelatedCache {
+    QImage image;
+    int blockPixels;
+    Pixelator pixelator;
+    std::mutex lock;
+    std::optional<QImage> pixelated;
+
+    std::optional<QImage> get()
+    {
+        const std::lock_guard guard(lock);
+        if (!pixelated) {
+            pixelated = pixelator(image, blockPixels);
+        }
+        return pixelated;
+    }
+};
+
+AnnotationRenderer::AnnotationRenderer(const QImage& image, AnnotationStyle style)
+    : AnnotationRenderer(image, style, &AnnotationRenderer::pixelate)
+{
+}
+
+AnnotationRenderer::AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator)
+    : image_(image.convertToFormat(bitmapFormat)), style_(style)
+{
+    // Marks are in image pixels; a device pixel ratio on the capture would scale them twice.
+    image_.setDevicePixelRatio(1.0);
+    cache_ = std::make_shared<PixelatedCache>();
+    cache_->image = image_;
+    cache_->blockPixels = style_.redactBlockPixels();
+    cache_->pixelator = std::move(pixelator);
+}
+
+std::optional<QImage> AnnotationRenderer::pixelate(const QImage& image, int blockPixels)
+{
+    QImage copy = image.format() == bitmapFormat ? image.copy() : image.convertToFormat(bitmapFormat);
+    if (copy.isNull()) {
+        return std::nullopt;
+    }
+    Pixelation::pixelate(std::span<std::uint8_t>(copy.bits(), static_cast<std::size_t>(copy.sizeInBytes())),
+                         copy.width(), copy.height(), static_cast<int>(copy.bytesPerLine()), blockPixels);
+    return copy;
+}
+
+std::optional<QImage> AnnotationRenderer::pixelated() const
+{
+    return cache_->get();
+}
+
+void AnnotationRenderer::prepare() const
+{
+    QThreadPool::globalInstance()->start([cache = cache_] { (void)cache->get(); });
+}
+
+void AnnotationRenderer::draw(const std::vector<Mark>& marks, QPainter& painter) const
+{
+    painter.drawImage(QRectF(0, 0, image_.width(), image_.height()), image_);
+    drawMarks(marks, painter);
+}
+
+std::optional<QImage> AnnotationRenderer::exportImage(const std::vector<Mark>& marks) const
+{
+    // Drawing the image over a cleared bitmap would reproduce it exactly, so start from a copy.
+    QImage bitmap = image_.copy();
+    if (bitmap.isNull()) {
+        return std::nullopt;
+    }
+    QPainter painter(&bitmap);
+    if (!painter.isActive()) {
+        return std::nullopt;
+    }
+    drawMarks(marks, painter);
+    painter.end();
+    return bitmap;
+}
+
+Size AnnotationRenderer::textSize(const std::string& text) const
+{
+    const TextLine line(QString::fromStdString(text), style_.textFontSize(), QFont::Bold);
+    return {line.typographicWidth(), line.ascent() + line.descent()};
+}
+
+void AnnotationRenderer::drawMarks(const std::vector<Mark>& marks, QPainter& painter) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    drawRedactions(marks, painter);
+    drawHighlights(marks, painter);
+    drawPointMarks(marks, painter);
+    painter.restore();
+}
+
+void AnnotationRenderer::drawRedactions(const std::vector<Mark>& marks, QPainter& painter) const
+{
+    const QRectF bounds(0, 0, image_.width(), image_.height());
+    for (const Mark& mark : marks) {
+        const auto* redact = mark.annotation.as<Annotation::Redact>();
+        if (redact == nullptr) {
+            continue;
+        }
+        const std::optional<QImage> copy = pixelated();
+        if (!copy) {
+            continue;
+        }
+        const QRectF area = toQt(redact->rect.standardized()).intersected(bounds);
+        if (area.isEmpty()) {
+            continue;
+        }
+        painter.save();
+        painter.setClipRect(area, Qt::IntersectClip);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(bounds, *copy);
+        painter.restore();
+    }
+}
+
+void AnnotationRenderer::drawHighlights(const std::vector<Mark>& marks, QPainter& painter) const
+{
+    const QColor yellow = QColor::fromRgbF(highlightRed, highlightGreen, highlightBlue, highlightAlpha);
+    for (const Mark& mark : marks) {
+        const auto* highlight = mark.annotation.as<Annotation::Highlight>();
+        if (highlight == nullptr || highlight->rect.isNull()) {
+            continue;
+        }
+        const QRectF rect = toQt(highlight->rect);
+        const double radius =
+            std::min({highlightCornerPoints * style_.scale, rect.width() / 2, rect.height() / 2});
+        QPainterPath path;
+        path.setFillRule(Qt::WindingFill);
+        path.addRoundedRect(rect, radius, radius);
+        painter.save();
+        painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+        painter.fillPath(path, yellow);
+        painter.restore();
+    }
+}
+
+void AnnotationRenderer::drawPointMarks(const std::vector<Mark>& marks, QPainter& painter) const
+{
+    for (const Mark& mark : marks) {
+        mark.annotation.visit(Overloaded{
+            [&](const Annotation::Arrow& arrow) { drawArrow(arrow.from, arrow.to, mark.color, painter); },
+            [&](const Annotation::Number& number) {
+                drawNumber(number.value, number.center, mark.color, painter);
+            },
+            [&](const Annotation::Text& text) { drawText(text.string, text.origin, mark.color, painter); },
+            [](const Annotation::Highlight&) {},
+            [](const Annotation::Redact&) {},
+        });
+    }
+}
+
+void AnnotationRenderer::drawArrow(Point from, Point to, AnnotationColor color, QPainter& painter) const
+{
+    const auto arrow = AnnotationGeometry::arrow(from, to, style_);
+    QPolygonF polygon;
+    for (const Point& point : arrow.points) {
+        polygon << toQt(point);
+    }
+    QPainterPath outline;
+    outline.setFillRule(Qt::WindingFill);
+    outline.addPolygon(polygon);
+    outline.closeSubpath();
+
+    const double lineWidth = style_.arrowCornerWidth();
+    const double tailRadius = arrow.tailRadius + lineWidth / 2;
+    const QRectF tail = discBounds(toQt(from), tailRadius);
+    const QRectF bounds = outline.boundingRect()
+                              .adjusted(-lineWidth / 2, -lineWidth / 2, lineWidth / 2, lineWidth / 2)
+                              .united(tail);
+    const QColor fill = qtColor(color);
+    shadowFor(style_).paint(painter, bounds, [&](QPainter& group) {
+        group.setPen(QPen(fill, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        group.setBrush(fill);
+        group.drawPath(outline);
+        group.setPen(Qt::NoPen);
+        group.drawEllipse(tail);
+    });
+}
+
+void AnnotationRenderer::drawNumber(std::int64_t value, Point center, AnnotationColor color,
+                                    QPainter& painter) const
+{
+    const QPointF middle = toQt(center);
+    const double radius = style_.numberRadius();
+    const QRectF ring = discBounds(middle, radius + style_.numberRingWidth());
+    // The shadow belongs to the white disc only; the coloured disc and digits sit on it.
+    shadowFor(style_).paint(painter, ring, [&](QPainter& group) {
+        group.setPen(Qt::NoPen);
+        group.setBrush(Qt::white);
+        group.drawEllipse(ring);
+    });
+
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(qtColor(color));
+    painter.drawEllipse(discBounds(middle, radius));
+    painter.restore();
+
+    const QString digits = QString::number(static_cast<qlonglong>(value));
+    const TextLine line(digits, style_.numberFontSize() * digitScale(digits.size()), QFont::Bold);
+    const QPointF baseline(middle.x() - line.typographicWidth() / 2, middle.y() + line.capHeight() / 2);
+    painter.fillPath(line.outline(baseline), Qt::white);
+}
+
+void AnnotationRenderer::drawText(const std::string& text, Point origin, AnnotationColor color,
+                                  QPainter& painter) const
+{
+    const double fontSize = style_.textFontSize();
+    const TextLine line(QString::fromStdString(text), fontSize, QFont::Bold);
+    const QPainterPath glyphs = line.outline(QPointF(origin.x, origin.y + line.ascent()));
+    const double outlineWidth = textOutlinePerFontSize * fontSize;
+    const QRectF bounds = glyphs.boundingRect().adjusted(-outlineWidth / 2, -outlineWidth / 2,
+                                                         outlineWidth / 2, outlineWidth / 2);
+    const QColor fill = qtColor(color);
+    shadowFor(style_).paint(painter, bounds, [&](QPainter& group) {
+        group.strokePath(glyphs, QPen(Qt::white, outlineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        group.fillPath(glyphs, fill);
+    });
+}
+
+} // namespace quillet

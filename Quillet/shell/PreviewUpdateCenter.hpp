@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Quillet/shell/component/UpdateCenter.hpp"
+
+namespace quillet {
+
+// The update centre of previews and view snapshots: it keeps no reminder clock, is never due and
+// opens nothing.
+class PreviewUpdateCenter final : public component::UpdateCenter {
+public:
+    using UpdateCenter::UpdateCenter;
+
+    [[nodiscard]] bool isUpdateReminderDue() const override { return false; }
+    void refresh() override {}
+    void checkForUpdates() override {}
+    void dismissUpdateReminder() override {}
+};
+
+} // namespace quillet

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "Quillet/thumbnails/ThumbnailItem.hpp"
+
+#include <QPainterPath>
+#include <QPoint>
+#include <QWidget>
+
+namespace quillet {
+
+class CircleButton;
+class Thumbnails;
+class ThumbnailEditButton;
+
+// One capture in the stack: its image on a dark rounded card. Hovering shows the controls
+// (Dismiss, Move to Trash, Edit or the play symbol, the drag hint); the card can be dragged into
+// another application as the file, and a double click opens the file.
+class ThumbnailCard : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr QSize size{220, 138};
+    static constexpr qreal cornerRadius = 10;
+    static constexpr int dragPreviewWidth = 160;
+
+    ThumbnailCard(Thumbnails& model, ThumbnailItem item, QWidget* parent = nullptr);
+
+    [[nodiscard]] const ThumbnailItem& item() const { return item_; }
+    // Takes the item's current state (a replaced image) and the model's (whether editing exists).
+    void setItem(const ThumbnailItem& item);
+
+    // How far the card has gone on its way in or out: 0 in place, 1 gone. A moving card shows
+    // no controls and takes no input.
+    void setTransition(qreal transition);
+    [[nodiscard]] qreal transition() const { return transition_; }
+    [[nodiscard]] bool isHovering() const { return hovering_; }
+
+    // The card's outline in its own coordinates.
+    [[nodiscard]] static QPainterPath shape(const QRectF& bounds);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void setHovering(bool hovering);
+    void updateControls();
+    void startDrag();
+    void paintImage(QPainter& painter) const;
+    void paintHoverLayer(QPainter& painter) const;
+    void paintVideoBadge(QPainter& painter) const;
+
+    Thumbnails& model_;
+    ThumbnailItem item_;
+    bool hovering_ = false;
+    qreal transition_ = 0;
+    QPoint pressPosition_;
+    bool isPressed_ = false;
+    CircleButton* dismissButton_;
+    CircleButton* trashButton_;
+    ThumbnailEditButton* editButton_ = nullptr;
+};
+
+} // namespace quillet

@@ -1,0 +1,262 @@
+#include "Quillet/thumbnails/Thumbnails.hpp"
+
+#include "Brindle/AppInfo.hpp"
+#include "Brindle/RepeatingTask.hpp"
+#include "Brindle/Trash.hpp"
+#include "Quillet/thumbnails/ThumbnailCard.hpp"
+#include "Quillet/thumbnails/ThumbnailPanel.hpp"
+#include "Quillet/thumbnails/ThumbnailStackView.hpp"
+#include "core/ThumbnailSize.hpp"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace quillet {
+namespace {
+
+constexpr int panelWidth = ThumbnailCard::size.width() + 2 * ThumbnailStackView::margin;
+
+[[nodiscard]] QScreen* screenUnderPointer()
+{
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+Thumbnails::Thumbnails(Clock clock, QObject* parent)
+    : QObject(parent), clock_(std::move(clock)), expiry_(std::chrono::duration<double>(lifetime).count())
+{
+    // An unplugged monitor must not leave the cards off screen: they go to the main screen. The
+    // layout waits until the screen list has settled, a new main screen included.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen* screen) {
+        if (screen == anchorScreen_) {
+            anchorTo(nullptr);
+        }
+        QMetaObject::invokeMethod(this, &Thumbnails::followScreen, Qt::QueuedConnection);
+    });
+}
+
+Thumbnails::~Thumbnails()
+{
+    // The panel's views refer to this model; they go first.
+    panel_.reset();
+}
+
+std::chrono::steady_clock::time_point Thumbnails::now() const
+{
+    return clock_ ? clock_() : std::chrono::steady_clock::now();
+}
+
+void Thumbnails::setHovering(bool hovering)
+{
+    if (isHovering_ == hovering) {
+        return;
+    }
+    isHovering_ = hovering;
+    emit changed();
+}
+
+void Thumbnails::setDragging(bool dragging)
+{
+    if (isDragging_ == dragging) {
+        return;
+    }
+    isDragging_ = dragging;
+    emit changed();
+}
+
+void Thumbnails::setOnEdit(Action action)
+{
+    onEdit_ = std::move(action);
+    emit changed();
+}
+
+void Thumbnails::setOnTrash(Action action)
+{
+    onTrash_ = std::move(action);
+    emit changed();
+}
+
+void Thumbnails::edit(const ThumbnailItem& item)
+{
+    if (onEdit_) {
+        onEdit_(item);
+    }
+}
+
+void Thumbnails::trash(const ThumbnailItem& item)
+{
+    if (onTrash_) {
+        onTrash_(item);
+        return;
+    }
+    moveToTrash(item);
+}
+
+bool Thumbnails::moveToTrash(const ThumbnailItem& item)
+{
+    const QString path = item.url.toLocalFile();
+    if (!brindle::Trash::moveToTrash(path)) {
+        brindle::AppInfo::logger("capture").error("could not move to Trash: %{public}s", path);
+        QApplication::beep();
+        return false;
+    }
+    remove(item.id);
+    return true;
+}
+
+void Thumbnails::add(const QUrl& url, const QImage& image, double scale, bool isVideo)
+{
+    ThumbnailItem item{QUuid::createUuid(), url, thumbnail(image), scale, isVideo};
+    anchorTo(screenUnderPointer());
+    items_.push_back(item);
+    expiry_.add(item.id, now());
+    while (items_.size() > static_cast<std::size_t>(maximumItems)) {
+        drop(items_.front().id);
+    }
+    if (!panel_) {
+        panel_ = std::make_unique<ThumbnailPanel>(*this);
+    }
+    layoutPanel();
+    panel_->present();
+    if (!ticker_) {
+        startTicker();
+    }
+    emit changed();
+}
+
+void Thumbnails::remove(QUuid id)
+{
+    if (drop(id)) {
+        emit changed();
+    }
+}
+
+bool Thumbnails::drop(QUuid id)
+{
+    const auto removed = std::erase_if(items_, [&id](const ThumbnailItem& item) { return item.id == id; });
+    expiry_.remove(id);
+    if (items_.empty()) {
+        if (panel_) {
+            panel_->hide();
+        }
+        stopTicker();
+    } else {
+        layoutPanel();
+    }
+    return removed > 0;
+}
+
+void Thumbnails::replaceImage(const QUuid& id, const QImage& image)
+{
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [&id](const ThumbnailItem& item) { return item.id == id; });
+    if (found == items_.end()) {
+        return;
+    }
+    found->image = thumbnail(image);
+    emit changed();
+}
+
+void Thumbnails::tick()
+{
+    const bool isPaused = isHovering_ || isDragging_;
+    const auto expired = expiry_.tick(now(), std::chrono::duration<double>(tickInterval).count(), isPaused);
+    bool removedAny = false;
+    for (const QUuid& id : expired) {
+        removedAny = drop(id) || removedAny;
+    }
+    if (items_.empty()) {
+        stopTicker();
+    }
+    if (removedAny) {
+        emit changed();
+    }
+}
+
+QImage Thumbnails::thumbnail(const QImage& image)
+{
+    const auto reduced = ThumbnailSize::scaledDown(image.width(), image.height(), maximumThumbnailPixels);
+    if (!reduced) {
+        return image;
+    }
+    QImage scaled = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied)
+                        .scaled(static_cast<int>(reduced->width), static_cast<int>(reduced->height),
+                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaled.isNull()) {
+        return image;
+    }
+    // Sized in its own pixels, like the unreduced bitmap the card would otherwise show.
+    scaled.setDevicePixelRatio(1.0);
+    return scaled;
+}
+
+QRect Thumbnails::panelFrame(const QRect& available, int count)
+{
+    const int cards = std::max(count, 0);
+    const int height = cards * ThumbnailCard::size.height() +
+                       std::max(cards - 1, 0) * ThumbnailStackView::spacing + 2 * ThumbnailStackView::margin;
+    return {available.right() + 1 - panelWidth, available.bottom() + 1 - height, panelWidth, height};
+}
+
+void Thumbnails::anchorTo(QScreen* screen)
+{
+    if (anchorScreen_ == screen) {
+        return;
+    }
+    if (anchorScreen_) {
+        disconnect(anchorScreen_, nullptr, this, nullptr);
+    }
+    anchorScreen_ = screen;
+    if (screen) {
+        // A panel or dock appearing, or a new resolution, moves the corner the cards sit in.
+        connect(screen, &QScreen::availableGeometryChanged, this, &Thumbnails::followScreen);
+    }
+}
+
+void Thumbnails::followScreen()
+{
+    if (!items_.empty()) {
+        layoutPanel();
+    }
+}
+
+void Thumbnails::layoutPanel()
+{
+    QScreen* screen = anchorScreen_ ? anchorScreen_.data() : QGuiApplication::primaryScreen();
+    if (!screen || !panel_) {
+        return;
+    }
+    panel_->setFrame(panelFrame(screen->availableGeometry(), static_cast<int>(items_.size())));
+}
+
+void Thumbnails::startTicker()
+{
+    ticker_ = std::make_unique<brindle::RepeatingTask>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(tickInterval),
+        [model = QPointer<Thumbnails>(this)] {
+            if (model) {
+                model->tick();
+            }
+        });
+}
+
+void Thumbnails::stopTicker()
+{
+    if (!ticker_) {
+        return;
+    }
+    ticker_->cancel();
+    // The ticker may be the caller (a tick that emptied the stack); it is released once its own
+    // call has returned.
+    QMetaObject::invokeMethod(
+        this, [finished = std::shared_ptr<brindle::RepeatingTask>(std::move(ticker_))] {},
+        Qt::QueuedConnection);
+}
+
+} // namespace quillet

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "Quillet/thumbnails/ThumbnailItem.hpp"
+#include "core/ThumbnailExpiry.hpp"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QScreen>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace brindle {
+class RepeatingTask;
+}
+
+namespace quillet {
+
+class ThumbnailPanel;
+
+// The floating stack of cards of the latest captures: at most five, each leaving by itself two
+// minutes after it was added (the clock stops while the pointer rests on the stack), or when the
+// user dismisses or trashes it. Main thread only. `changed` follows every change; views re-read
+// the whole model.
+class Thumbnails : public QObject {
+    Q_OBJECT
+
+public:
+    using Action = std::function<void(const ThumbnailItem&)>;
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    static constexpr int maximumItems = 5;
+    static constexpr std::chrono::seconds lifetime{120};
+    static constexpr std::chrono::seconds tickInterval{1};
+    static constexpr int maximumThumbnailPixels = 440;
+
+    // `clock` supplies the time the expiry runs on; the steady clock when none is given.
+    explicit Thumbnails(Clock clock = {}, QObject* parent = nullptr);
+    ~Thumbnails() override;
+
+    [[nodiscard]] const std::vector<ThumbnailItem>& items() const { return items_; }
+    [[nodiscard]] bool isHovering() const { return isHovering_; }
+    void setHovering(bool hovering);
+    // A card being dragged into another application does not expire under the pointer either,
+    // wherever the pointer is.
+    [[nodiscard]] bool isDragging() const { return isDragging_; }
+    void setDragging(bool dragging);
+
+    // Opens the editor on the item's file. While none is set no card offers editing.
+    void setOnEdit(Action action);
+    // Replaces what the cards' Move to Trash does; by default `moveToTrash`.
+    void setOnTrash(Action action);
+    [[nodiscard]] bool canEdit() const { return static_cast<bool>(onEdit_); }
+    void edit(const ThumbnailItem& item);
+    void trash(const ThumbnailItem& item);
+
+    // Moves the item's file to the desktop's Trash and then drops its card. A file that cannot be
+    // trashed stays where it is, and so does its card; the failure is logged and signalled with a
+    // beep. Returns whether the file went.
+    bool moveToTrash(const ThumbnailItem& item);
+
+    // `image` is the full capture; the card shows a reduced copy.
+    void add(const QUrl& url, const QImage& image, double scale, bool isVideo);
+    // Drops the card; the file stays.
+    void remove(QUuid id);
+    // Shows a reduced copy of `image` on the card of that item, which keeps its place and its
+    // clock. Nothing happens when the item has left the stack meanwhile.
+    void replaceImage(const QUuid& id, const QImage& image);
+
+    // The image a card shows: `image` reduced to at most 440 pixels on its longer side with
+    // high-quality scaling, or `image` itself when it already fits.
+    [[nodiscard]] static QImage thumbnail(const QImage& image);
+
+    // Where the panel goes for `count` cards: flush with the bottom-right corner of `available`
+    // (a screen's geometry without panels and docks), 252 wide.
+    [[nodiscard]] static QRect panelFrame(const QRect& available, int count);
+
+    // Called by the ticker once a second: removes the cards whose time is up.
+    void tick();
+
+    // The panel, made by the first `add` and afterwards only hidden; null before.
+    [[nodiscard]] ThumbnailPanel* panel() const { return panel_.get(); }
+    // The screen the pointer was on at the latest `add`.
+    [[nodiscard]] QScreen* anchorScreen() const { return anchorScreen_; }
+    [[nodiscard]] bool isTicking() const { return ticker_ != nullptr; }
+
+signals:
+    void changed();
+
+private:
+    struct UuidHash {
+        [[nodiscard]] std::size_t operator()(const QUuid& id) const { return qHash(id); }
+    };
+
+    [[nodiscard]] std::chrono::steady_clock::time_point now() const;
+    bool drop(QUuid id);
+    void anchorTo(QScreen* screen);
+    void followScreen();
+    void layoutPanel();
+    void startTicker();
+    void stopTicker();
+
+    Clock clock_;
+    std::vector<ThumbnailItem> items_;
+    bool isHovering_ = false;
+    bool isDragging_ = false;
+    Action onEdit_;
+    Action onTrash_;
+    ThumbnailExpiry<QUuid, UuidHash> expiry_;
+    std::unique_ptr<brindle::RepeatingTask> ticker_;
+    std::unique_ptr<ThumbnailPanel> panel_;
+    QPointer<QScreen> anchorScreen_;
+};
+
+} // namespace quillet

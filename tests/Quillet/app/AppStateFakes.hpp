@@ -1,0 +1,150 @@
+#pragma once
+
+// Stand-ins for the components the application state drives, recording what they were asked.
+
+#include "Quillet/recording/component/AreaSelector.hpp"
+#include "Quillet/editor/component/Editor.hpp"
+#include "Quillet/shortcuts/component/HotKeyCenter.hpp"
+#include "Quillet/capture/component/PermissionAlert.hpp"
+#include "Quillet/recording/component/Recorder.hpp"
+#include "Quillet/capture/component/ScreenRecordingPermission.hpp"
+#include "Quillet/thumbnails/component/Thumbnails.hpp"
+
+#include <optional>
+#include <vector>
+
+namespace quillet::testing {
+
+struct AddedThumbnail {
+    QUrl url;
+    QSize size;
+    double scale = 1;
+    bool isVideo = false;
+};
+
+class FakeThumbnails final : public component::Thumbnails {
+public:
+    void add(const QUrl& url, const QImage& image, double scale, bool isVideo) override
+    {
+        added.push_back({url, image.size(), scale, isVideo});
+    }
+    void replaceImage(const QUuid& id, const QImage& image) override
+    {
+        replaced.emplace_back(id, image.size());
+    }
+    void remove(const QUuid& id) override { removed.push_back(id); }
+    void setOnEdit(Action action) override { onEdit = std::move(action); }
+    void setOnTrash(Action action) override { onTrash = std::move(action); }
+
+    std::vector<AddedThumbnail> added;
+    std::vector<std::pair<QUuid, QSize>> replaced;
+    std::vector<QUuid> removed;
+    Action onEdit;
+    Action onTrash;
+};
+
+class FakeHotKeys final : public component::HotKeyCenter {
+public:
+    void registerShortcuts(const ShortcutMap& shortcuts) override { registrations.push_back(shortcuts); }
+    void unregister() override { ++unregistrations; }
+    [[nodiscard]] std::set<CaptureAction> failed() const override { return refused; }
+    void setOnPress(Action action) override { onPress = std::move(action); }
+
+    std::vector<ShortcutMap> registrations;
+    int unregistrations = 0;
+    std::set<CaptureAction> refused;
+    Action onPress;
+};
+
+class FakeRecorder final : public component::Recorder {
+public:
+    bool start(const Rect& rect, const Options& options) override
+    {
+        starts.emplace_back(rect, options);
+        if (startSucceeds) {
+            session = QDateTime::currentDateTime();
+        }
+        return startSucceeds;
+    }
+    [[nodiscard]] std::optional<QDateTime> sessionStartedAt() const override { return session; }
+    void stop(const QString& path, StopCompletion completion) override
+    {
+        stops.push_back(path);
+        session.reset();
+        completion(stopGivesMovie ? std::optional<QString>(path) : std::nullopt);
+    }
+    void firstFrame(const QString&, int maxPixels, FrameCompletion completion) override
+    {
+        completion(QImage(maxPixels, maxPixels / 2, QImage::Format_RGBA8888_Premultiplied));
+    }
+
+    bool startSucceeds = true;
+    bool stopGivesMovie = true;
+    std::optional<QDateTime> session;
+    std::vector<std::pair<Rect, Options>> starts;
+    std::vector<QString> stops;
+};
+
+class FakeSelector final : public component::AreaSelector {
+public:
+    void begin(const component::Recorder::Options& options, Completion completion) override
+    {
+        begun.push_back(options);
+        this->completion = std::move(completion);
+    }
+    [[nodiscard]] bool isOpen() const override { return open; }
+
+    // Ends the selection as the user would.
+    void finish(const Result& result)
+    {
+        const Completion done = completion;
+        done(result);
+    }
+
+    bool open = false;
+    std::vector<component::Recorder::Options> begun;
+    Completion completion;
+};
+
+class FakeEditor final : public component::Editor {
+public:
+    void open(const QUrl& url, double scale, SaveCallback onSave) override
+    {
+        opened.emplace_back(url, scale);
+        this->onSave = std::move(onSave);
+    }
+
+    std::vector<std::pair<QUrl, double>> opened;
+    SaveCallback onSave;
+};
+
+class FakePermission final : public component::ScreenRecordingPermission {
+public:
+    explicit FakePermission(bool granted) : granted(granted) {}
+    [[nodiscard]] bool preflight() const override
+    {
+        ++preflights;
+        return granted;
+    }
+    bool request() override
+    {
+        ++requests;
+        return granted;
+    }
+
+    bool granted;
+    mutable int preflights = 0;
+    int requests = 0;
+};
+
+class FakeAlert final : public component::PermissionAlert {
+public:
+    [[nodiscard]] Choice show() override
+    {
+        ++shown;
+        return Choice::cancel;
+    }
+    int shown = 0;
+};
+
+} // namespace quillet::testing

@@ -1,0 +1,461 @@
+#include "Quillet/app/AppState.hpp"
+#include "kit-core/InMemoryPreferenceStore.hpp"
+
+#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/capture/FakeCaptureTool.hpp"
+#include "tests/support/LogCapture.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono;
+using namespace quillet::testing;
+using brindle::PropertyList;
+
+const QString captureCategory = QStringLiteral("app.quillet.Quillet.capture");
+
+QImage opaqueScreen()
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(QColor(40, 90, 160));
+    QPainter(&image).fillRect(8, 8, 20, 10, Qt::white);
+    return image;
+}
+
+QImage transparentScreen()
+{
+    QImage image(64, 48, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+class AppStateFlow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.isValid());
+        ASSERT_TRUE(tool_.isValid());
+        tool_.setImage(opaqueScreen());
+        preferences_.set(PropertyList(folder_.path().toStdString()), "folder");
+    }
+
+    // Builds the state over the fakes; `encode` replaces the WebP encoder when given.
+    void make(bool preview = false, std::function<std::optional<QByteArray>(const QImage&)> encode = {})
+    {
+        AppState::Components components;
+        auto thumbnails = std::make_unique<FakeThumbnails>();
+        auto hotKeys = std::make_unique<FakeHotKeys>();
+        auto recorder = std::make_unique<FakeRecorder>();
+        auto selector = std::make_unique<FakeSelector>();
+        auto editor = std::make_unique<FakeEditor>();
+        auto permission = std::make_unique<FakePermission>(granted_);
+        auto alert = std::make_unique<FakeAlert>();
+        thumbnails_ = thumbnails.get();
+        hotKeys_ = hotKeys.get();
+        recorder_ = recorder.get();
+        selector_ = selector.get();
+        editor_ = withEditor_ ? editor.get() : nullptr;
+        permission_ = permission.get();
+        alert_ = alert.get();
+        components.thumbnails = std::move(thumbnails);
+        components.hotKeys = std::move(hotKeys);
+        components.recorder = std::move(recorder);
+        components.selector = std::move(selector);
+        if (withEditor_) {
+            components.editor = std::move(editor);
+        }
+        components.screenRecording = std::move(permission);
+        components.permissionAlert = std::move(alert);
+        components.capturer = std::make_unique<Capturer>(ScreenCaptureTool(tool_.program()));
+        components.encode = std::move(encode);
+        components.now = [] { return sys_days{2025y / January / 31} + 14h + 5min + 9s; };
+        state_ = std::make_unique<AppState>(preferences_, preview, std::move(components));
+    }
+
+    // Runs a still capture until its flow has ended (a thumbnail, or a message that ends it).
+    void captureScreen()
+    {
+        const std::size_t thumbnailsBefore = thumbnails_->added.size();
+        const std::size_t messagesBefore = log_.texts(captureCategory).size();
+        state_->perform(CaptureAction::screen);
+        ASSERT_TRUE(waitFor([&] {
+            if (thumbnails_->added.size() > thumbnailsBefore) {
+                return true;
+            }
+            const auto texts = log_.texts(captureCategory);
+            for (std::size_t i = messagesBefore; i < texts.size(); ++i) {
+                if (texts[i].startsWith("could not save") || texts[i].startsWith("capture cancelled") ||
+                    texts[i].endsWith("blank=true")) {
+                    return true;
+                }
+            }
+            return false;
+        }));
+    }
+
+    void useNumbers(std::int64_t next)
+    {
+        preferences_.set(PropertyList("number"), "fileNaming");
+        preferences_.set(PropertyList("Shot"), "filePrefix");
+        preferences_.set(PropertyList(next), "nextNumber");
+    }
+
+    [[nodiscard]] QStringList files() const
+    {
+        return QDir(folder_.path()).entryList(QDir::Files, QDir::Name);
+    }
+
+    // A capture was asked of the tool since the fake was made.
+    [[nodiscard]] bool toolRan() const { return !tool_.arguments().isEmpty(); }
+
+    LogCapture log_;
+    QTemporaryDir folder_;
+    FakeCaptureTool tool_;
+    brindle::InMemoryPreferenceStore preferences_;
+    bool granted_ = true;
+    bool withEditor_ = true;
+    std::unique_ptr<AppState> state_;
+    FakeThumbnails* thumbnails_ = nullptr;
+    FakeHotKeys* hotKeys_ = nullptr;
+    FakeRecorder* recorder_ = nullptr;
+    FakeSelector* selector_ = nullptr;
+    FakeEditor* editor_ = nullptr;
+    FakePermission* permission_ = nullptr;
+    FakeAlert* alert_ = nullptr;
+};
+
+TEST_F(AppStateFlow, AScreenCaptureIsSavedAsWebPNamedByDateAndShownAsACard)
+{
+    make();
+    captureScreen();
+    ASSERT_EQ(thumbnails_->added.size(), 1u);
+    const QString expected = folder_.filePath("Screenshot 2025-01-31 at 14.05.09.webp");
+    EXPECT_EQ(thumbnails_->added[0].url, QUrl::fromLocalFile(expected));
+    EXPECT_EQ(thumbnails_->added[0].size, QSize(64, 48));
+    EXPECT_FALSE(thumbnails_->added[0].isVideo);
+    QFile file(expected);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(12).startsWith("RIFF"));
+
+    const auto texts = log_.texts(captureCategory);
+    const std::vector<QString> expectedLog{"action screen", "screen recording preflight=true",
+                                           "captured 64x48 blank=false",
+                                           QStringLiteral("saved %1 KB").arg(file.size() / 1024)};
+    EXPECT_EQ(texts, expectedLog);
+    EXPECT_EQ(state_->nextNumber(), 1) << "date names never touch the number";
+    EXPECT_FALSE(preferences_.object("nextNumber").has_value());
+}
+
+TEST_F(AppStateFlow, NumberedStillsUseTheNextNumbersAlsoWhenASaveFails)
+{
+    useNumbers(7);
+    std::atomic<int> encodes = 0;
+    make(false, [&encodes](const QImage& image) -> std::optional<QByteArray> {
+        if (encodes++ == 0) {
+            return std::nullopt;
+        }
+        return QByteArray("webp bytes of ") + QByteArray::number(image.width());
+    });
+    captureScreen();
+    captureScreen();
+    EXPECT_EQ(files(), QStringList{"Shot 00008.webp"});
+    EXPECT_EQ(state_->nextNumber(), 9);
+    EXPECT_EQ(preferences_.object("nextNumber"), PropertyList(std::int64_t{9}));
+    ASSERT_EQ(thumbnails_->added.size(), 1u);
+    EXPECT_EQ(thumbnails_->added[0].url, QUrl::fromLocalFile(folder_.filePath("Shot 00008.webp")));
+}
+
+TEST_F(AppStateFlow, AFailedEncodeIsLoggedAndAddsNoThumbnail)
+{
+    make(false, [](const QImage&) { return std::optional<QByteArray>(); });
+    captureScreen();
+    EXPECT_TRUE(thumbnails_->added.empty());
+    EXPECT_TRUE(files().isEmpty());
+    const auto failures = log_.messages();
+    const auto failure = std::find_if(failures.begin(), failures.end(), [](const LoggedMessage& message) {
+        return message.text.startsWith("could not save screenshot: ");
+    });
+    ASSERT_NE(failure, failures.end());
+    EXPECT_EQ(failure->type, QtWarningMsg);
+    EXPECT_EQ(failure->text,
+              "could not save screenshot: The file \u201cScreenshot 2025-01-31 at 14.05.09.webp\u201d "
+              "couldn\u2019t be saved.");
+}
+
+TEST_F(AppStateFlow, AFolderThatCannotBeMadeIsLoggedAndSavesNothing)
+{
+    QFile blocker(folder_.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    preferences_.set(PropertyList(folder_.filePath("blocked/Screenshots").toStdString()), "folder");
+    make();
+    captureScreen();
+    EXPECT_TRUE(thumbnails_->added.empty());
+    const auto texts = log_.texts(captureCategory);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_TRUE(texts.back().startsWith("could not save screenshot: ")) << texts.back().toStdString();
+}
+
+TEST_F(AppStateFlow, AFileThatAppearsUnderTheChosenNameIsNeverOverwritten)
+{
+    useNumbers(3);
+    // The encoder runs after the name was chosen: it plays the other program that takes the name.
+    const QString intruder = folder_.filePath("Shot 00003.webp");
+    make(false, [intruder](const QImage&) -> std::optional<QByteArray> {
+        QFile other(intruder);
+        if (!other.exists() && other.open(QIODevice::WriteOnly)) {
+            other.write("someone else's");
+        }
+        return QByteArray("ours");
+    });
+    captureScreen();
+    EXPECT_EQ(files(), (QStringList{"Shot 00003.webp", "Shot 00004.webp"}));
+    QFile other(intruder);
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), "someone else's");
+    ASSERT_EQ(thumbnails_->added.size(), 1u);
+    EXPECT_EQ(thumbnails_->added[0].url, QUrl::fromLocalFile(folder_.filePath("Shot 00004.webp")));
+    EXPECT_EQ(state_->nextNumber(), 5);
+}
+
+TEST_F(AppStateFlow, ABlankCaptureShowsThePermissionAlertAndSavesNothing)
+{
+    tool_.setImage(transparentScreen());
+    make();
+    captureScreen();
+    EXPECT_EQ(alert_->shown, 1);
+    EXPECT_TRUE(thumbnails_->added.empty());
+    EXPECT_TRUE(files().isEmpty());
+    EXPECT_TRUE(log_.contains(captureCategory, "captured 64x48 blank=true"));
+}
+
+TEST_F(AppStateFlow, ACancelledPickIsLoggedAndNothingElse)
+{
+    tool_.setBehaviour(FakeCaptureTool::Behaviour::writeNothing);
+    make();
+    state_->perform(CaptureAction::area);
+    ASSERT_TRUE(waitFor([&] { return log_.contains(captureCategory, "capture cancelled or empty"); }));
+    EXPECT_EQ(tool_.arguments().value(0), "-i");
+    EXPECT_TRUE(thumbnails_->added.empty());
+    EXPECT_EQ(alert_->shown, 0);
+}
+
+TEST_F(AppStateFlow, WithoutPermissionNothingStartsAndTheAlertShows)
+{
+    granted_ = false;
+    make();
+    EXPECT_FALSE(state_->hasScreenRecording());
+    for (const auto action : {CaptureAction::screen, CaptureAction::area, CaptureAction::recording}) {
+        state_->perform(action);
+    }
+    runEventLoop(milliseconds(100));
+    EXPECT_EQ(alert_->shown, 3);
+    EXPECT_FALSE(toolRan());
+    EXPECT_TRUE(selector_->begun.empty());
+    EXPECT_TRUE(log_.contains(captureCategory, "screen recording preflight=false"));
+}
+
+TEST_F(AppStateFlow, WhileTheSelectorIsOpenNoActionStarts)
+{
+    make();
+    selector_->open = true;
+    for (const auto action : {CaptureAction::screen, CaptureAction::area, CaptureAction::recording}) {
+        state_->perform(action);
+    }
+    runEventLoop(milliseconds(100));
+    EXPECT_FALSE(toolRan());
+    EXPECT_TRUE(selector_->begun.empty());
+    EXPECT_EQ(permission_->preflights, 1) << "only the start-up refresh asked";
+}
+
+TEST_F(AppStateFlow, WhileRecordingStillsAreRefusedAndTheRecordingShortcutStops)
+{
+    make();
+    state_->perform(CaptureAction::recording);
+    ASSERT_EQ(selector_->begun.size(), 1u);
+    EXPECT_EQ(selector_->begun[0], (component::Recorder::Options{false, std::nullopt, true}));
+    selector_->finish(
+        component::AreaSelector::Record{Rect(10, 20, 300, 200), {true, QString("mic-2"), false}});
+    ASSERT_TRUE(state_->isRecording());
+    EXPECT_TRUE(state_->recordingStartedAt().has_value());
+    EXPECT_TRUE(state_->recordMicrophone());
+    EXPECT_EQ(state_->microphoneID(), QString("mic-2"));
+    EXPECT_FALSE(state_->showClicks());
+    EXPECT_EQ(preferences_.object("microphoneID"), PropertyList("mic-2"));
+
+    state_->perform(CaptureAction::screen);
+    state_->perform(CaptureAction::area);
+    runEventLoop(milliseconds(100));
+    EXPECT_FALSE(toolRan());
+
+    state_->perform(CaptureAction::recording);
+    EXPECT_FALSE(state_->isRecording());
+    EXPECT_FALSE(state_->recordingStartedAt().has_value());
+    ASSERT_EQ(recorder_->stops.size(), 1u);
+    EXPECT_EQ(recorder_->stops[0], folder_.filePath("Screen Recording 2025-01-31 at 14.05.09.mp4"));
+    ASSERT_EQ(thumbnails_->added.size(), 1u);
+    EXPECT_TRUE(thumbnails_->added[0].isVideo);
+    EXPECT_EQ(thumbnails_->added[0].size, QSize(440, 220));
+}
+
+TEST_F(AppStateFlow, ARecordingWithTheMicrophoneOffKeepsTheChosenMicrophone)
+{
+    preferences_.set(PropertyList("mic-1"), "microphoneID");
+    make();
+    state_->toggleRecording();
+    selector_->finish(component::AreaSelector::Record{Rect(0, 0, 100, 100), {false, QString("other"), true}});
+    EXPECT_EQ(state_->microphoneID(), QString("mic-1"));
+    EXPECT_FALSE(state_->recordMicrophone());
+}
+
+TEST_F(AppStateFlow, TheMicrophoneRoundTripReopensTheSelectorWithTheAnswer)
+{
+    make();
+    state_->toggleRecording();
+    selector_->finish(component::AreaSelector::NeedsMicrophonePermission{{true, QString("mic"), false}});
+    ASSERT_TRUE(waitFor([&] { return selector_->begun.size() == 2; }));
+    EXPECT_EQ(selector_->begun[1], (component::Recorder::Options{true, QString("mic"), false}));
+}
+
+TEST_F(AppStateFlow, HotKeysAreRegisteredAtStartAndFollowTheSwitch)
+{
+    make();
+    ASSERT_EQ(hotKeys_->registrations.size(), 1u);
+    EXPECT_EQ(hotKeys_->registrations[0], ShortcutMap::fromStored({}));
+    ASSERT_TRUE(hotKeys_->onPress);
+
+    hotKeys_->refused = {CaptureAction::area};
+    state_->setEnabled(true);
+    EXPECT_EQ(state_->failedShortcuts(), std::set<CaptureAction>{CaptureAction::area});
+    EXPECT_EQ(state_->status(), AppStatus::shortcutsTaken);
+
+    hotKeys_->refused.clear();
+    state_->setEnabled(false);
+    EXPECT_EQ(hotKeys_->unregistrations, 1);
+    EXPECT_TRUE(state_->failedShortcuts().empty());
+    EXPECT_EQ(preferences_.object("enabled"), PropertyList(false));
+    EXPECT_EQ(state_->status(), AppStatus::paused);
+
+    hotKeys_->onPress(CaptureAction::area);
+    ASSERT_TRUE(waitFor([&] { return !tool_.arguments().isEmpty(); }));
+    EXPECT_EQ(tool_.arguments().value(0), "-i");
+}
+
+TEST_F(AppStateFlow, APreviewRegistersNothingAndPollsNothing)
+{
+    make(true);
+    FakeHotKeys* previewHotKeys = hotKeys_;
+    FakePermission* previewPermission = permission_;
+    FakeThumbnails* previewThumbnails = thumbnails_;
+    auto preview = std::move(state_);
+    make(false);
+
+    EXPECT_TRUE(previewHotKeys->registrations.empty());
+    EXPECT_EQ(previewHotKeys->unregistrations, 0);
+    EXPECT_FALSE(previewHotKeys->onPress);
+    EXPECT_FALSE(previewThumbnails->onEdit);
+    EXPECT_FALSE(preview->updates().isUpdateReminderDue());
+
+    // One watch interval later the normal state has looked again; the preview has never looked.
+    const int before = permission_->preflights;
+    runEventLoop(AppState::statusWatchInterval + milliseconds(400));
+    EXPECT_EQ(previewPermission->preflights, 0);
+    EXPECT_GT(permission_->preflights, before);
+}
+
+TEST_F(AppStateFlow, ThumbnailCallbacksEditAndTrashTheirItem)
+{
+    make();
+    QFile file(folder_.filePath("capture.webp"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const ThumbnailItem item{QUuid::createUuid(), QUrl::fromLocalFile(file.fileName()), QImage(), 2.0, false};
+
+    ASSERT_TRUE(thumbnails_->onEdit);
+    thumbnails_->onEdit(item);
+    ASSERT_EQ(editor_->opened.size(), 1u);
+    EXPECT_EQ(editor_->opened[0], std::make_pair(item.url, 2.0));
+    editor_->onSave(QImage(30, 20, QImage::Format_RGBA8888_Premultiplied));
+    ASSERT_EQ(thumbnails_->replaced.size(), 1u);
+    EXPECT_EQ(thumbnails_->replaced[0], std::make_pair(item.id, QSize(30, 20)));
+
+    QTemporaryDir data;
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    thumbnails_->onTrash(item);
+    qputenv("XDG_DATA_HOME", savedData);
+    EXPECT_FALSE(QFile::exists(file.fileName()));
+    EXPECT_EQ(thumbnails_->removed, std::vector<QUuid>{item.id});
+
+    // Once the state is gone the callbacks do nothing.
+    const auto onSave = editor_->onSave;
+    FakeThumbnails* thumbnails = thumbnails_;
+    const auto onEdit = thumbnails->onEdit;
+    state_.reset();
+    EXPECT_NO_FATAL_FAILURE(onEdit(item));
+}
+
+TEST_F(AppStateFlow, WithoutAnEditorTheCardsOfferNoEdit)
+{
+    withEditor_ = false;
+    make();
+    EXPECT_FALSE(thumbnails_->onEdit);
+    EXPECT_TRUE(thumbnails_->onTrash);
+}
+
+TEST_F(AppStateFlow, AFileThatCannotBeTrashedKeepsItsCard)
+{
+    make();
+    const ThumbnailItem gone{QUuid::createUuid(),
+                             QUrl::fromLocalFile(folder_.filePath("deleted meanwhile.webp")), QImage(), 1.0,
+                             false};
+    QTemporaryDir data;
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    thumbnails_->onTrash(gone);
+    qputenv("XDG_DATA_HOME", savedData);
+    EXPECT_TRUE(thumbnails_->removed.empty());
+    EXPECT_TRUE(log_.contains(captureCategory, "could not move to Trash: " + gone.url.toLocalFile()));
+}
+
+TEST_F(AppStateFlow, SettersWriteTheirPreferenceAndKeepTheNumberAboveZero)
+{
+    make();
+    int changes = 0;
+    QObject::connect(state_.get(), &AppState::changed, [&changes] { ++changes; });
+    state_->setNextNumber(-5);
+    EXPECT_EQ(state_->nextNumber(), 1);
+    EXPECT_EQ(preferences_.object("nextNumber"), PropertyList(std::int64_t{1}));
+    state_->setFileNaming(FileNamingStyle::number);
+    EXPECT_EQ(preferences_.object("fileNaming"), PropertyList("number"));
+    state_->setFilePrefix("Trip ");
+    EXPECT_EQ(preferences_.object("filePrefix"), PropertyList("Trip "));
+    state_->setMicrophoneID(std::nullopt);
+    EXPECT_FALSE(preferences_.object("microphoneID").has_value());
+    state_->setFolder(folder_.filePath("elsewhere"));
+    EXPECT_EQ(state_->library().folder(), folder_.filePath("elsewhere"));
+    EXPECT_EQ(preferences_.object("folder"), PropertyList(folder_.filePath("elsewhere").toStdString()));
+    EXPECT_EQ(changes, 3) << "a value that does not change announces nothing";
+}
+
+TEST_F(AppStateFlow, AMenuActionWaitsForTheMenuToClose)
+{
+    make();
+    state_->performFromMenu(CaptureAction::area);
+    runEventLoop(milliseconds(100));
+    EXPECT_FALSE(log_.contains(captureCategory, "action area"));
+    ASSERT_TRUE(waitFor([&] { return log_.contains(captureCategory, "action area"); }, seconds(2)));
+}
+
+} // namespace
+} // namespace quillet

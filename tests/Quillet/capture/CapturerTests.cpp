@@ -1,0 +1,213 @@
+#include "Quillet/capture/Capturer.hpp"
+#include "Quillet/capture/ScreenGeometry.hpp"
+#include "core/CaptureGeometry.hpp"
+
+#include "tests/Quillet/capture/FakeCaptureTool.hpp"
+#include "tests/support/LogCapture.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <QFile>
+#include <QPainter>
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using testing::FakeCaptureTool;
+using Behaviour = FakeCaptureTool::Behaviour;
+
+int dotsPerMeter(double dotsPerInch)
+{
+    return static_cast<int>(std::lround(dotsPerInch / 0.0254));
+}
+
+QImage pattern(int width, int height, double dotsPerInch)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(10, 20, 30));
+    QPainter(&image).fillRect(0, 0, width / 2, height, QColor(200, 100, 50));
+    image.setDotsPerMeterX(dotsPerMeter(dotsPerInch));
+    image.setDotsPerMeterY(dotsPerMeter(dotsPerInch));
+    return image;
+}
+
+class CapturerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tool_.isValid()); }
+
+    // Runs one capture to its end.
+    std::optional<CapturedImage> capture(Capturer& capturer, Capturer::Mode mode)
+    {
+        bool done = false;
+        std::optional<CapturedImage> result;
+        capturer.capture(mode, [&](std::optional<CapturedImage> image) {
+            result = std::move(image);
+            done = true;
+        });
+        EXPECT_TRUE(quillet::testing::waitFor([&done] { return done; }));
+        return result;
+    }
+
+    FakeCaptureTool tool_;
+};
+
+TEST_F(CapturerTest, TheScreenUnderThePointerIsCapturedAtItsScaleAndTheFileRemoved)
+{
+    tool_.setImage(pattern(40, 30, 144));
+    Capturer capturer{ScreenCaptureTool(tool_.program())};
+    const auto image = capture(capturer, Capturer::Mode::screen);
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->image.size(), QSize(40, 30));
+    EXPECT_EQ(image->image.format(), QImage::Format_RGBA8888_Premultiplied);
+    EXPECT_EQ(image->scale, 2);
+    EXPECT_EQ(image->image.pixelColor(5, 5), QColor(200, 100, 50));
+    EXPECT_FALSE(capturer.isRunning());
+
+    const QStringList arguments = tool_.arguments();
+    ASSERT_EQ(arguments.size(), 3);
+    EXPECT_EQ(arguments[0], "-R");
+    const Rect frame = ScreenGeometry::frame(ScreenGeometry::screenUnderPointer());
+    EXPECT_EQ(arguments[1].toStdString(), ScreenGeometry::region(frame));
+    EXPECT_TRUE(arguments[2].endsWith(".png"));
+    EXPECT_FALSE(QFile::exists(arguments[2]));
+}
+
+TEST_F(CapturerTest, APickThatWroteNothingOrNoImageGivesNothingAndLeavesNoFile)
+{
+    Capturer capturer{ScreenCaptureTool(tool_.program())};
+    for (const auto behaviour : {Behaviour::writeNothing, Behaviour::writeGarbage, Behaviour::removeOutput}) {
+        tool_.setBehaviour(behaviour);
+        EXPECT_FALSE(capture(capturer, Capturer::Mode::interactive).has_value());
+        const QStringList arguments = tool_.arguments();
+        ASSERT_EQ(arguments.size(), 2);
+        EXPECT_EQ(arguments[0], "-i");
+        EXPECT_FALSE(QFile::exists(arguments[1]));
+        EXPECT_FALSE(capturer.isRunning());
+    }
+}
+
+TEST_F(CapturerTest, ASecondRequestDuringACaptureGetsNothingAtOnce)
+{
+    tool_.setImage(pattern(8, 8, 72));
+    tool_.setBehaviour(Behaviour::writeImage, 0.3);
+    Capturer capturer{ScreenCaptureTool(tool_.program())};
+    bool firstDone = false;
+    std::optional<CapturedImage> first;
+    capturer.capture(Capturer::Mode::screen, [&](std::optional<CapturedImage> image) {
+        first = std::move(image);
+        firstDone = true;
+    });
+    EXPECT_TRUE(capturer.isRunning());
+    bool secondDone = false;
+    capturer.capture(Capturer::Mode::interactive, [&](std::optional<CapturedImage> image) {
+        EXPECT_FALSE(image.has_value());
+        secondDone = true;
+    });
+    EXPECT_TRUE(secondDone) << "answered at once";
+    ASSERT_TRUE(quillet::testing::waitFor([&firstDone] { return firstDone; }));
+    EXPECT_TRUE(first.has_value());
+    EXPECT_EQ(tool_.arguments().value(0), "-R") << "the second request started no tool";
+}
+
+TEST_F(CapturerTest, AToolThatCannotStartIsLoggedAndGivesNothing)
+{
+    quillet::testing::LogCapture log;
+    Capturer capturer{ScreenCaptureTool("/nonexistent/quillet-screencapture")};
+    EXPECT_FALSE(capture(capturer, Capturer::Mode::screen).has_value());
+    EXPECT_FALSE(capturer.isRunning());
+    const auto texts = log.texts("app.quillet.Quillet.capture");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].startsWith("screencapture failed to start: ")) << texts[0].toStdString();
+}
+
+TEST_F(CapturerTest, DestroyingTheCapturerDuringACaptureStopsTheToolAndRemovesItsFile)
+{
+    tool_.setImage(pattern(8, 8, 72));
+    tool_.setBehaviour(Behaviour::writeImage, 5);
+    auto capturer = std::make_unique<Capturer>(ScreenCaptureTool(tool_.program()));
+    bool called = false;
+    capturer->capture(Capturer::Mode::screen, [&called](std::optional<CapturedImage>) { called = true; });
+    ASSERT_TRUE(quillet::testing::waitFor([this] { return tool_.arguments().size() == 3; }));
+    const QString output = tool_.arguments()[2];
+    capturer.reset();
+    quillet::testing::runEventLoop(std::chrono::milliseconds(50));
+    EXPECT_FALSE(called);
+    EXPECT_FALSE(QFile::exists(output));
+}
+
+struct ScaleCase {
+    double dotsPerInch;
+    double scale;
+};
+
+class CapturerScale : public ::testing::TestWithParam<ScaleCase> {};
+
+TEST_P(CapturerScale, IsTheResolutionOver72RoundedAndAtLeastOne)
+{
+    EXPECT_EQ(Capturer::scaleFor(dotsPerMeter(GetParam().dotsPerInch)), GetParam().scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, CapturerScale,
+                         ::testing::Values(ScaleCase{144, 2}, ScaleCase{72, 1}, ScaleCase{108, 2},
+                                           ScaleCase{36, 1}, ScaleCase{216, 3}, ScaleCase{96, 1},
+                                           ScaleCase{0, 1}));
+
+TEST(CapturedImage, BlankExactlyWhenNothingVisibleSurvivesTheReduction)
+{
+    QImage image(1000, 700, QImage::Format_RGBA8888_Premultiplied);
+    image.fill(Qt::transparent);
+    EXPECT_TRUE((CapturedImage{image, 1}).isBlank());
+    QPainter(&image).fillRect(500, 300, 16, 16, Qt::black);
+    EXPECT_FALSE((CapturedImage{image, 1}).isBlank());
+    EXPECT_FALSE((CapturedImage{QImage(), 1}).isBlank()) << "no bitmap is not taken for a blank screen";
+}
+
+struct FrameCase {
+    const char* name;
+    QRect geometry; // in Qt's global coordinates
+    Rect frame;     // in program coordinates
+    const char* region;
+};
+
+class ScreenGeometryFrame : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(ScreenGeometryFrame, FlipsAgainstTheMainScreen)
+{
+    const QRect main(0, 0, 1440, 900);
+    const auto& c = GetParam();
+    const Rect frame = ScreenGeometry::frameIn(c.geometry, main);
+    EXPECT_EQ(frame, c.frame) << c.name;
+    EXPECT_EQ(CaptureGeometry::region(frame, main.height()), c.region) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ScreenGeometryFrame,
+                         ::testing::Values(FrameCase{"main", QRect(0, 0, 1440, 900), Rect(0, 0, 1440, 900),
+                                                     "0,0,1440,900"},
+                                           FrameCase{"above", QRect(0, -1080, 1920, 1080),
+                                                     Rect(0, 900, 1920, 1080), "0,-1080,1920,1080"},
+                                           FrameCase{"left", QRect(-1920, -180, 1920, 1080),
+                                                     Rect(-1920, 0, 1920, 1080), "-1920,-180,1920,1080"},
+                                           FrameCase{"right and below", QRect(1440, 900, 800, 600),
+                                                     Rect(1440, -600, 800, 600), "1440,900,800,600"}));
+
+TEST(ScreenGeometry, PointsFlipLikeFrames)
+{
+    const QRect main(0, 0, 1440, 900);
+    EXPECT_EQ(ScreenGeometry::pointIn(QPointF(0, 0), main), (Point{0, 900}));
+    EXPECT_EQ(ScreenGeometry::pointIn(QPointF(100, 899), main), (Point{100, 1}));
+    EXPECT_EQ(ScreenGeometry::pointIn(QPointF(-5, 1000), main), (Point{-5, -100}));
+}
+
+TEST(ScreenGeometry, TheMainScreenComesFirstAndHoldsTheOrigin)
+{
+    const auto screens = ScreenGeometry::screens();
+    ASSERT_FALSE(screens.isEmpty());
+    EXPECT_EQ(screens.front(), ScreenGeometry::mainScreen());
+    const Rect frame = ScreenGeometry::frame(ScreenGeometry::mainScreen());
+    EXPECT_EQ(frame.origin, (Point{0, 0}));
+}
+
+} // namespace
+} // namespace quillet

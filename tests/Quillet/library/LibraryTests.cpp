@@ -1,0 +1,190 @@
+#include "Quillet/library/Library.hpp"
+#include "Quillet/library/NewFileWriter.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono;
+
+// 2025-01-31 14:05:09 UTC
+const system_clock::time_point aCaptureMoment = sys_days{2025y / January / 31} + 14h + 5min + 9s;
+
+// Runs with the given environment variables, restoring them afterwards.
+class ScopedEnvironment {
+public:
+    void set(const char* name, const QByteArray& value)
+    {
+        saved_.emplace_back(name, qEnvironmentVariableIsSet(name), qgetenv(name));
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment()
+    {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (std::get<1>(*it)) {
+                qputenv(std::get<0>(*it), std::get<2>(*it));
+            } else {
+                qunsetenv(std::get<0>(*it));
+            }
+        }
+    }
+
+private:
+    std::vector<std::tuple<const char*, bool, QByteArray>> saved_;
+};
+
+class LibraryTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root_.isValid());
+        environment_.set("TZ", "UTC");
+    }
+
+    void touch(const QString& path)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    QTemporaryDir root_;
+    ScopedEnvironment environment_;
+};
+
+TEST_F(LibraryTest, AMissingFolderIsCreatedWithItsParentsAndNamedByDate)
+{
+    const QString folder = root_.filePath("a/b/Screenshots");
+    const Library library(folder);
+    const auto first = library.newFile(Library::Kind::still, Library::DateNaming{}, aCaptureMoment);
+    ASSERT_TRUE(first.isSuccess()) << first.error().toStdString();
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(first.value().path, folder + "/Screenshot 2025-01-31 at 14.05.09.webp");
+    EXPECT_FALSE(first.value().number.has_value());
+    EXPECT_FALSE(QFile::exists(first.value().path)) << "the location is only handed out";
+
+    touch(first.value().path);
+    const auto second = library.newFile(Library::Kind::still, Library::DateNaming{}, aCaptureMoment);
+    ASSERT_TRUE(second.isSuccess());
+    EXPECT_EQ(second.value().path, folder + "/Screenshot 2025-01-31 at 14.05.09 2.webp");
+
+    const auto recording = library.newFile(Library::Kind::recording, Library::DateNaming{}, aCaptureMoment);
+    ASSERT_TRUE(recording.isSuccess());
+    EXPECT_EQ(recording.value().path, folder + "/Screen Recording 2025-01-31 at 14.05.09.mp4");
+}
+
+TEST_F(LibraryTest, APlainFileInTheFoldersPlaceFailsWithTheError)
+{
+    const QString folder = root_.filePath("Screenshots");
+    touch(folder);
+    const Library library(folder);
+    const auto result = library.newFile(Library::Kind::still, Library::DateNaming{}, aCaptureMoment);
+    ASSERT_FALSE(result.isSuccess());
+    EXPECT_TRUE(result.error().contains(folder)) << result.error().toStdString();
+    EXPECT_TRUE(QFileInfo(folder).isFile()) << "the file is left alone";
+    EXPECT_TRUE(Library::createFolder(root_.filePath("Screenshots/inner")).has_value());
+}
+
+TEST_F(LibraryTest, NumberedNamesSkipNumbersUsedByEitherKind)
+{
+    const Library library(root_.path());
+    touch(root_.filePath("Shot 00003.mp4"));
+    ASSERT_EQ(::symlink("/nonexistent", QFile::encodeName(root_.filePath("Shot 00004.webp")).constData()), 0);
+
+    const auto still =
+        library.newFile(Library::Kind::still, Library::NumberedNaming{"Shot", 3}, aCaptureMoment);
+    ASSERT_TRUE(still.isSuccess());
+    EXPECT_EQ(still.value().path, root_.filePath("Shot 00005.webp"))
+        << "a dangling link still holds its name";
+    EXPECT_EQ(still.value().number, 5);
+
+    const auto recording =
+        library.newFile(Library::Kind::recording, Library::NumberedNaming{"", 0}, aCaptureMoment);
+    ASSERT_TRUE(recording.isSuccess());
+    EXPECT_EQ(recording.value().path, root_.filePath("00001.mp4"));
+    EXPECT_EQ(recording.value().number, 1);
+}
+
+TEST_F(LibraryTest, TemporaryFilesAreFreshPrivateFilesInAPrivateFolder)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime.path()).constData(), 0700), 0);
+    environment_.set("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+
+    std::set<QString> seen;
+    for (int i = 0; i < 3; ++i) {
+        const auto file = Library::temporaryFile("png");
+        ASSERT_TRUE(file.isSuccess()) << file.error().toStdString();
+        const QFileInfo info(file.value());
+        EXPECT_EQ(info.absolutePath(), runtime.filePath("quillet"));
+        EXPECT_EQ(info.suffix(), "png");
+        EXPECT_EQ(info.completeBaseName().size(), 36);
+        EXPECT_EQ(info.completeBaseName(), info.completeBaseName().toUpper());
+        struct stat status {};
+        ASSERT_EQ(::stat(QFile::encodeName(file.value()).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0600u);
+        EXPECT_TRUE(seen.insert(file.value()).second);
+    }
+    struct stat folder {};
+    ASSERT_EQ(::stat(QFile::encodeName(runtime.filePath("quillet")).constData(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+TEST_F(LibraryTest, WithoutARuntimeFolderTheTemporaryFolderIsMadePrivateAndNeverFollowsALink)
+{
+    environment_.set("XDG_RUNTIME_DIR", "");
+    environment_.set("TMPDIR", QFile::encodeName(root_.path()));
+    const QString shared = root_.filePath(QStringLiteral("quillet-%1").arg(::getuid()));
+
+    ASSERT_EQ(::mkdir(QFile::encodeName(shared).constData(), 0777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
+    const auto inShared = Library::temporaryFile("mov");
+    ASSERT_TRUE(inShared.isSuccess());
+    EXPECT_EQ(QFileInfo(inShared.value()).absolutePath(), shared);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u) << "a too open folder is closed";
+
+    ASSERT_TRUE(QDir(shared).removeRecursively());
+    QTemporaryDir elsewhere;
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(elsewhere.path()).constData(), QFile::encodeName(shared).constData()), 0);
+    const auto avoided = Library::temporaryFile("png");
+    ASSERT_TRUE(avoided.isSuccess());
+    const QString folder = QFileInfo(avoided.value()).absolutePath();
+    EXPECT_NE(folder, shared);
+    EXPECT_TRUE(folder.startsWith(root_.filePath("quillet-"))) << folder.toStdString();
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    QDir(folder).removeRecursively();
+}
+
+TEST_F(LibraryTest, ANewFileIsWrittenExclusively)
+{
+    const QString path = root_.filePath("Shot 00001.webp");
+    const auto written = NewFileWriter::write(path, "abc");
+    EXPECT_EQ(written.status, NewFileWriter::Status::written);
+    EXPECT_EQ(written.bytesWritten, 3);
+
+    const auto again = NewFileWriter::write(path, "replaced");
+    EXPECT_EQ(again.status, NewFileWriter::Status::nameTaken);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "abc");
+
+    const auto nowhere = NewFileWriter::write(root_.filePath("missing/x.webp"), "abc");
+    EXPECT_EQ(nowhere.status, NewFileWriter::Status::failed);
+    EXPECT_TRUE(nowhere.error.contains("missing/x.webp")) << nowhere.error.toStdString();
+}
+
+} // namespace
+} // namespace quillet

@@ -1,0 +1,240 @@
+#include "tools/screencapture/cli/ArgumentParser.hpp"
+
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+
+namespace quillet::screencapture::ArgumentParser {
+namespace {
+
+// Far beyond any X screen (its coordinates are 16-bit), and small enough that later arithmetic in
+// pixels cannot overflow.
+constexpr long maximumMagnitude = 1'000'000;
+constexpr int regionFieldCount = 4;
+
+struct Flags {
+    bool hasRegion = false;
+    bool isInteractive = false;
+    bool isRecording = false;
+    bool hasEndOfOptions = false;
+    Command command;
+};
+
+std::optional<long> decimalInteger(std::string_view text)
+{
+    // from_chars accepts a leading minus but neither a plus sign nor spaces, which is the notation.
+    long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [next, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc{} || next != end || text.empty()) {
+        return std::nullopt;
+    }
+    if (value > maximumMagnitude || value < -maximumMagnitude) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
+
+UsageError error(std::string message)
+{
+    return UsageError{std::move(message)};
+}
+
+// Reads the value that follows an option; nullopt when there is none.
+std::optional<std::string> valueAfter(const std::vector<std::string>& arguments, std::size_t& index)
+{
+    if (index + 1 >= arguments.size()) {
+        return std::nullopt;
+    }
+    ++index;
+    return arguments[index];
+}
+
+std::optional<UsageError> readRegion(Flags& flags, const std::vector<std::string>& arguments,
+                                     std::size_t& index)
+{
+    if (flags.hasRegion) {
+        return error("-R given more than once");
+    }
+    const auto text = valueAfter(arguments, index);
+    if (!text) {
+        return error("-R needs a region x,y,w,h");
+    }
+    flags.command.region = region(*text);
+    if (!flags.command.region) {
+        return error("-R: malformed region " + quoted(*text) +
+                     " (expected x,y,w,h: integers, width and height above zero)");
+    }
+    flags.hasRegion = true;
+    return std::nullopt;
+}
+
+std::optional<UsageError> readOutputPath(Flags& flags, const std::string& argument)
+{
+    if (!flags.command.outputPath.empty()) {
+        return error("unexpected argument " + quoted(argument) + " (only one output path is taken)");
+    }
+    if (argument.empty()) {
+        return error("the output path is empty");
+    }
+    flags.command.outputPath = argument;
+    return std::nullopt;
+}
+
+std::optional<UsageError> readArgument(Flags& flags, const std::vector<std::string>& arguments,
+                                       std::size_t& index)
+{
+    const std::string& argument = arguments[index];
+    if (flags.hasEndOfOptions || argument.size() < 2 || argument[0] != '-') {
+        if (argument == "-") {
+            return error("writing to standard output ('-') is not supported");
+        }
+        return readOutputPath(flags, argument);
+    }
+    if (argument == "--") {
+        flags.hasEndOfOptions = true;
+    } else if (argument == "-R") {
+        return readRegion(flags, arguments, index);
+    } else if (argument == "-i") {
+        flags.isInteractive = true;
+    } else if (argument == "-x") {
+        flags.command.isSilent = true;
+    } else if (argument == "-v") {
+        flags.isRecording = true;
+    } else if (argument == "-k") {
+        flags.command.showsClicks = true;
+    } else if (argument == "-g") {
+        flags.command.usesDefaultMicrophone = true;
+    } else if (argument == "-G") {
+        flags.command.microphoneID = valueAfter(arguments, index);
+        if (!flags.command.microphoneID) {
+            return error("-G needs a microphone id");
+        }
+    } else {
+        return error("unknown option " + quoted(argument) + " (see --help)");
+    }
+    return std::nullopt;
+}
+
+std::optional<UsageError> checkRecordingOptions(const Flags& flags)
+{
+    const Command& command = flags.command;
+    if (flags.isRecording) {
+        if (command.usesDefaultMicrophone && command.microphoneID) {
+            return error("-g and -G cannot be used together");
+        }
+        if (!flags.hasRegion) {
+            return error("-v needs -R x,y,w,h");
+        }
+        return error("recording (-v) is not available in this build");
+    }
+    if (command.showsClicks) {
+        return error("-k is only valid with -v");
+    }
+    if (command.usesDefaultMicrophone) {
+        return error("-g is only valid with -v");
+    }
+    if (command.microphoneID) {
+        return error("-G is only valid with -v");
+    }
+    return std::nullopt;
+}
+
+std::optional<UsageError> checkMode(Flags& flags)
+{
+    if (flags.isInteractive && (flags.hasRegion || flags.isRecording)) {
+        return error(flags.hasRegion ? "-i and -R cannot be used together"
+                                     : "-i and -v cannot be used together");
+    }
+    if (auto recordingError = checkRecordingOptions(flags)) {
+        return recordingError;
+    }
+    if (!flags.isInteractive && !flags.hasRegion) {
+        return error("no capture mode: give -R x,y,w,h or -i");
+    }
+    flags.command.mode = flags.isInteractive ? CaptureMode::interactive : CaptureMode::region;
+    if (flags.command.outputPath.empty()) {
+        return error("missing output path");
+    }
+    return std::nullopt;
+}
+
+bool asksForHelp(const std::vector<std::string>& arguments)
+{
+    for (const std::string& argument : arguments) {
+        if (argument == "--") {
+            return false;
+        }
+        if (argument == "--help" || argument == "-h") {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<Region> region(std::string_view text)
+{
+    long fields[regionFieldCount] = {};
+    for (int i = 0; i < regionFieldCount; ++i) {
+        const bool isLast = i == regionFieldCount - 1;
+        const std::size_t comma = text.find(',');
+        if (isLast != (comma == std::string_view::npos)) {
+            return std::nullopt;
+        }
+        const auto value = decimalInteger(text.substr(0, comma));
+        if (!value) {
+            return std::nullopt;
+        }
+        fields[i] = *value;
+        text.remove_prefix(isLast ? text.size() : comma + 1);
+    }
+    if (fields[2] <= 0 || fields[3] <= 0) {
+        return std::nullopt;
+    }
+    return Region{fields[0], fields[1], fields[2], fields[3]};
+}
+
+ParseResult parse(const std::vector<std::string>& arguments)
+{
+    if (asksForHelp(arguments)) {
+        return HelpRequest{};
+    }
+    Flags flags;
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        if (auto problem = readArgument(flags, arguments, index)) {
+            return *problem;
+        }
+    }
+    if (auto problem = checkMode(flags)) {
+        return *problem;
+    }
+    return flags.command;
+}
+
+std::string_view usage()
+{
+    return "usage: quillet-screencapture [-x] -R x,y,w,h file.png\n"
+           "       quillet-screencapture [-x] -i file.png\n"
+           "\n"
+           "  -R x,y,w,h  capture that rectangle, in points from the top-left corner of the main\n"
+           "              screen, y down; negative values reach screens to the left or above\n"
+           "  -i          pick interactively: drag an area; Space toggles window picking (click a\n"
+           "              window); Escape or a right click cancels and writes no file\n"
+           "  -x          silent (no sound)\n"
+           "  -v          record a movie of the -R rectangle (not available in this build)\n"
+           "  --help      show this text\n"
+           "\n"
+           "The PNG is written at full pixel resolution (points x Xft.dpi/96), with a resolution of\n"
+           "72 dpi per pixel-per-point, readable by the owner only.\n"
+           "Exit status: 0 done (also a cancelled pick, which writes no file), 1 the capture or the\n"
+           "file failed, 2 bad arguments, 3 no X11 display.\n";
+}
+
+} // namespace quillet::screencapture::ArgumentParser

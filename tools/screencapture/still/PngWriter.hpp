@@ -1,0 +1,27 @@
+#pragma once
+
+#include "tools/screencapture/still/Bitmap.hpp"
+#include "tools/screencapture/x11/RowReader.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillet::screencapture::PngWriter {
+
+// An opaque 8-bit RGB PNG of the bitmap (its fourth byte is dropped), with a pHYs chunk of
+// 72 dpi per pixel-per-point, compressed for speed: no row filter, fastest deflate, the rows split
+// into bands that are deflated side by side and joined into one stream. Empty on failure.
+[[nodiscard]] std::vector<std::uint8_t> encode(const Bitmap& bitmap, double pixelsPerPoint);
+
+// The same for a picture read a strip at a time, one reader per encoding thread.
+[[nodiscard]] std::vector<std::uint8_t> encode(long width, long height, double pixelsPerPoint,
+                                               const RowReaderFactory& readers);
+
+// Writes the bytes to `path` readable by the owner only, through a temporary file in the same
+// folder that is renamed into place, so a reader never sees half a file. A one-line reason on failure.
+[[nodiscard]] std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes,
+                                                   const std::string& path);
+
+} // namespace quillet::screencapture::PngWriter

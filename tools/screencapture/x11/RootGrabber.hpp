@@ -1,0 +1,32 @@
+#pragma once
+
+#include "tools/screencapture/still/Bitmap.hpp"
+#include "tools/screencapture/x11/RowReader.hpp"
+#include "tools/screencapture/x11/XDisplay.hpp"
+
+#include <optional>
+#include <string>
+
+namespace quillet::screencapture {
+
+// Reads pixels of the root window: through shared memory when the server offers it, with a plain
+// GetImage otherwise. Areas must lie inside the root window.
+class RootGrabber {
+public:
+    explicit RootGrabber(const XDisplay& display) : display_(display) {}
+
+    // A one-line reason when the root window's pixels are not 32-bit B,G,R,x; empty when they are.
+    [[nodiscard]] std::optional<std::string> unsupportedFormat() const;
+
+    // The whole area at once. Empty bitmap on failure.
+    [[nodiscard]] Bitmap grab(const PixelRect& area) const;
+
+    // Readers that fetch the area a strip at a time: fresh memory costs more to fault in than the
+    // server takes to fill it, so a small reused strip beats one big grab of a large screen.
+    [[nodiscard]] RowReaderFactory rowReaders(const PixelRect& area) const;
+
+private:
+    const XDisplay& display_;
+};
+
+} // namespace quillet::screencapture
