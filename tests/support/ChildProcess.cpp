@@ -132,6 +132,11 @@ bool ChildProcess::isRunning()
     return false;
 }
 
+bool ChildProcess::signal(int number)
+{
+    return isRunning() && kill(pid_, number) == 0;
+}
+
 ChildProcess::Result ChildProcess::wait(std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -26,6 +26,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     [[nodiscard]] bool isRunning();
+    // Sends `number` while the process runs; false once it has ended.
+    bool signal(int number);
     Result wait(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
     // Runs to the end.

@@ -35,6 +35,19 @@ Command interactiveCommand(std::string path, bool isSilent = false)
     return command;
 }
 
+Command recordingCommand(std::string path, bool showsClicks, bool usesDefault, std::optional<std::string> id)
+{
+    Command command;
+    command.mode = CaptureMode::recording;
+    command.region = Region{-10, 20, 301, 201};
+    command.isSilent = true;
+    command.showsClicks = showsClicks;
+    command.usesDefaultMicrophone = usesDefault;
+    command.microphoneID = std::move(id);
+    command.outputPath = std::move(path);
+    return command;
+}
+
 class AcceptedArguments : public ::testing::TestWithParam<AcceptedCase> {};
 
 TEST_P(AcceptedArguments, ParseIntoTheCommand)
@@ -59,7 +72,16 @@ INSTANTIATE_TEST_SUITE_P(
                      regionCommand({1, 2, 3, 4}, "a.png", true)},
         AcceptedCase{"interactive", {"-i", "/tmp/b.png"}, interactiveCommand("/tmp/b.png")},
         AcceptedCase{"interactiveSilent", {"-i", "-x", "b.png"}, interactiveCommand("b.png", true)},
-        AcceptedCase{"pathThatLooksLikeAnOption", {"-i", "--", "-odd.png"}, interactiveCommand("-odd.png")}),
+        AcceptedCase{"pathThatLooksLikeAnOption", {"-i", "--", "-odd.png"}, interactiveCommand("-odd.png")},
+        AcceptedCase{"recordingWithClicksFromADevice",
+                     {"-v", "-x", "-R", "-10,20,301,201", "-k", "-G", "mic.0", "m.mov"},
+                     recordingCommand("m.mov", true, false, "mic.0")},
+        AcceptedCase{"recordingFromTheDefaultInput",
+                     {"-v", "-x", "-R", "-10,20,301,201", "-g", "m.mov"},
+                     recordingCommand("m.mov", false, true, std::nullopt)},
+        AcceptedCase{"silentRecording",
+                     {"-v", "-x", "-R", "-10,20,301,201", "m.mov"},
+                     recordingCommand("m.mov", false, false, std::nullopt)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RejectedCase {
@@ -105,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"twoPaths", {"-i", "a.png", "b.png"}, "unexpected argument 'b.png'"},
         RejectedCase{"emptyPath", {"-i", ""}, "empty"},
         RejectedCase{"standardOutput", {"-i", "-"}, "standard output"},
-        RejectedCase{"recording", {"-v", "-x", "-R", "1,2,3,4", "a.mov"}, "recording (-v) is not available"},
+        RejectedCase{"recordingWithoutPath", {"-v", "-x", "-R", "1,2,3,4", "-k"}, "missing output path"},
         RejectedCase{"recordingWithoutRegion", {"-v", "a.mov"}, "-v needs -R"},
         RejectedCase{"recordingFromAnInteractivePick", {"-v", "-i", "a.mov"}, "-i and -v"},
         RejectedCase{"clicksWithoutRecording", {"-k", "-R", "1,2,3,4", "a.png"}, "-k is only valid with -v"},

@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(CaptureTool, CommandLine,
                                            BadArguments{"emptyRegion", {"-R", "0,0,0,0", "OUT"}},
                                            BadArguments{"missingPath", {"-R", "0,0,10,10"}},
                                            BadArguments{"bothModes", {"-R", "0,0,10,10", "-i", "OUT"}},
-                                           BadArguments{"recording", {"-v", "-x", "-R", "0,0,10,10", "OUT"}},
+                                           BadArguments{"recordingWithoutRegion", {"-v", "-x", "-k", "OUT"}},
                                            BadArguments{"twoPaths", {"-R", "0,0,10,10", "OUT", "OUT"}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -81,7 +81,8 @@ TEST_P(CaptureWithoutX11, ExitsThreeWithOneLineAndNoFile)
     if (*c.session != '\0') {
         environment["XDG_SESSION_TYPE"] = c.session;
     }
-    for (const std::vector<std::string>& mode : {std::vector<std::string>{"-R", "0,0,10,10"}, {"-i"}}) {
+    for (const std::vector<std::string>& mode :
+         {std::vector<std::string>{"-R", "0,0,10,10"}, {"-i"}, {"-v", "-x", "-R", "0,0,10,10"}}) {
         std::vector<std::string> command{toolPath()};
         command.insert(command.end(), mode.begin(), mode.end());
         command.push_back(outputPath());

@@ -131,7 +131,7 @@ std::optional<UsageError> checkRecordingOptions(const Flags& flags)
         if (!flags.hasRegion) {
             return error("-v needs -R x,y,w,h");
         }
-        return error("recording (-v) is not available in this build");
+        return std::nullopt;
     }
     if (command.showsClicks) {
         return error("-k is only valid with -v");
@@ -157,7 +157,11 @@ std::optional<UsageError> checkMode(Flags& flags)
     if (!flags.isInteractive && !flags.hasRegion) {
         return error("no capture mode: give -R x,y,w,h or -i");
     }
-    flags.command.mode = flags.isInteractive ? CaptureMode::interactive : CaptureMode::region;
+    if (flags.isRecording) {
+        flags.command.mode = CaptureMode::recording;
+    } else {
+        flags.command.mode = flags.isInteractive ? CaptureMode::interactive : CaptureMode::region;
+    }
     if (flags.command.outputPath.empty()) {
         return error("missing output path");
     }
@@ -222,17 +226,23 @@ std::string_view usage()
 {
     return "usage: quillet-screencapture [-x] -R x,y,w,h file.png\n"
            "       quillet-screencapture [-x] -i file.png\n"
+           "       quillet-screencapture -v [-x] -R x,y,w,h [-k] [-g | -G source] file.mov\n"
            "\n"
            "  -R x,y,w,h  capture that rectangle, in points from the top-left corner of the main\n"
            "              screen, y down; negative values reach screens to the left or above\n"
            "  -i          pick interactively: drag an area; Space toggles window picking (click a\n"
            "              window); Escape or a right click cancels and writes no file\n"
            "  -x          silent (no sound)\n"
-           "  -v          record a movie of the -R rectangle (not available in this build)\n"
+           "  -v          record a movie of the -R rectangle until interrupted (SIGINT or SIGTERM)\n"
+           "  -k          with -v: draw a ring at every mouse click\n"
+           "  -g          with -v: record sound from the default audio input\n"
+           "  -G source   with -v: record sound from that PulseAudio source (its name)\n"
            "  --help      show this text\n"
            "\n"
            "The PNG is written at full pixel resolution (points x Xft.dpi/96), with a resolution of\n"
-           "72 dpi per pixel-per-point, readable by the owner only.\n"
+           "72 dpi per pixel-per-point, readable by the owner only. The movie is H.264 (and AAC) in a\n"
+           "fragmented QuickTime file at full pixel resolution, 30 frames a second; a killed recording\n"
+           "stays playable up to its last second. Stopped before the first frame, it writes no file.\n"
            "Exit status: 0 done (also a cancelled pick, which writes no file), 1 the capture or the\n"
            "file failed, 2 bad arguments, 3 no X11 display.\n";
 }

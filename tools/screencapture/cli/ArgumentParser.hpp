@@ -24,8 +24,7 @@ using ParseResult = std::variant<Command, HelpRequest, UsageError>;
 
 namespace ArgumentParser {
 
-// The arguments without the program name. Recording (-v) is understood but refused until the
-// recorder exists, so that its options are parsed in one place when it arrives.
+// The arguments without the program name.
 [[nodiscard]] ParseResult parse(const std::vector<std::string>& arguments);
 
 // Parses "x,y,w,h": four decimal integers, no spaces, width and height above zero.

@@ -1,7 +1,9 @@
 // quillet-screencapture: the capture tool that Quillet runs as a child process. Its whole contract
-// is a PNG at the output path, or no file at all.
+// is a PNG or a playable movie at the output path, or no file at all.
 #include "tools/screencapture/cli/ArgumentParser.hpp"
 #include "tools/screencapture/picker/InteractiveCapture.hpp"
+#include "tools/screencapture/recording/StopSignal.hpp"
+#include "tools/screencapture/recording/VideoRecording.hpp"
 #include "tools/screencapture/still/StillCapture.hpp"
 
 #include <cstdio>
@@ -20,17 +22,24 @@ ExitStatus run(const Command& command)
     case CaptureMode::interactive:
         return InteractiveCapture::run(command);
     case CaptureMode::recording:
-        break;
+        return VideoRecording::run(command);
     }
-    return reported(ExitStatus::usage, "recording (-v) is not available in this build");
+    return ExitStatus::usage;
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Before anything else: an interrupt must end a recording with a complete movie however early it
+    // comes. The other modes keep the default, which ends them at once.
+    StopSignal::install();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ParseResult parsed = ArgumentParser::parse(arguments);
+    const auto* command = std::get_if<Command>(&parsed);
+    if (command == nullptr || command->mode != CaptureMode::recording) {
+        StopSignal::uninstall();
+    }
     if (const auto* problem = std::get_if<UsageError>(&parsed)) {
         return code(reported(ExitStatus::usage, problem->message));
     }
@@ -38,5 +47,5 @@ int main(int argc, char* argv[])
         std::fputs(ArgumentParser::usage().data(), stdout);
         return code(ExitStatus::success);
     }
-    return code(run(std::get<Command>(parsed)));
+    return code(run(*command));
 }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+namespace quillet::testing {
+
+// What independent tools (ffprobe, ffmpeg) read in a movie file.
+struct MovieTrack {
+    std::string type; // "video", "audio"
+    std::string codec;
+    std::string pixelFormat;
+    int width = 0;
+    int height = 0;
+};
+
+struct Movie {
+    bool isReadable = false;
+    std::vector<MovieTrack> tracks;
+    std::vector<double> videoFrameTimes; // seconds, in decoding order
+    std::string problem;                 // what ffprobe said when it could not read the file
+
+    [[nodiscard]] const MovieTrack* track(const std::string& type) const;
+    [[nodiscard]] double videoDuration() const;
+};
+
+[[nodiscard]] Movie probeMovie(const std::string& path);
+
+// Every video frame, decoded by ffmpeg, in the order of `videoFrameTimes`.
+[[nodiscard]] std::vector<QImage> decodeFrames(const std::string& path, int width, int height);
+
+// The audio track's mean volume in dB (ffmpeg's volumedetect); -100 when there is none.
+[[nodiscard]] double meanVolume(const std::string& path);
+
+} // namespace quillet::testing

@@ -1,0 +1,36 @@
+#include "tests/screencapture/recording/RecordingTest.hpp"
+
+#include "tests/support/WaitFor.hpp"
+
+#include <csignal>
+#include <filesystem>
+
+namespace quillet::testing {
+
+std::unique_ptr<ChildProcess>
+RecordingTest::startRecording(const std::string& region, const std::vector<std::string>& extra,
+                              const std::map<std::string, std::string>& environment)
+{
+    std::vector<std::string> command{toolPath(), "-v", "-x", "-R", region};
+    command.insert(command.end(), extra.begin(), extra.end());
+    command.push_back(moviePath());
+    auto fullEnvironment = ChildProcess::baseEnvironment(display());
+    fullEnvironment.insert(environment.begin(), environment.end());
+    return std::make_unique<ChildProcess>(command, fullEnvironment);
+}
+
+bool RecordingTest::waitForFirstFrame() const
+{
+    return waitFor([this] {
+        std::error_code error;
+        return std::filesystem::file_size(moviePath(), error) > 0 && !error;
+    });
+}
+
+ChildProcess::Result RecordingTest::interrupt(ChildProcess& tool)
+{
+    tool.signal(SIGINT);
+    return tool.wait(std::chrono::seconds(10));
+}
+
+} // namespace quillet::testing

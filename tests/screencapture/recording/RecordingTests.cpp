@@ -1,0 +1,128 @@
+#include "tests/screencapture/recording/RecordingTest.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <csignal>
+#include <filesystem>
+#include <pthread.h>
+#include <thread>
+
+namespace quillet::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t firstColour = 0xd02020;
+constexpr std::uint32_t secondColour = 0x20c040;
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The time of the first frame whose centre shows `colour`; -1 when none does.
+double firstTimeShowing(const Movie& movie, const std::vector<QImage>& frames, std::uint32_t colour)
+{
+    for (std::size_t i = 0; i < frames.size() && i < movie.videoFrameTimes.size(); ++i) {
+        const QRgb pixel = frames[i].pixel(frames[i].width() / 2, frames[i].height() / 2);
+        const auto near = [](int a, int b) { return std::abs(a - b) < 24; };
+        if (near(qRed(pixel), int(colour >> 16)) && near(qGreen(pixel), int((colour >> 8) & 0xff)) &&
+            near(qBlue(pixel), int(colour & 0xff))) {
+            return movie.videoFrameTimes[i];
+        }
+    }
+    return -1;
+}
+
+class Recording : public RecordingTest {
+protected:
+    void SetUp() override { startServer("640x480x24"); }
+};
+
+// At two pixels per point, a 150×100 point region is a 300×200 pixel movie. The screen changes at
+// known times after the first frame, and the movie shows each change at that time: the frames are
+// stamped by the grab clock, the rate is the nominal one, and an interrupt completes the file.
+TEST_F(Recording, MovieShowsTheRegionInPixelsAtTheTimesItChanged)
+{
+    setXftDpi(192);
+    XTestWindow window(display(), {0, 0, 640, 480}, desktopColour);
+    ASSERT_TRUE(window.isOpen());
+    window.sync();
+    auto tool = startRecording("20,20,150,100");
+    ASSERT_TRUE(waitForFirstFrame());
+    const auto firstFrame = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1s);
+    window.addBlock({0, 0, 640, 480}, firstColour);
+    const double firstChange = secondsSince(firstFrame);
+    std::this_thread::sleep_for(1s);
+    window.addBlock({0, 0, 640, 480}, secondColour);
+    const double secondChange = secondsSince(firstFrame);
+    std::this_thread::sleep_for(1s);
+    const double wallTime = secondsSince(firstFrame);
+    const auto result = interrupt(*tool);
+    EXPECT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_EQ(result.standardError, "");
+
+    const Movie movie = probeMovie(moviePath());
+    ASSERT_TRUE(movie.isReadable) << movie.problem;
+    const MovieTrack* video = movie.track("video");
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->codec, "h264");
+    EXPECT_EQ(video->pixelFormat, "yuv420p");
+    EXPECT_EQ(video->width, 300);
+    EXPECT_EQ(video->height, 200);
+    EXPECT_NEAR(movie.videoDuration(), wallTime, wallTime * 0.05);
+    EXPECT_NEAR(double(movie.videoFrameTimes.size()) / movie.videoDuration(), 30, 3);
+    EXPECT_TRUE(std::is_sorted(movie.videoFrameTimes.begin(), movie.videoFrameTimes.end()));
+
+    const auto frames = decodeFrames(moviePath(), 300, 200);
+    ASSERT_EQ(frames.size(), movie.videoFrameTimes.size());
+    // A change shows in the first frame grabbed after it: within two frames of its time (the test's
+    // clock starts when it sees the file, which the tool creates with the first frame).
+    EXPECT_NEAR(firstTimeShowing(movie, frames, firstColour), firstChange, 0.07);
+    EXPECT_NEAR(firstTimeShowing(movie, frames, secondColour), secondChange, 0.07);
+}
+
+// A killed recording keeps every completed fragment (one a second).
+TEST_F(Recording, KilledRecordingLeavesAPlayableMovie)
+{
+    auto tool = startRecording("0,0,320,240");
+    ASSERT_TRUE(waitForFirstFrame());
+    std::this_thread::sleep_for(3s);
+    tool->signal(SIGKILL);
+    tool->wait();
+    const Movie movie = probeMovie(moviePath());
+    ASSERT_TRUE(movie.isReadable) << movie.problem;
+    // Two whole seconds, give or take the rounding of microseconds to the 90 kHz clock.
+    EXPECT_GE(movie.videoDuration(), 2.0 - 0.001);
+}
+
+// However early the interrupt comes, the tool ends by itself with success and either no file or a
+// readable movie: never killed by the signal, never a broken file. It is started with the stop
+// signals blocked, as the application starts it, so that one sent while the program is still being
+// loaded waits for the tool's handler.
+TEST_F(Recording, EarlyInterruptEndsCleanly)
+{
+    for (const auto delay : {0ms, 1ms, 5ms, 30ms, 150ms}) {
+        SCOPED_TRACE(delay.count());
+        std::filesystem::remove(moviePath());
+        sigset_t stopSignals;
+        sigemptyset(&stopSignals);
+        sigaddset(&stopSignals, SIGINT);
+        sigaddset(&stopSignals, SIGTERM);
+        sigset_t previous;
+        pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
+        auto tool = startRecording("0,0,320,240");
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        std::this_thread::sleep_for(delay);
+        const auto result = interrupt(*tool);
+        EXPECT_EQ(result.exitCode, 0) << result.standardError;
+        if (exists(moviePath())) {
+            const Movie movie = probeMovie(moviePath());
+            EXPECT_TRUE(movie.isReadable) << movie.problem;
+            EXPECT_NE(movie.track("video"), nullptr);
+        }
+    }
+}
+
+} // namespace
+} // namespace quillet::testing

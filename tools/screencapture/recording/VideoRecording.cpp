@@ -1,0 +1,242 @@
+#include "tools/screencapture/recording/VideoRecording.hpp"
+
+#include "tools/screencapture/recording/ClickRings.hpp"
+#include "tools/screencapture/recording/ClickWatcher.hpp"
+#include "tools/screencapture/recording/EncodedStream.hpp"
+#include "tools/screencapture/recording/FrameClock.hpp"
+#include "tools/screencapture/recording/FrameGrabber.hpp"
+#include "tools/screencapture/recording/FrameQueue.hpp"
+#include "tools/screencapture/recording/FrameSchedule.hpp"
+#include "tools/screencapture/recording/I420Conversion.hpp"
+#include "tools/screencapture/recording/MovieWriter.hpp"
+#include "tools/screencapture/recording/StopSignal.hpp"
+#include "tools/screencapture/recording/VideoEncoder.hpp"
+#include "tools/screencapture/x11/CapturableDisplay.hpp"
+#include "tools/screencapture/x11/XDisplay.hpp"
+
+#include <atomic>
+#include <thread>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
+}
+
+namespace quillet::screencapture::VideoRecording {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto framePeriod =
+    std::chrono::nanoseconds(std::chrono::seconds(1)) / VideoEncoder::framesPerSecond;
+// Frames converted and waiting for the encoder: enough to ride out one slow frame, few enough that
+// a stop drains them at once.
+constexpr int queuedFrames = 3;
+
+using PictureQueue = FrameQueue<AVFrame*>;
+
+// The picture buffers that circulate between the two threads.
+class FramePool {
+public:
+    FramePool(const AVCodecContext& encoder, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            if (AVFrame* frame = VideoEncoder::makeFrame(encoder)) {
+                frames_.push_back(frame);
+            }
+        }
+    }
+    ~FramePool()
+    {
+        for (AVFrame* frame : frames_) {
+            av_frame_free(&frame);
+        }
+    }
+    FramePool(const FramePool&) = delete;
+    FramePool& operator=(const FramePool&) = delete;
+
+    [[nodiscard]] const std::vector<AVFrame*>& frames() const { return frames_; }
+
+private:
+    std::vector<AVFrame*> frames_;
+};
+
+struct FrameCounts {
+    std::int64_t taken = 0;
+    std::int64_t dropped = 0; // grabbed, but the encoder was still busy with earlier frames
+    std::int64_t missed = 0;  // deadlines that passed while a frame was still being taken
+};
+
+// What the grabbing thread needs besides the pixels.
+struct GrabContext {
+    FrameGrabber& grabber;
+    PictureQueue& queue;
+    MovieWriter& writer;
+    ClickRings* rings; // nullptr without -k
+    PixelRect area;
+    const std::atomic<bool>& isEncoderFailed;
+};
+
+std::int64_t ticksBetween(Clock::time_point start, Clock::time_point at)
+{
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(at - start);
+    return elapsed.count() * VideoEncoder::ticksPerSecond / 1'000'000;
+}
+
+void fill(AVFrame& frame, const Bitmap& pixels, std::int64_t pts, std::int64_t& lastKeyPts)
+{
+    // The encoder may still hold a reference to this buffer's previous picture.
+    av_frame_make_writable(&frame);
+    convertToI420(pixels, I420Planes{frame.data[0], frame.data[1], frame.data[2], frame.linesize[0],
+                                     frame.linesize[1], frame.linesize[2]});
+    frame.pts = pts;
+    // Key frames, and so the movie's fragments, follow the clock: lost frames must not stretch the
+    // part of the movie that a killed recording loses.
+    const bool isKeyFrameDue = lastKeyPts < 0 || pts - lastKeyPts >= VideoEncoder::ticksPerKeyFrame;
+    frame.pict_type = isKeyFrameDue ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (isKeyFrameDue) {
+        lastKeyPts = pts;
+    }
+}
+
+// Runs on the main thread until a stop or a failure; empty on success, else the reason.
+std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
+{
+    std::optional<Clock::time_point> start;
+    std::int64_t lastPts = -1;
+    std::int64_t lastKeyPts = -1;
+    FrameSchedule schedule(Clock::now(), framePeriod);
+    while (!StopSignal::isRequested() && !context.isEncoderFailed) {
+        FrameClock::sleepUntil(schedule.nextDeadline());
+        if (StopSignal::isRequested()) {
+            break;
+        }
+        const Clock::time_point now = Clock::now();
+        const Bitmap pixels = context.grabber.grab();
+        if (pixels.isEmpty()) {
+            return "cannot read the screen";
+        }
+        if (!start) {
+            if (!context.writer.start()) {
+                return std::nullopt; // the writer has the reason
+            }
+            start = now;
+        }
+        if (context.rings != nullptr) {
+            context.rings->draw(pixels, context.area, now);
+        }
+        ++counts.taken;
+        if (auto frame = context.queue.takeFree()) {
+            // The grab clock stamps each frame, so a late frame lasts longer instead of speeding up time.
+            lastPts = std::max(lastPts + 1, ticksBetween(*start, now));
+            fill(**frame, pixels, lastPts, lastKeyPts);
+            context.queue.pushFilled(*frame);
+        } else {
+            ++counts.dropped;
+        }
+        counts.missed += schedule.advance(Clock::now());
+    }
+    return std::nullopt;
+}
+
+void encodeFrames(PictureQueue& queue, EncodedStream& video, std::atomic<bool>& isFailed)
+{
+    StopSignal::blockInThisThread();
+    while (auto frame = queue.takeFilled()) {
+        if (!isFailed && !video.encode(**frame)) {
+            isFailed = true;
+        }
+        queue.giveBack(*frame);
+    }
+    if (!isFailed && !video.finish()) {
+        isFailed = true;
+    }
+}
+
+std::unique_ptr<ClickWatcher> watchClicks(ClickRings& rings)
+{
+    auto started = ClickWatcher::start(rings);
+    if (auto* reason = std::get_if<std::string>(&started)) {
+        reported(ExitStatus::failure, *reason);
+        return nullptr;
+    }
+    return std::move(std::get<std::unique_ptr<ClickWatcher>>(started));
+}
+
+void reportLostFrames(const FrameCounts& counts)
+{
+    if (counts.dropped == 0 && counts.missed == 0) {
+        return;
+    }
+    reported(ExitStatus::success, std::to_string(counts.dropped + counts.missed) + " of " +
+                                      std::to_string(counts.taken + counts.missed) + " frames lost (" +
+                                      std::to_string(counts.dropped) + " while the encoder was behind, " +
+                                      std::to_string(counts.missed) + " while the screen was being read)");
+}
+
+struct Recording {
+    const XDisplay& display;
+    PixelRect area;
+    double pixelsPerPoint;
+    const Command& command;
+};
+
+ExitStatus record(const Recording& recording)
+{
+    auto opened =
+        VideoEncoder::open(int(evenSize(recording.area.width)), int(evenSize(recording.area.height)));
+    if (auto* reason = std::get_if<std::string>(&opened)) {
+        return reported(ExitStatus::failure, *reason);
+    }
+    MovieWriter writer(recording.command.outputPath);
+    EncodedStream video(std::get<AVCodecContext*>(opened), writer);
+    if (video.failure()) {
+        return reported(ExitStatus::failure, *video.failure());
+    }
+    FramePool pool(video.encoder(), queuedFrames);
+    if (pool.frames().size() != std::size_t(queuedFrames)) {
+        return reported(ExitStatus::failure, "out of memory for the video frames");
+    }
+    ClickRings rings(recording.pixelsPerPoint);
+    const auto clicks = recording.command.showsClicks ? watchClicks(rings) : nullptr;
+    PictureQueue queue(pool.frames());
+    std::atomic<bool> isEncoderFailed = false;
+    std::thread encoder([&] { encodeFrames(queue, video, isEncoderFailed); });
+    FrameGrabber grabber(recording.display, recording.area);
+    GrabContext context{grabber, queue, writer, clicks ? &rings : nullptr, recording.area, isEncoderFailed};
+    FrameCounts counts;
+    const auto grabFailure = grabFrames(context, counts);
+    queue.close();
+    encoder.join();
+    const auto writeFailure = writer.finish();
+    reportLostFrames(counts);
+    // The first cause only: a failed file also fails the encoder that writes into it.
+    for (const auto* failure : {&grabFailure, &writeFailure, &video.failure()}) {
+        if (*failure) {
+            return reported(ExitStatus::failure, **failure);
+        }
+    }
+    return ExitStatus::success;
+}
+
+} // namespace
+
+ExitStatus run(const Command& command)
+{
+    // The tool speaks only through its own one-line reports.
+    av_log_set_level(AV_LOG_QUIET);
+    auto opened = openCapturableDisplay();
+    if (const auto* status = std::get_if<ExitStatus>(&opened)) {
+        return *status;
+    }
+    const XDisplay& display = *std::get<std::unique_ptr<XDisplay>>(opened);
+    const ScreenLayout layout = display.layout();
+    // Only what the root window holds can be read; the movie shows that part of the region.
+    const PixelRect area = layout.pixelRect(*command.region).intersected(display.rootRect());
+    if (area.isEmpty()) {
+        return reported(ExitStatus::failure, "the region is not on the screen");
+    }
+    return record(Recording{display, area, layout.pixelsPerPoint, command});
+}
+
+} // namespace quillet::screencapture::VideoRecording
