@@ -4,10 +4,16 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QThread>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
+#include <thread>
+#include <vector>
 #include <webp/encode.h>
 
 namespace quillet {
@@ -16,8 +22,14 @@ namespace {
 constexpr float presetQuality = 75;
 constexpr float stillQuality = 90;
 constexpr int speedSizeBalance = 4; // libwebp's "method": 0 fastest … 6 smallest
+// Rows of one band of the colour conversion; even, so that chroma rows never straddle two bands.
+constexpr int bandRows = 256;
+// The sharp conversion refines each chroma row from its neighbours a few times over; this many rows
+// beyond a band's edges are enough for its rows to come out as they would in the whole picture.
+constexpr int bandMargin = 8;
+constexpr std::uint8_t opaque = 0xFF;
 
-// Owns a picture for the length of one encode.
+// Owns a picture for as long as it lives.
 class Picture {
 public:
     Picture() { initialized_ = WebPPictureInit(&picture_) != 0; }
@@ -25,21 +37,30 @@ public:
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
 
-    // An ARGB buffer of the given size, or false.
-    bool allocate(int width, int height)
+    // Straight-colour ARGB words of the given size, or false.
+    bool allocateArgb(int width, int height) { return allocate(width, height, true, WEBP_YUV420); }
+    // Y, U, V (and A) planes of the given size, or false.
+    bool allocateYuv(int width, int height, bool withAlpha)
+    {
+        return allocate(width, height, false, withAlpha ? WEBP_YUV420A : WEBP_YUV420);
+    }
+
+    WebPPicture* get() { return &picture_; }
+    WebPPicture* operator->() { return &picture_; }
+
+private:
+    bool allocate(int width, int height, bool argb, WebPEncCSP colorspace)
     {
         if (!initialized_) {
             return false;
         }
-        picture_.use_argb = 1;
+        picture_.use_argb = argb ? 1 : 0;
+        picture_.colorspace = colorspace;
         picture_.width = width;
         picture_.height = height;
-        return WebPPictureAlloc(&picture_) != 0 && picture_.argb != nullptr;
+        return WebPPictureAlloc(&picture_) != 0;
     }
 
-    WebPPicture* get() { return &picture_; }
-
-private:
     WebPPicture picture_{};
     bool initialized_ = false;
 };
@@ -67,7 +88,7 @@ private:
     WebPMemoryWriter writer_{};
 };
 
-std::optional<WebPConfig> stillConfig()
+std::optional<WebPConfig> stillConfig(int threads)
 {
     WebPConfig config;
     if (WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, presetQuality) == 0) {
@@ -77,92 +98,195 @@ std::optional<WebPConfig> stillConfig()
     config.method = speedSizeBalance;
     config.use_sharp_yuv = 1;
     config.lossless = 0;
+    // Lets libwebp analyse the picture and compress alpha on a second thread; the bytes do not change.
+    config.thread_level = threads > 1 ? 1 : 0;
     if (WebPValidateConfig(&config) == 0) {
         return std::nullopt;
     }
     return config;
 }
 
-// RGBA bytes (R, G, B, A) become libwebp's ARGB words (B, G, R, A in memory on little-endian).
-void swapRedAndBlue(const QImage& image, WebPPicture& picture)
+// The formats whose rows go into libwebp's words without drawing. Anything else is first made one.
+[[nodiscard]] bool isDirectFormat(QImage::Format format)
 {
-    for (int y = 0; y < picture.height; ++y) {
-        const auto* source = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
-        std::uint32_t* target = picture.argb + static_cast<std::ptrdiff_t>(y) * picture.argb_stride;
-        for (int x = 0; x < picture.width; ++x) {
-            const std::uint32_t word = source[x];
-            target[x] = (word & 0xFF00FF00u) | ((word & 0xFFu) << 16) | ((word >> 16) & 0xFFu);
-        }
-    }
-}
-
-void copyRows(const QImage& image, WebPPicture& picture)
-{
-    const auto rowBytes = static_cast<std::size_t>(picture.width) * 4;
-    for (int y = 0; y < picture.height; ++y) {
-        std::memcpy(picture.argb + static_cast<std::ptrdiff_t>(y) * picture.argb_stride,
-                    image.constScanLine(y), rowBytes);
-    }
-}
-
-bool draw(const QImage& image, WebPPicture& picture)
-{
-    const qsizetype bytesPerRow = static_cast<qsizetype>(picture.argb_stride) * 4;
-    QImage target(reinterpret_cast<uchar*>(picture.argb), picture.width, picture.height, bytesPerRow,
-                  QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&target);
-    if (!painter.isActive()) {
-        return false;
-    }
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QRect(0, 0, picture.width, picture.height), image);
-    return true;
-}
-
-// Puts the image into the picture's own ARGB words as premultiplied colour (Qt's ARGB32 word order
-// is libwebp's), then makes the colour straight, as WebP stores it. The capture formats are copied
-// directly; anything else is drawn.
-bool render(const QImage& image, WebPPicture& picture)
-{
-    switch (image.format()) {
+    switch (format) {
     case QImage::Format_RGBA8888_Premultiplied:
     case QImage::Format_RGBX8888:
-        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            swapRedAndBlue(image, picture);
-        } else if (!draw(image, picture)) {
-            return false;
-        }
-        break;
     case QImage::Format_ARGB32_Premultiplied:
     case QImage::Format_RGB32:
-        copyRows(image, picture);
-        break;
+        return true;
     default:
-        if (!draw(image, picture)) {
-            return false;
-        }
-        break;
+        return false;
     }
-    const qsizetype bytesPerRow = static_cast<qsizetype>(picture.argb_stride) * 4;
-    const auto size = static_cast<std::size_t>(bytesPerRow) * static_cast<std::size_t>(picture.height);
-    Pixels::unpremultiply(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(picture.argb), size),
-                          picture.width, picture.height, bytesPerRow);
+}
+
+// RGBA bytes (R, G, B, A) become libwebp's ARGB words (B, G, R, A in memory on little-endian).
+void swapRedAndBlue(const std::uint32_t* source, std::uint32_t* target, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t word = source[x];
+        target[x] = (word & 0xFF00FF00u) | ((word & 0xFFu) << 16) | ((word >> 16) & 0xFFu);
+    }
+}
+
+// Rows [top, top + rows) of a direct-format image as straight-colour ARGB words in `band`.
+void fillBand(const QImage& image, int top, int rows, WebPPicture& band)
+{
+    const bool isRgbaOrder =
+        image.format() == QImage::Format_RGBA8888_Premultiplied || image.format() == QImage::Format_RGBX8888;
+    const auto rowBytes = static_cast<std::size_t>(band.width) * 4;
+    for (int y = 0; y < rows; ++y) {
+        const auto* source = reinterpret_cast<const std::uint32_t*>(image.constScanLine(top + y));
+        std::uint32_t* target = band.argb + static_cast<std::ptrdiff_t>(y) * band.argb_stride;
+        if (isRgbaOrder && Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            swapRedAndBlue(source, target, band.width);
+        } else if (isRgbaOrder) {
+            // Big-endian words of RGBA bytes: a drawing does the reordering.
+            QImage row(reinterpret_cast<uchar*>(target), band.width, 1, QImage::Format_ARGB32_Premultiplied);
+            QPainter painter(&row);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(QPoint(0, 0), image, QRect(0, top + y, band.width, 1));
+        } else {
+            std::memcpy(target, source, rowBytes);
+        }
+    }
+    const std::int64_t bytesPerRow = std::int64_t{band.argb_stride} * 4;
+    Pixels::unpremultiply(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(band.argb),
+                                                  static_cast<std::size_t>(bytesPerRow) * rows),
+                          band.width, rows, bytesPerRow);
+}
+
+[[nodiscard]] bool hasTranslucentPixel(const QImage& image, int top, int rows)
+{
+    if (!image.hasAlphaChannel()) {
+        return false;
+    }
+    // Alpha is the fourth byte of a pixel in every direct format with alpha, on little-endian; the
+    // word's top byte in ARGB32.
+    for (int y = top; y < top + rows; ++y) {
+        const auto* pixels = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+        const bool isArgbWord = image.format() == QImage::Format_ARGB32_Premultiplied;
+        for (int x = 0; x < image.width(); ++x) {
+            const std::uint32_t word = pixels[x];
+            const auto alpha = static_cast<std::uint8_t>(
+                isArgbWord ? word >> 24 : reinterpret_cast<const std::uint8_t*>(&pixels[x])[3]);
+            if (alpha != opaque) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void copyPlane(const std::uint8_t* source, int sourceStride, std::uint8_t* target, int targetStride,
+               int width, int rows)
+{
+    for (int y = 0; y < rows; ++y) {
+        std::memcpy(target + static_cast<std::ptrdiff_t>(y) * targetStride,
+                    source + static_cast<std::ptrdiff_t>(y) * sourceStride, static_cast<std::size_t>(width));
+    }
+}
+
+// Converts rows [top, top + rows) of the image into the picture's planes: the rows with their margin
+// become a small ARGB picture, its sharp conversion gives YUV rows, and the band's own rows are copied.
+bool convertBand(const QImage& image, int top, int rows, WebPPicture& target)
+{
+    const int from = std::max(0, top - bandMargin);
+    const int to = std::min(image.height(), top + rows + bandMargin);
+    Picture band;
+    if (!band.allocateArgb(image.width(), to - from)) {
+        return false;
+    }
+    fillBand(image, from, to - from, *band.get());
+    if (WebPPictureSharpARGBToYUVA(band.get()) == 0) {
+        return false;
+    }
+    const int skip = top - from; // even: bands and margins start on even rows
+    const int width = image.width();
+    const int chromaWidth = (width + 1) / 2;
+    const int chromaRows = (rows + 1) / 2;
+    copyPlane(band->y + static_cast<std::ptrdiff_t>(skip) * band->y_stride, band->y_stride,
+              target.y + static_cast<std::ptrdiff_t>(top) * target.y_stride, target.y_stride, width, rows);
+    for (auto plane : {&WebPPicture::u, &WebPPicture::v}) {
+        copyPlane(band.get()->*plane + static_cast<std::ptrdiff_t>(skip / 2) * band->uv_stride,
+                  band->uv_stride, target.*plane + static_cast<std::ptrdiff_t>(top / 2) * target.uv_stride,
+                  target.uv_stride, chromaWidth, chromaRows);
+    }
+    if (target.a == nullptr) {
+        return true;
+    }
+    std::uint8_t* alpha = target.a + static_cast<std::ptrdiff_t>(top) * target.a_stride;
+    if (band->a == nullptr) {
+        for (int y = 0; y < rows; ++y) {
+            std::memset(alpha + static_cast<std::ptrdiff_t>(y) * target.a_stride, opaque,
+                        static_cast<std::size_t>(width));
+        }
+        return true;
+    }
+    copyPlane(band->a + static_cast<std::ptrdiff_t>(skip) * band->a_stride, band->a_stride, alpha,
+              target.a_stride, width, rows);
     return true;
+}
+
+// Calls `work(top, rows)` for every band of `height` rows, spread over `threads` threads (the caller's
+// among them); whether every call returned true.
+bool forEachBand(int height, int threads, const std::function<bool(int top, int rows)>& work)
+{
+    const int bands = (height + bandRows - 1) / bandRows;
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    const auto drain = [&] {
+        for (int band = next++; band < bands && !failed; band = next++) {
+            const int top = band * bandRows;
+            if (!work(top, std::min(bandRows, height - top))) {
+                failed = true;
+            }
+        }
+    };
+    std::vector<std::jthread> helpers;
+    for (int i = 1; i < std::min(threads, bands); ++i) {
+        helpers.emplace_back(drain);
+    }
+    drain();
+    helpers.clear();
+    return !failed;
 }
 
 } // namespace
 
 std::optional<QByteArray> WebPEncoder::encode(const QImage& image)
 {
-    const auto config = stillConfig();
-    if (!config) {
+    return encodeUsing(image, QThread::idealThreadCount());
+}
+
+std::optional<QByteArray> WebPEncoder::encodeUsing(const QImage& source, int threads)
+{
+    const int workers = std::max(1, threads);
+    const auto config = stillConfig(workers);
+    if (!config || source.isNull() || source.width() > WEBP_MAX_DIMENSION ||
+        source.height() > WEBP_MAX_DIMENSION) {
         return std::nullopt;
     }
+    const QImage image = isDirectFormat(source.format())
+                             ? source
+                             : source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    std::atomic<bool> translucent{false};
+    (void)forEachBand(image.height(), workers, [&](int top, int rows) {
+        if (!translucent && hasTranslucentPixel(image, top, rows)) {
+            translucent = true;
+        }
+        return true;
+    });
+
     Picture picture;
-    if (!picture.allocate(image.width(), image.height())) {
+    if (!picture.allocateYuv(image.width(), image.height(), translucent)) {
         return std::nullopt;
     }
-    if (!render(image, *picture.get())) {
+    if (!forEachBand(image.height(), workers,
+                     [&](int top, int rows) { return convertBand(image, top, rows, *picture.get()); })) {
         return std::nullopt;
     }
     MemoryWriter writer;

@@ -5,11 +5,13 @@
 #include <QPainter>
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <future>
 #include <gtest/gtest.h>
 #include <vector>
 #include <webp/decode.h>
+#include <webp/encode.h>
 
 namespace quillet {
 namespace {
@@ -145,6 +147,90 @@ TEST(WebPEncoder, ConcurrentEncodesGiveTheSameBytesAsOneAtATime)
     }
     for (auto& result : results) {
         EXPECT_EQ(result.get(), expected);
+    }
+}
+
+// libwebp's own encode of the whole picture on one thread, from straight-colour ARGB words: what the
+// banded conversion must look like.
+QByteArray referenceEncode(const QImage& image)
+{
+    QImage argb = image.convertToFormat(QImage::Format_ARGB32); // straight colour
+    WebPConfig config;
+    WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75);
+    config.quality = 90;
+    config.method = 4;
+    config.use_sharp_yuv = 1;
+    WebPPicture picture;
+    WebPPictureInit(&picture);
+    picture.use_argb = 1;
+    picture.width = argb.width();
+    picture.height = argb.height();
+    picture.argb = reinterpret_cast<std::uint32_t*>(argb.bits());
+    picture.argb_stride = static_cast<int>(argb.bytesPerLine() / 4);
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &writer;
+    const bool encoded = WebPEncode(&config, &picture) != 0;
+    QByteArray bytes =
+        encoded ? QByteArray(reinterpret_cast<const char*>(writer.mem), writer.size) : QByteArray();
+    WebPMemoryWriterClear(&writer);
+    WebPPictureFree(&picture);
+    return bytes;
+}
+
+double psnr(const Decoded& a, const Decoded& b)
+{
+    double squares = 0;
+    for (std::size_t i = 0; i < a.rgba.size(); ++i) {
+        const double difference = double(a.rgba[i]) - double(b.rgba[i]);
+        squares += difference * difference;
+    }
+    const double mean = squares / static_cast<double>(a.rgba.size());
+    return mean == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+// Tall enough for several bands, with an odd height so the last chroma row is a half row.
+QImage screenLike()
+{
+    QImage image(700, 1101, QImage::Format_RGBA8888_Premultiplied);
+    image.fill(QColor(246, 246, 248));
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 120, 1101, QColor(51, 61, 82));
+    painter.setPen(QColor(40, 40, 40));
+    for (int y = 20; y < 1101; y += 17) {
+        painter.drawText(140, y, QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789"));
+    }
+    painter.fillRect(400, 250, 250, 20, QColor(230, 40, 90));
+    return image;
+}
+
+QImage photoLike()
+{
+    QImage image(640, 1030, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            row[x * 4 + 0] = static_cast<uchar>(128 + 127 * std::sin(x / 37.0 + y / 91.0));
+            row[x * 4 + 1] = static_cast<uchar>(y * 255 / image.height());
+            row[x * 4 + 2] = static_cast<uchar>(128 + 127 * std::cos(x * y / 9000.0));
+            row[x * 4 + 3] = 255;
+        }
+    }
+    return image;
+}
+
+TEST(WebPEncoder, BandedConversionLooksLikeOneWholePictureConversion)
+{
+    for (const auto& [name, image] : {std::pair{"screen", screenLike()}, std::pair{"photo", photoLike()}}) {
+        const Decoded reference = decode(referenceEncode(image));
+        for (const int threads : {1, 3}) {
+            const auto bytes = WebPEncoder::encodeUsing(image, threads);
+            ASSERT_TRUE(bytes.has_value()) << name;
+            const Decoded ours = decode(*bytes);
+            ASSERT_EQ(ours.rgba.size(), reference.rgba.size()) << name;
+            EXPECT_GE(psnr(ours, reference), 50.0) << name << " on " << threads << " threads";
+        }
     }
 }
 
