@@ -7,10 +7,12 @@
 
 #include <QImage>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <span>
 #include <vector>
+#include <webp/decode.h>
 #include <webp/encode.h>
 
 namespace quillet::bench {
@@ -31,8 +33,8 @@ inline std::vector<std::uint32_t> straightArgb(const QImage& image)
     return words;
 }
 
-// The encoded size, or 0 when libwebp failed.
-inline std::size_t bareEncode(std::vector<std::uint32_t>& words, int width, int height)
+// The encoded bytes, empty when libwebp failed.
+inline std::vector<std::uint8_t> bareEncodeBytes(std::vector<std::uint32_t>& words, int width, int height)
 {
     WebPConfig config;
     WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75);
@@ -51,10 +53,42 @@ inline std::size_t bareEncode(std::vector<std::uint32_t>& words, int width, int 
     picture.writer = WebPMemoryWrite;
     picture.custom_ptr = &writer;
     const bool ok = WebPEncode(&config, &picture) != 0;
-    const std::size_t size = ok ? writer.size : 0;
+    std::vector<std::uint8_t> bytes =
+        ok ? std::vector<std::uint8_t>(writer.mem, writer.mem + writer.size) : std::vector<std::uint8_t>();
     WebPMemoryWriterClear(&writer);
     WebPPictureFree(&picture);
-    return size;
+    return bytes;
+}
+
+// The encoded size, or 0 when libwebp failed.
+inline std::size_t bareEncode(std::vector<std::uint32_t>& words, int width, int height)
+{
+    return bareEncodeBytes(words, width, height).size();
+}
+
+// Peak signal-to-noise ratio in dB between two WebP files' decoded RGBA pixels; 0 when either does
+// not decode or their sizes differ, infinity when they are equal.
+inline double psnr(const std::uint8_t* a, std::size_t aSize, const std::uint8_t* b, std::size_t bSize)
+{
+    int aWidth = 0;
+    int aHeight = 0;
+    int bWidth = 0;
+    int bHeight = 0;
+    std::uint8_t* first = WebPDecodeRGBA(a, aSize, &aWidth, &aHeight);
+    std::uint8_t* second = WebPDecodeRGBA(b, bSize, &bWidth, &bHeight);
+    double result = 0;
+    if (first && second && aWidth == bWidth && aHeight == bHeight) {
+        const std::size_t count = static_cast<std::size_t>(aWidth) * aHeight * 4;
+        double squares = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double difference = double(first[i]) - double(second[i]);
+            squares += difference * difference;
+        }
+        result = squares == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 * double(count) / squares);
+    }
+    WebPFree(first);
+    WebPFree(second);
+    return result;
 }
 
 } // namespace quillet::bench

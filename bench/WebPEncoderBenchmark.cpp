@@ -1,7 +1,7 @@
-// The still encoder against a bare libwebp encode of the same pixels with the same settings, started
-// from a ready ARGB buffer. Both run in every iteration, so the ratio holds whatever the machine's
-// load. Target: the encoder within 1.10 × the bare encode (its extra work is one drawing of the image
-// into libwebp's buffer and the un-premultiplying pass).
+// The still encoder against a bare, single-threaded libwebp encode of the same pixels with the same
+// settings, started from a ready ARGB buffer. Both run in every iteration, so the ratio holds whatever
+// the machine's load (on an idle machine; other work on the cores slows the threaded encoder more).
+// Target: the encoder within 0.80 × the bare encode, its picture within 50 dB PSNR of the bare one.
 #include "Quillet/library/WebPEncoder.hpp"
 
 #include "bench/BareWebPEncode.hpp"
@@ -12,13 +12,15 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 using quillet::bench::secondsFor;
-constexpr double target = 1.10;
+constexpr double target = 0.80;
+constexpr double minimumPsnr = 50;
 
 void encodeScreen(benchmark::State& state)
 {
@@ -28,23 +30,31 @@ void encodeScreen(benchmark::State& state)
     std::vector<std::uint32_t> words = quillet::bench::straightArgb(image);
     double encoderSeconds = 0;
     double bareSeconds = 0;
-    std::size_t encodedBytes = 0;
+    std::vector<std::uint8_t> bare;
+    std::optional<QByteArray> encoded;
     for (auto _ : state) {
-        std::size_t bareBytes = 0;
-        bareSeconds += secondsFor([&] { bareBytes = quillet::bench::bareEncode(words, width, height); });
-        const double seconds =
-            secondsFor([&] { encodedBytes = quillet::WebPEncoder::encode(image)->size(); });
+        bareSeconds += secondsFor([&] { bare = quillet::bench::bareEncodeBytes(words, width, height); });
+        const double seconds = secondsFor([&] { encoded = quillet::WebPEncoder::encode(image); });
         state.SetIterationTime(seconds);
         encoderSeconds += seconds;
-        if (bareBytes == 0 || encodedBytes != bareBytes) {
-            state.SkipWithError("the encoder and the bare encode disagree");
+        if (bare.empty() || !encoded) {
+            state.SkipWithError("an encode failed");
             return;
         }
     }
+    const double psnr = quillet::bench::psnr(bare.data(), bare.size(),
+                                             reinterpret_cast<const std::uint8_t*>(encoded->constData()),
+                                             static_cast<std::size_t>(encoded->size()));
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["bare_ms"] = bareSeconds / iterations * 1e3;
-    state.counters["KB"] = static_cast<double>(encodedBytes) / 1024;
+    state.counters["KB"] = static_cast<double>(encoded->size()) / 1024;
+    state.counters["bare_KB"] = static_cast<double>(bare.size()) / 1024;
+    state.counters["PSNR_dB"] = psnr;
     state.counters["ratio"] = encoderSeconds / bareSeconds;
+    if (psnr < minimumPsnr) {
+        std::printf("%dx%d: PSNR %.1f dB against the bare encode, below %.0f dB\n", width, height, psnr,
+                    minimumPsnr);
+    }
 }
 
 BENCHMARK(encodeScreen)
