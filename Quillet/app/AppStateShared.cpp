@@ -2,6 +2,9 @@
 #include "Brindle/AppInfo.hpp"
 #include "Brindle/UserDefaults.hpp"
 #include "Quillet/app/AppState.hpp"
+#include "Quillet/capture/ScreenCaptureTool.hpp"
+#include "Quillet/recording/PulseMicrophones.hpp"
+#include "Quillet/recording/ToolRecorder.hpp"
 #include "Quillet/shortcuts/CaptureHotKeys.hpp"
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
 
@@ -16,20 +19,8 @@ const brindle::Logger& log()
     return instance;
 }
 
-// Stand-ins until the recorder and the area selector exist in this program: each says in
-// the log that its part is missing and ends its operation as a cancelled or failed one would.
-class MissingRecorder final : public component::Recorder {
-public:
-    bool start(const Rect&, const Options&) override
-    {
-        log().error("screen recording is not available in this build");
-        return false;
-    }
-    [[nodiscard]] std::optional<QDateTime> sessionStartedAt() const override { return std::nullopt; }
-    void stop(const QString&, StopCompletion completion) override { completion(std::nullopt); }
-    void firstFrame(const QString&, int, FrameCompletion completion) override { completion(std::nullopt); }
-};
-
+// Stand-in until the area selector exists in this program: it says in the log that its part is
+// missing and ends as a cancelled selection would.
 class MissingSelector final : public component::AreaSelector {
 public:
     void begin(const component::Recorder::Options&, Completion completion) override
@@ -45,7 +36,9 @@ AppState::Components programComponents()
     AppState::Components components;
     components.thumbnails = std::make_unique<ThumbnailStack>();
     components.hotKeys = std::make_unique<CaptureHotKeys>();
-    components.recorder = std::make_unique<MissingRecorder>();
+    // The sound server's inputs, for the whole process.
+    static auto* const microphones = new PulseMicrophones();
+    components.recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), *microphones);
     components.selector = std::make_unique<MissingSelector>();
     return components;
 }

@@ -3,7 +3,7 @@
 #include "Brindle/AppInfo.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/library/Library.hpp"
-#include "Quillet/capture/ScreenGeometry.hpp"
+#include "Quillet/common/ScreenGeometry.hpp"
 #include "core/ScreenCaptureArguments.hpp"
 
 #include <QFile>

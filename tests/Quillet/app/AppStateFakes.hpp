@@ -2,12 +2,12 @@
 
 // Stand-ins for the components the application state drives, recording what they were asked.
 
-#include "Quillet/recording/component/AreaSelector.hpp"
-#include "Quillet/editor/component/Editor.hpp"
-#include "Quillet/shortcuts/component/HotKeyCenter.hpp"
 #include "Quillet/capture/component/PermissionAlert.hpp"
-#include "Quillet/recording/component/Recorder.hpp"
 #include "Quillet/capture/component/ScreenRecordingPermission.hpp"
+#include "Quillet/editor/component/Editor.hpp"
+#include "Quillet/recording/component/AreaSelector.hpp"
+#include "Quillet/recording/component/Recorder.hpp"
+#include "Quillet/shortcuts/component/HotKeyCenter.hpp"
 #include "Quillet/thumbnails/component/Thumbnails.hpp"
 
 #include <optional>
@@ -77,6 +77,17 @@ public:
     {
         completion(QImage(maxPixels, maxPixels / 2, QImage::Format_RGBA8888_Premultiplied));
     }
+    void setOnEnded(Ended ended) override { onEnded = std::move(ended); }
+    [[nodiscard]] std::vector<QString> leftovers() const override { return leftoverMovies; }
+    void save(const QString& movie, const QString& path, StopCompletion completion) override
+    {
+        saves.emplace_back(movie, path);
+        completion(path);
+    }
+
+    Ended onEnded;
+    std::vector<QString> leftoverMovies;
+    std::vector<std::pair<QString, QString>> saves;
 
     bool startSucceeds = true;
     bool stopGivesMovie = true;

@@ -1,5 +1,5 @@
 #include "Quillet/capture/Capturer.hpp"
-#include "Quillet/capture/ScreenGeometry.hpp"
+#include "Quillet/common/ScreenGeometry.hpp"
 #include "core/CaptureGeometry.hpp"
 
 #include "tests/Quillet/capture/FakeCaptureTool.hpp"

@@ -1,4 +1,4 @@
-#include "Quillet/capture/ScreenGeometry.hpp"
+#include "Quillet/common/ScreenGeometry.hpp"
 
 #include "core/CaptureGeometry.hpp"
 

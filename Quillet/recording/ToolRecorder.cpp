@@ -1,0 +1,267 @@
+#include "Quillet/recording/ToolRecorder.hpp"
+
+#include "Brindle/AppInfo.hpp"
+#include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/common/ScreenGeometry.hpp"
+#include "Quillet/library/FinishedFile.hpp"
+#include "Quillet/recording/Microphones.hpp"
+#include "Quillet/recording/MovieExport.hpp"
+#include "Quillet/recording/VideoFrame.hpp"
+#include "core/ScreenCaptureArguments.hpp"
+
+#include <QFileInfo>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto startLimit = 5s;
+// Names tried for a kept movie when the first one is taken.
+constexpr int keptNameAttempts = 50;
+
+brindle::Logger captureLog()
+{
+    return brindle::AppInfo::logger("capture");
+}
+
+ScreenCaptureArguments::Microphone microphoneFor(const component::Recorder::Options& options,
+                                                 const Microphones& microphones)
+{
+    if (!options.microphone) {
+        return ScreenCaptureArguments::Microphone::none();
+    }
+    if (const auto device = microphones.resolve(options.microphoneID)) {
+        return ScreenCaptureArguments::Microphone::device(device->id.toStdString());
+    }
+    return ScreenCaptureArguments::Microphone::systemDefault();
+}
+
+// In the child, before the tool runs: an interrupt must reach the tool however the program was
+// started (a shell may have set it to be ignored), and the tool finishes its movie when the program
+// dies, so the next start can recover it.
+void prepareChild()
+{
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    ::sigaction(SIGINT, &action, nullptr);
+    sigset_t interrupt;
+    ::sigemptyset(&interrupt);
+    ::sigaddset(&interrupt, SIGINT);
+    ::sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGINT);
+}
+
+// Where a movie that could not be exported is kept: beside the intended MP4, under the same name
+// with the QuickTime extension (numbered when taken). Empty when it could not be moved.
+QString keepMovie(const QString& movie, const QString& intended)
+{
+    const QFileInfo target(intended);
+    const QString base = target.path() + QLatin1Char('/') + target.completeBaseName();
+    for (int attempt = 1; attempt <= keptNameAttempts; ++attempt) {
+        const QString name =
+            attempt == 1 ? base + QStringLiteral(".mov") : base + QStringLiteral(" %1.mov").arg(attempt);
+        const FinishedFile::Result moved = FinishedFile::move(movie, name);
+        switch (moved.status) {
+        case FinishedFile::Status::done:
+            return name;
+        case FinishedFile::Status::nameTaken:
+            continue;
+        case FinishedFile::Status::failed:
+            return QString();
+        }
+    }
+    return QString();
+}
+
+struct Saved {
+    std::optional<QString> path;
+    QString error; // why the export failed; empty when it did not
+    QString kept;  // where the movie is when the export failed
+};
+
+Saved saveMovie(const QString& movie, const QString& path)
+{
+    const QFileInfo info(movie);
+    if (!info.exists() || info.size() == 0) {
+        // The tool wrote nothing (it failed at once): nothing to save or keep.
+        QFile::remove(movie);
+        return {};
+    }
+    if (auto failed = MovieExport::toMP4(movie, path)) {
+        const QString kept = keepMovie(movie, path);
+        return {std::nullopt, *failed, kept.isEmpty() ? movie : kept};
+    }
+    QFile::remove(movie);
+    return {path, {}, {}};
+}
+
+} // namespace
+
+ToolRecorder::ToolRecorder(QString program, const Microphones& microphones, RecordingsFolder folder,
+                           Limits limits, QObject* parent)
+    : QObject(parent), program_(std::move(program)), microphones_(microphones), folder_(std::move(folder)),
+      limits_(limits)
+{
+}
+
+ToolRecorder::~ToolRecorder()
+{
+    if (!session_ || session_->process->state() == QProcess::NotRunning) {
+        return;
+    }
+    QProcess& process = *session_->process;
+    ::kill(pid_t(process.processId()), SIGINT);
+    if (process.waitForFinished(int(limits_.interrupt.count()))) {
+        return;
+    }
+    process.terminate();
+    if (!process.waitForFinished(int(limits_.terminate.count()))) {
+        process.kill();
+        process.waitForFinished(int(limits_.kill.count()));
+    }
+}
+
+QStringList ToolRecorder::arguments(const Rect& rect, const Options& options, const QString& movie) const
+{
+    QStringList result;
+    for (const auto& argument :
+         ScreenCaptureArguments::recording(ScreenGeometry::region(rect), options.showClicks,
+                                           microphoneFor(options, microphones_), movie.toStdString())) {
+        result << QString::fromStdString(argument);
+    }
+    return result;
+}
+
+bool ToolRecorder::start(const Rect& rect, const Options& options)
+{
+    if (session_) {
+        return false;
+    }
+    RecordingsFolder::Movie movie;
+    if (auto problem = folder_.newMovie(movie)) {
+        captureLog().error("could not start recording: %{public}s", *problem);
+        return false;
+    }
+    auto* process = new QProcess(this);
+    process->setProgram(program_);
+    process->setArguments(arguments(rect, options, movie.path()));
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setChildProcessModifier(&prepareChild);
+    process->start();
+    if (!process->waitForStarted(int(std::chrono::milliseconds(startLimit).count()))) {
+        captureLog().error("could not start recording: %{public}s", process->errorString());
+        QFile::remove(movie.path());
+        delete process;
+        return false;
+    }
+    connect(process, &QProcess::finished, this, [this, process] { toolEnded(process); });
+    session_ = std::make_unique<Session>(Session{process, std::move(movie), QDateTime::currentDateTime()});
+    return true;
+}
+
+std::optional<QDateTime> ToolRecorder::sessionStartedAt() const
+{
+    return session_ ? std::optional<QDateTime>(session_->startedAt) : std::nullopt;
+}
+
+void ToolRecorder::toolEnded(QProcess* process)
+{
+    if (!session_ || session_->process != process) {
+        return; // asked to stop
+    }
+    captureLog().error("the recording ended by itself: the capture tool exited with status %ld",
+                       process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1);
+    if (onEnded_) {
+        onEnded_();
+    }
+}
+
+void ToolRecorder::stop(const QString& path, StopCompletion completion)
+{
+    if (!session_) {
+        completion(std::nullopt);
+        return;
+    }
+    auto session = std::shared_ptr<Session>(std::move(session_));
+    QProcess* process = session->process;
+    if (process->state() != QProcess::NotRunning) {
+        // Only a running tool is signalled: the identifier of one that has ended may be reused.
+        ::kill(pid_t(process->processId()), SIGINT);
+        escalate(process);
+    }
+    whenEnded(process, [this, session, path, completion = std::move(completion)]() mutable {
+        session->process->deleteLater();
+        // The lock stays with the movie until it is saved, so no other run takes it for a leftover.
+        auto movie = std::make_shared<RecordingsFolder::Movie>(std::move(session->movie));
+        save(movie->path(), path, [movie, completion = std::move(completion)](std::optional<QString> saved) {
+            completion(std::move(saved));
+        });
+    });
+}
+
+void ToolRecorder::whenEnded(QProcess* process, std::function<void()> then)
+{
+    auto once = std::make_shared<std::function<void()>>(std::move(then));
+    const auto fire = [once] {
+        if (*once) {
+            std::exchange(*once, nullptr)();
+        }
+    };
+    if (process->state() == QProcess::NotRunning) {
+        QTimer::singleShot(0, this, fire);
+        return;
+    }
+    connect(process, &QProcess::finished, this, fire);
+    // A process that outlives even the kill (stuck in the kernel) cannot hold its movie hostage.
+    QTimer::singleShot(limits_.interrupt + limits_.terminate + limits_.kill, this, fire);
+}
+
+void ToolRecorder::escalate(QPointer<QProcess> process)
+{
+    QTimer::singleShot(limits_.interrupt, this, [this, process] {
+        if (!process || process->state() == QProcess::NotRunning) {
+            return;
+        }
+        captureLog().error("the capture tool did not finish its movie after an interrupt; terminating it");
+        process->terminate();
+        QTimer::singleShot(limits_.terminate, this, [process] {
+            if (process && process->state() != QProcess::NotRunning) {
+                captureLog().error("the capture tool did not end; killing it");
+                process->kill();
+            }
+        });
+    });
+}
+
+void ToolRecorder::save(const QString& movie, const QString& path, StopCompletion completion)
+{
+    runInBackground(
+        this, [movie, path] { return saveMovie(movie, path); },
+        [completion = std::move(completion)](const Saved& saved) {
+            if (!saved.error.isEmpty()) {
+                captureLog().error("MP4 export failed: %{public}s", saved.error);
+                captureLog().error("the recording was kept as %{public}s", saved.kept);
+            }
+            completion(saved.path);
+        });
+}
+
+void ToolRecorder::firstFrame(const QString& movie, int maxPixels, FrameCompletion completion)
+{
+    runInBackground(
+        this, [movie, maxPixels] { return VideoFrame::first(movie, maxPixels); },
+        [completion = std::move(completion)](std::optional<QImage> frame) { completion(std::move(frame)); });
+}
+
+std::vector<QString> ToolRecorder::leftovers() const
+{
+    return folder_.leftovers();
+}
+
+} // namespace quillet

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Quillet/recording/RecordingsFolder.hpp"
+#include "Quillet/recording/component/Recorder.hpp"
+
+#include <QObject>
+#include <QPointer>
+#include <QProcess>
+
+#include <chrono>
+#include <memory>
+
+namespace quillet {
+
+class Microphones;
+
+// How long each step of stopping a recording may take before the next, harder one.
+struct StopLimits {
+    std::chrono::milliseconds interrupt{10'000};
+    std::chrono::milliseconds terminate{5'000};
+    std::chrono::milliseconds kill{5'000};
+};
+
+// Records with the capture tool in its video mode, run as a child process for as long as the
+// recording lasts, into a movie in the private recordings folder. Stopping interrupts the tool and
+// waits a bounded time before it is terminated and then killed, so a hung tool never hangs the
+// program; whatever movie exists is then copied into an MPEG-4 file off the main thread. A movie
+// that cannot be exported is kept, never deleted. Main thread only.
+class ToolRecorder final : public QObject, public component::Recorder {
+    Q_OBJECT
+
+public:
+    using Limits = StopLimits;
+
+    ToolRecorder(QString program, const Microphones& microphones,
+                 RecordingsFolder folder = RecordingsFolder(), Limits limits = Limits(),
+                 QObject* parent = nullptr);
+    // A recording still running is interrupted and given its bounded time to finish its movie,
+    // which a later start then finds as a leftover.
+    ~ToolRecorder() override;
+
+    bool start(const Rect& rect, const Options& options) override;
+    [[nodiscard]] std::optional<QDateTime> sessionStartedAt() const override;
+    void stop(const QString& path, StopCompletion completion) override;
+    void firstFrame(const QString& movie, int maxPixels, FrameCompletion completion) override;
+    void setOnEnded(Ended ended) override { onEnded_ = std::move(ended); }
+    [[nodiscard]] std::vector<QString> leftovers() const override;
+    void save(const QString& movie, const QString& path, StopCompletion completion) override;
+
+    // The arguments that record `rect` (program coordinates) with `options` into `movie`.
+    [[nodiscard]] QStringList arguments(const Rect& rect, const Options& options, const QString& movie) const;
+
+private:
+    struct Session {
+        QProcess* process = nullptr;
+        RecordingsFolder::Movie movie;
+        QDateTime startedAt;
+    };
+
+    void toolEnded(QProcess* process);
+    void whenEnded(QProcess* process, std::function<void()> then);
+    void escalate(QPointer<QProcess> process);
+
+    QString program_;
+    const Microphones& microphones_;
+    RecordingsFolder folder_;
+    Limits limits_;
+    std::unique_ptr<Session> session_;
+    Ended onEnded_;
+};
+
+} // namespace quillet
