@@ -1,5 +1,6 @@
 #include "tools/screencapture/recording/VideoRecording.hpp"
 
+#include "tools/screencapture/recording/AudioRecorder.hpp"
 #include "tools/screencapture/recording/ClickRings.hpp"
 #include "tools/screencapture/recording/ClickWatcher.hpp"
 #include "tools/screencapture/recording/EncodedStream.hpp"
@@ -72,7 +73,8 @@ struct GrabContext {
     FrameGrabber& grabber;
     PictureQueue& queue;
     MovieWriter& writer;
-    ClickRings* rings; // nullptr without -k
+    ClickRings* rings;    // nullptr without -k
+    AudioRecorder* audio; // nullptr without sound
     PixelRect area;
     const std::atomic<bool>& isEncoderFailed;
 };
@@ -121,6 +123,9 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
                 return std::nullopt; // the writer has the reason
             }
             start = now;
+            if (context.audio != nullptr) {
+                context.audio->setOrigin(now);
+            }
         }
         if (context.rings != nullptr) {
             context.rings->draw(pixels, context.area, now);
@@ -151,6 +156,25 @@ void encodeFrames(PictureQueue& queue, EncodedStream& video, std::atomic<bool>& 
     if (!isFailed && !video.finish()) {
         isFailed = true;
     }
+}
+
+// -G names a source the user chose, and a recording without it would be a surprise; -g asks for
+// whatever input there is, so without one the picture is still worth having.
+std::variant<std::unique_ptr<AudioRecorder>, ExitStatus> startAudio(const Command& command,
+                                                                    MovieWriter& writer)
+{
+    if (!command.usesDefaultMicrophone && !command.microphoneID) {
+        return nullptr;
+    }
+    auto started = AudioRecorder::start(command.microphoneID, writer);
+    if (auto* reason = std::get_if<std::string>(&started)) {
+        if (command.microphoneID) {
+            return reported(ExitStatus::failure, *reason);
+        }
+        reported(ExitStatus::failure, *reason + "; recording without sound");
+        return nullptr;
+    }
+    return std::move(std::get<std::unique_ptr<AudioRecorder>>(started));
 }
 
 std::unique_ptr<ClickWatcher> watchClicks(ClickRings& rings)
@@ -193,6 +217,11 @@ ExitStatus record(const Recording& recording)
     if (video.failure()) {
         return reported(ExitStatus::failure, *video.failure());
     }
+    auto audioStarted = startAudio(recording.command, writer);
+    if (auto* status = std::get_if<ExitStatus>(&audioStarted)) {
+        return *status;
+    }
+    const auto audio = std::move(std::get<std::unique_ptr<AudioRecorder>>(audioStarted));
     FramePool pool(video.encoder(), queuedFrames);
     if (pool.frames().size() != std::size_t(queuedFrames)) {
         return reported(ExitStatus::failure, "out of memory for the video frames");
@@ -203,10 +232,16 @@ ExitStatus record(const Recording& recording)
     std::atomic<bool> isEncoderFailed = false;
     std::thread encoder([&] { encodeFrames(queue, video, isEncoderFailed); });
     FrameGrabber grabber(recording.display, recording.area);
-    GrabContext context{grabber, queue, writer, clicks ? &rings : nullptr, recording.area, isEncoderFailed};
+    GrabContext context{grabber,     queue,          writer,         clicks ? &rings : nullptr,
+                        audio.get(), recording.area, isEncoderFailed};
     FrameCounts counts;
     const auto grabFailure = grabFrames(context, counts);
     queue.close();
+    if (audio) {
+        if (auto problem = audio->finish()) {
+            reported(ExitStatus::success, *problem);
+        }
+    }
     encoder.join();
     const auto writeFailure = writer.finish();
     reportLostFrames(counts);
