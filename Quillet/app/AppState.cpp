@@ -6,7 +6,7 @@
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/shortcuts/DesktopScreenshotShortcuts.hpp"
 #include "Quillet/shell/FolderDialog.hpp"
-#include "Quillet/library/NewFileWriter.hpp"
+#include "Quillet/library/AtomicFileWriter.hpp"
 #include "Quillet/capture/PermissionAlertBox.hpp"
 #include "Quillet/shell/PreviewUpdateCenter.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
@@ -51,7 +51,7 @@ std::optional<QString> fromUtf8(const std::optional<std::string>& text)
 // What the encode-and-write task hands back to the main thread.
 struct WriteAttempt {
     QByteArray bytes; // the encoded still, kept for another name
-    NewFileWriter::Result result;
+    AtomicFileWriter::Result result;
     bool encoded = false;
 };
 
@@ -400,7 +400,7 @@ void AppState::encodeAndWrite(const CapturedImage& image, const QString& path, i
             }
             outcome.encoded = true;
             outcome.bytes = *bytes;
-            outcome.result = NewFileWriter::write(path, outcome.bytes);
+            outcome.result = AtomicFileWriter::createNew(path, outcome.bytes);
             return outcome;
         },
         [this, image, path, attempt](const WriteAttempt& outcome) {
@@ -409,13 +409,13 @@ void AppState::encodeAndWrite(const CapturedImage& image, const QString& path, i
                 return;
             }
             switch (outcome.result.status) {
-            case NewFileWriter::Status::written:
+            case AtomicFileWriter::Status::written:
                 stillWritten(image, path, outcome.result.bytesWritten);
                 return;
-            case NewFileWriter::Status::nameTaken:
+            case AtomicFileWriter::Status::nameTaken:
                 stillNameTaken(image, outcome.bytes, attempt);
                 return;
-            case NewFileWriter::Status::failed:
+            case AtomicFileWriter::Status::failed:
                 logSaveFailure(outcome.result.error);
                 return;
             }
@@ -426,16 +426,16 @@ void AppState::writeEncoded(const CapturedImage& image, const QByteArray& bytes,
                             int attempt)
 {
     runInBackground(
-        this, [bytes, path] { return NewFileWriter::write(path, bytes); },
-        [this, image, bytes, path, attempt](const NewFileWriter::Result& result) {
+        this, [bytes, path] { return AtomicFileWriter::createNew(path, bytes); },
+        [this, image, bytes, path, attempt](const AtomicFileWriter::Result& result) {
             switch (result.status) {
-            case NewFileWriter::Status::written:
+            case AtomicFileWriter::Status::written:
                 stillWritten(image, path, result.bytesWritten);
                 return;
-            case NewFileWriter::Status::nameTaken:
+            case AtomicFileWriter::Status::nameTaken:
                 stillNameTaken(image, bytes, attempt);
                 return;
-            case NewFileWriter::Status::failed:
+            case AtomicFileWriter::Status::failed:
                 logSaveFailure(result.error);
                 return;
             }

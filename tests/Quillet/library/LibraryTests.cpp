@@ -1,5 +1,4 @@
 #include "Quillet/library/Library.hpp"
-#include "Quillet/library/NewFileWriter.hpp"
 
 #include <QDir>
 #include <QFile>
@@ -166,24 +165,6 @@ TEST_F(LibraryTest, WithoutARuntimeFolderTheTemporaryFolderIsMadePrivateAndNever
     EXPECT_TRUE(folder.startsWith(root_.filePath("quillet-"))) << folder.toStdString();
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
     QDir(folder).removeRecursively();
-}
-
-TEST_F(LibraryTest, ANewFileIsWrittenExclusively)
-{
-    const QString path = root_.filePath("Shot 00001.webp");
-    const auto written = NewFileWriter::write(path, "abc");
-    EXPECT_EQ(written.status, NewFileWriter::Status::written);
-    EXPECT_EQ(written.bytesWritten, 3);
-
-    const auto again = NewFileWriter::write(path, "replaced");
-    EXPECT_EQ(again.status, NewFileWriter::Status::nameTaken);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "abc");
-
-    const auto nowhere = NewFileWriter::write(root_.filePath("missing/x.webp"), "abc");
-    EXPECT_EQ(nowhere.status, NewFileWriter::Status::failed);
-    EXPECT_TRUE(nowhere.error.contains("missing/x.webp")) << nowhere.error.toStdString();
 }
 
 } // namespace

@@ -1,0 +1,258 @@
+#include "Quillet/library/AtomicFileWriter.hpp"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+// Like any document the user saves: readable by others as the umask allows.
+constexpr mode_t documentMode = 0666;
+constexpr mode_t permissionBits = 07777;
+// Hidden scratch names are random; this many clashes in a row means something else is wrong.
+constexpr int hiddenNameAttempts = 64;
+
+using Status = AtomicFileWriter::Status;
+using Result = AtomicFileWriter::Result;
+
+enum class Publishing { createNew, replace };
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    void reset(int fd)
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = fd;
+    }
+    [[nodiscard]] int get() const { return fd_; }
+    [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+Result failure(const QString& path, int error)
+{
+    return {Status::failed, 0,
+            QStringLiteral("couldn't write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)))};
+}
+
+// 0 or the errno of the failure.
+int writeAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+QByteArray hiddenName()
+{
+    return QByteArrayLiteral(".quillet-") + QByteArray::number(QRandomGenerator::global()->generate64(), 16) +
+           QByteArrayLiteral(".part");
+}
+
+// The file being written: nameless where the file system can do that, else under a hidden name that
+// is removed again unless it was renamed into place.
+class ScratchFile {
+public:
+    explicit ScratchFile(int folder) : folder_(folder) {}
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    ~ScratchFile()
+    {
+        if (!hiddenName_.isEmpty()) {
+            ::unlinkat(folder_, hiddenName_.constData(), 0);
+        }
+    }
+
+    // 0 or the errno of the failure.
+    int open()
+    {
+        fd_.reset(::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, documentMode));
+        if (fd_.isOpen()) {
+            return 0;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return errno;
+        }
+        return retryWithHiddenNames([this](const QByteArray& name) {
+            fd_.reset(::openat(folder_, name.constData(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, documentMode));
+            return fd_.isOpen();
+        });
+    }
+
+    [[nodiscard]] int fd() const { return fd_.get(); }
+
+    // Gives the file `name` unless something has it already (EEXIST).
+    int publishNew(const char* name)
+    {
+        if (hiddenName_.isEmpty()) {
+            return linkNameless(name);
+        }
+        if (::renameat2(folder_, hiddenName_.constData(), folder_, name, RENAME_NOREPLACE) == 0) {
+            hiddenName_.clear();
+            return 0;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            return errno;
+        }
+        // No exclusive rename on this file system: a hard link is just as exclusive.
+        return ::linkat(folder_, hiddenName_.constData(), folder_, name, 0) == 0 ? 0 : errno;
+    }
+
+    // Puts the file in place of whatever has `name`, in one step.
+    int publishReplacing(const char* name)
+    {
+        if (hiddenName_.isEmpty()) {
+            // A nameless file cannot be renamed over another: it gets a hidden name for that moment.
+            const int linked = retryWithHiddenNames(
+                [this](const QByteArray& hidden) { return linkNameless(hidden.constData()) == 0; });
+            if (linked != 0) {
+                return linked;
+            }
+        }
+        if (::renameat(folder_, hiddenName_.constData(), folder_, name) != 0) {
+            return errno;
+        }
+        hiddenName_.clear();
+        return 0;
+    }
+
+private:
+    // Tries `attempt` with fresh hidden names until one is not taken; 0 or the errno.
+    template <typename Attempt> int retryWithHiddenNames(Attempt attempt)
+    {
+        for (int i = 0; i < hiddenNameAttempts; ++i) {
+            const QByteArray name = hiddenName();
+            if (attempt(name)) {
+                hiddenName_ = name;
+                return 0;
+            }
+            if (errno != EEXIST) {
+                return errno;
+            }
+        }
+        return EEXIST;
+    }
+
+    int linkNameless(const char* name)
+    {
+        if (::linkat(fd_.get(), "", folder_, name, AT_EMPTY_PATH) == 0) {
+            return 0;
+        }
+        if (errno != ENOENT && errno != EPERM) {
+            return errno;
+        }
+        // Linking the descriptor itself needs a privilege; its /proc entry does not.
+        char procPath[32];
+        std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd_.get());
+        return ::linkat(AT_FDCWD, procPath, folder_, name, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    }
+
+    int folder_;
+    FileDescriptor fd_;
+    QByteArray hiddenName_;
+};
+
+// Where the bytes finally go: a link is saved through, so it keeps pointing at the file.
+QString replacedPath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink()) {
+        return path;
+    }
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? info.symLinkTarget() : target;
+}
+
+// The existing file's permissions carry over to its replacement.
+void keepPermissions(int folder, const char* name, int fd)
+{
+    struct stat status {};
+    if (::fstatat(folder, name, &status, 0) == 0 && S_ISREG(status.st_mode)) {
+        ::fchmod(fd, status.st_mode & permissionBits);
+    }
+}
+
+Result write(const QString& requested, const QByteArray& bytes, Publishing publishing)
+{
+    const QString path = publishing == Publishing::replace ? replacedPath(requested) : requested;
+    const QFileInfo info(path);
+    const QByteArray folderName = QFile::encodeName(info.absolutePath());
+    const QByteArray name = QFile::encodeName(info.fileName());
+
+    const FileDescriptor folder(::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isOpen()) {
+        return failure(path, errno);
+    }
+    ScratchFile scratch(folder.get());
+    if (const int error = scratch.open()) {
+        return failure(path, error);
+    }
+    if (publishing == Publishing::replace) {
+        keepPermissions(folder.get(), name.constData(), scratch.fd());
+    }
+    if (const int error = writeAll(scratch.fd(), bytes)) {
+        return failure(path, error);
+    }
+    if (::fdatasync(scratch.fd()) != 0) {
+        return failure(path, errno);
+    }
+    const int published = publishing == Publishing::createNew ? scratch.publishNew(name.constData())
+                                                              : scratch.publishReplacing(name.constData());
+    if (published == EEXIST && publishing == Publishing::createNew) {
+        return {Status::nameTaken, 0, QString()};
+    }
+    if (published != 0) {
+        return failure(path, published);
+    }
+    // The file is complete on disk; syncing the folder makes its name survive a crash too. A failure
+    // here cannot be undone and does not make the file any less there.
+    ::fsync(folder.get());
+    return {Status::written, bytes.size(), QString()};
+}
+
+} // namespace
+
+Result AtomicFileWriter::createNew(const QString& path, const QByteArray& bytes)
+{
+    return write(path, bytes, Publishing::createNew);
+}
+
+Result AtomicFileWriter::replace(const QString& path, const QByteArray& bytes)
+{
+    return write(path, bytes, Publishing::replace);
+}
+
+} // namespace quillet

@@ -1,0 +1,148 @@
+#include "Quillet/library/AtomicFileWriter.hpp"
+
+#include "tests/support/SmallFileSystem.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+using Status = AtomicFileWriter::Status;
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Every entry, hidden ones included: a scratch file left behind shows up here.
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+class AtomicFileWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(root_.isValid()); }
+    QTemporaryDir root_;
+};
+
+TEST_F(AtomicFileWriterTest, ANewFileNeverReplacesAnythingAndLeavesNoScratchBehind)
+{
+    const QString path = root_.filePath("Shot 00001.webp");
+    const auto written = AtomicFileWriter::createNew(path, "abc");
+    EXPECT_EQ(written.status, Status::written);
+    EXPECT_EQ(written.bytesWritten, 3);
+    EXPECT_EQ(contents(path), "abc");
+
+    // Taken names, a dangling link among them, are left exactly as they were.
+    const QString link = root_.filePath("link.webp");
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(link).constData()), 0);
+    for (const QString& taken : {path, link}) {
+        EXPECT_EQ(AtomicFileWriter::createNew(taken, "replaced").status, Status::nameTaken)
+            << taken.toStdString();
+    }
+    EXPECT_EQ(contents(path), "abc");
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), root_.filePath("nowhere"));
+    EXPECT_EQ(entries(root_.path()), QStringList({"Shot 00001.webp", "link.webp"}));
+
+    const auto nowhere = AtomicFileWriter::createNew(root_.filePath("missing/x.webp"), "abc");
+    EXPECT_EQ(nowhere.status, Status::failed);
+    EXPECT_TRUE(nowhere.error.contains("missing/x.webp")) << nowhere.error.toStdString();
+}
+
+TEST_F(AtomicFileWriterTest, ReplacingSwapsTheWholeFileAndKeepsItsPermissionsAndLinks)
+{
+    const QString path = root_.filePath("edited.webp");
+    ASSERT_EQ(AtomicFileWriter::createNew(path, "old").status, Status::written);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    QFile reader(path); // a reader that opened the file before the save keeps the old contents whole
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+
+    const QString link = root_.filePath("alias.webp");
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_EQ(AtomicFileWriter::replace(link, "new contents").status, Status::written);
+
+    EXPECT_EQ(contents(path), "new contents");
+    EXPECT_EQ(reader.readAll(), "old");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(root_.path()), QStringList({"alias.webp", "edited.webp"}));
+}
+
+TEST_F(AtomicFileWriterTest, AFullDiskFailsTheSaveAndKeepsWhatWasThere)
+{
+    constexpr std::size_t capacity = 64 * 1024;
+    quillet::testing::SmallFileSystem disk(capacity);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << "no permission to mount a small file system";
+    }
+    const QString folder = QString::fromStdString(disk.path());
+    const QByteArray tooLarge(2 * capacity, 'x');
+    ASSERT_EQ(AtomicFileWriter::createNew(folder + "/kept.webp", "kept").status, Status::written);
+
+    const auto created = AtomicFileWriter::createNew(folder + "/new.webp", tooLarge);
+    EXPECT_EQ(created.status, Status::failed);
+    EXPECT_TRUE(created.error.contains("No space left")) << created.error.toStdString();
+    EXPECT_EQ(AtomicFileWriter::replace(folder + "/kept.webp", tooLarge).status, Status::failed);
+
+    EXPECT_EQ(contents(folder + "/kept.webp"), "kept");
+    EXPECT_EQ(entries(folder), QStringList({"kept.webp"}));
+}
+
+// A read-only file system where one can be mounted, else a folder without write permission.
+TEST_F(AtomicFileWriterTest, AnUnwritableFolderFailsWithTheReasonAndLeavesNothing)
+{
+    using quillet::testing::SmallFileSystem;
+    const SmallFileSystem readOnly(64 * 1024, SmallFileSystem::Access::readOnly);
+    const QString folder = readOnly.isMounted() ? QString::fromStdString(readOnly.path()) : root_.path();
+    if (!readOnly.isMounted()) {
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0500), 0);
+    }
+    const auto result = AtomicFileWriter::createNew(folder + "/x.webp", "abc");
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    EXPECT_EQ(result.status, Status::failed);
+    EXPECT_TRUE(result.error.startsWith("couldn't write " + folder + "/x.webp: "))
+        << result.error.toStdString();
+    EXPECT_TRUE(entries(folder).isEmpty());
+}
+
+// A save killed at any moment leaves either the complete file or nothing under a final name.
+TEST_F(AtomicFileWriterTest, KillingTheWriterMidSaveLeavesNoPartialFile)
+{
+    const QByteArray still(16 * 1024 * 1024, 'q');
+    const QString folder = root_.path();
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        for (int i = 0;; ++i) {
+            (void)AtomicFileWriter::createNew(folder + QStringLiteral("/Shot %1.webp").arg(i), still);
+        }
+    }
+    const bool published =
+        quillet::testing::waitFor([&] { return !entries(folder).filter(".webp").isEmpty(); });
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    ASSERT_TRUE(published);
+
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        EXPECT_FALSE(name.startsWith('.')) << "scratch left under a name: " << name.toStdString();
+        EXPECT_EQ(QFileInfo(folder + '/' + name).size(), still.size()) << name.toStdString();
+    }
+}
+
+} // namespace
+} // namespace quillet
