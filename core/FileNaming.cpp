@@ -49,11 +49,25 @@ namespace {
     return c == U'.' || UnicodeText::isWhiteSpace(c);
 }
 
+// The longest start of `text` whose UTF-8 takes at most `bytes`.
+[[nodiscard]] std::u32string cutToFit(std::u32string text, std::size_t bytes)
+{
+    std::size_t used = 0;
+    for (std::size_t kept = 0; kept < text.size(); ++kept) {
+        used += UnicodeText::encode(std::u32string_view(text).substr(kept, 1)).size();
+        if (used > bytes) {
+            text.resize(kept);
+            break;
+        }
+    }
+    return text;
+}
+
 } // namespace
 
-std::string name(std::string_view prefix, std::string_view connector,
-                 std::chrono::system_clock::time_point date, std::string_view extension,
-                 const TimeZone& timeZone, const NameInUse& exists)
+std::optional<std::string> name(std::string_view prefix, std::string_view connector,
+                                std::chrono::system_clock::time_point date, std::string_view extension,
+                                const TimeZone& timeZone, const NameInUse& exists)
 {
     std::string base(prefix);
     base += ' ';
@@ -61,29 +75,48 @@ std::string name(std::string_view prefix, std::string_view connector,
     const std::string suffix = "." + std::string(extension);
 
     std::string candidate = base + suffix;
-    for (std::uint64_t copy = 2; exists(candidate); ++copy) {
+    for (int copy = 2; copy <= maximumCandidates + 1; ++copy) {
+        switch (exists(candidate)) {
+        case NameUse::free:
+            return candidate;
+        case NameUse::unknown:
+            return std::nullopt;
+        case NameUse::taken:
+            break;
+        }
         candidate = base + " " + std::to_string(copy) + suffix;
     }
-    return candidate;
+    return std::nullopt;
 }
 
-NumberedName numbered(std::int64_t from, std::string_view prefix, const NameInUse& taken)
+std::optional<NumberedName> numbered(std::int64_t from, std::string_view prefix, std::size_t maximumNameBytes,
+                                     const NameInUse& taken)
 {
-    const std::u32string clean = UnicodeText::decode(cleanPrefix(prefix));
+    const std::size_t separatorBytes = 1;
+    const std::size_t prefixBytes = maximumNameBytes > maximumNumberDigits + separatorBytes
+                                        ? maximumNameBytes - maximumNumberDigits - separatorBytes
+                                        : 0;
+    const std::u32string clean = cutToFit(UnicodeText::decode(cleanPrefix(prefix)), prefixBytes);
     std::string lead = UnicodeText::encode(clean);
     if (!clean.empty() && !endsWithSeparator(clean)) {
         lead += ' ';
     }
 
     std::int64_t number = std::max<std::int64_t>(from, 1);
-    for (;;) {
+    for (int tried = 0; tried < maximumCandidates; ++tried) {
         std::string candidate = lead + paddedNumber(number);
-        if (!taken(candidate)) {
-            return {std::move(candidate), number};
+        switch (taken(candidate)) {
+        case NameUse::free:
+            return NumberedName{std::move(candidate), number};
+        case NameUse::unknown:
+            return std::nullopt;
+        case NameUse::taken:
+            break;
         }
         // Past the largest number, start again from 1 rather than overflow.
         number = number == std::numeric_limits<std::int64_t>::max() ? 1 : number + 1;
     }
+    return std::nullopt;
 }
 
 std::string cleanPrefix(std::string_view prefix)

@@ -9,7 +9,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace quillet {
@@ -20,6 +24,19 @@ constexpr std::array allKinds{Library::Kind::still, Library::Kind::recording};
 std::string utf8(const QString& text)
 {
     return text.toStdString();
+}
+
+// The longest name a file may have on the file systems Quillet saves to (NAME_MAX).
+constexpr std::size_t maximumFileNameBytes = 255;
+
+// Room for a numbered name before its extension, whichever kind of file it names.
+std::size_t maximumBaseNameBytes()
+{
+    std::size_t longestExtension = 0;
+    for (const Library::Kind kind : allKinds) {
+        longestExtension = std::max<std::size_t>(longestExtension, utf8(Library::extension(kind)).size());
+    }
+    return maximumFileNameBytes - 1 - longestExtension;
 }
 
 } // namespace
@@ -77,12 +94,27 @@ QString Library::pathOf(const std::string& fileName) const
 }
 
 // Anything under the name counts, a dangling link included: the new file is created exclusively.
-bool Library::isTaken(const std::string& fileName) const
+// Only "no such file" means free; any other failure (no search permission, a name too long) is kept
+// in `error` and ends the search, since guessing either way would loop or overwrite.
+FileNaming::NameUse Library::nameUse(const std::string& fileName, int& error) const
 {
-    std::error_code error;
-    const auto status =
-        std::filesystem::symlink_status(QFile::encodeName(pathOf(fileName)).toStdString(), error);
-    return status.type() != std::filesystem::file_type::not_found;
+    struct stat status {};
+    if (::lstat(QFile::encodeName(pathOf(fileName)).constData(), &status) == 0) {
+        return FileNaming::NameUse::taken;
+    }
+    if (errno == ENOENT) {
+        return FileNaming::NameUse::free;
+    }
+    error = errno;
+    return FileNaming::NameUse::unknown;
+}
+
+Outcome<Library::NewFile> Library::noName(int error) const
+{
+    const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                                      : QStringLiteral("every name tried is taken");
+    return Outcome<NewFile>::failure(
+        QStringLiteral("couldn't choose a new name in %1: %2").arg(folder_, reason));
 }
 
 Outcome<Library::NewFile> Library::newFile(Kind kind, const Naming& naming,
@@ -92,27 +124,36 @@ Outcome<Library::NewFile> Library::newFile(Kind kind, const Naming& naming,
         return Outcome<NewFile>::failure(*failure);
     }
     const std::string dot = ".";
+    int error = 0;
     return std::visit(
         Overloaded{
             [&](const NumberedNaming& numbered) -> Outcome<NewFile> {
-                const auto taken = [this, &dot](const std::string& candidate) {
+                const auto taken = [&](const std::string& candidate) {
                     for (const Kind any : allKinds) {
-                        if (isTaken(candidate + dot + utf8(extension(any)))) {
-                            return true;
+                        const auto use = nameUse(candidate + dot + utf8(extension(any)), error);
+                        if (use != FileNaming::NameUse::free) {
+                            return use;
                         }
                     }
-                    return false;
+                    return FileNaming::NameUse::free;
                 };
-                const auto result = FileNaming::numbered(numbered.from, utf8(numbered.prefix), taken);
-                return NewFile{pathOf(result.name + dot + utf8(extension(kind))), result.number};
+                const auto result =
+                    FileNaming::numbered(numbered.from, utf8(numbered.prefix), maximumBaseNameBytes(), taken);
+                if (!result) {
+                    return noName(error);
+                }
+                return NewFile{pathOf(result->name + dot + utf8(extension(kind))), result->number};
             },
             [&](const DateNaming&) -> Outcome<NewFile> {
                 const SystemTimeZone timeZone;
                 const std::string connector = utf8(QCoreApplication::translate("Library", "at"));
                 const auto name =
                     FileNaming::name(utf8(datePrefix(kind)), connector, date, utf8(extension(kind)), timeZone,
-                                     [this](const std::string& candidate) { return isTaken(candidate); });
-                return NewFile{pathOf(name), std::nullopt};
+                                     [&](const std::string& candidate) { return nameUse(candidate, error); });
+                if (!name) {
+                    return noName(error);
+                }
+                return NewFile{pathOf(*name), std::nullopt};
             },
         },
         naming);

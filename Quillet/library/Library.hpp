@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Quillet/common/Outcome.hpp"
+#include "core/FileNaming.hpp"
 
 #include <QString>
 
@@ -52,7 +53,8 @@ public:
     [[nodiscard]] static std::optional<QString> createFolder(const QString& folder);
 
 private:
-    [[nodiscard]] bool isTaken(const std::string& fileName) const;
+    [[nodiscard]] FileNaming::NameUse nameUse(const std::string& fileName, int& error) const;
+    [[nodiscard]] Outcome<NewFile> noName(int error) const;
     [[nodiscard]] QString pathOf(const std::string& fileName) const;
 
     QString folder_;

@@ -1,13 +1,16 @@
 #include "core/FileNaming.hpp"
 #include "core/FileNamingStyle.hpp"
+#include "core/UnicodeText.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 #include "kit-core/Preference.hpp"
 
 #include <chrono>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillet {
@@ -46,7 +49,9 @@ public:
 
 FileNaming::NameInUse inFolder(std::set<std::string> names)
 {
-    return [names = std::move(names)](const std::string& name) { return names.contains(name); };
+    return [names = std::move(names)](const std::string& name) {
+        return names.contains(name) ? FileNaming::NameUse::taken : FileNaming::NameUse::free;
+    };
 }
 
 const FixedOffsetZone universal{seconds{0}};
@@ -100,7 +105,8 @@ TEST(FileNaming, SameSecondNamesCountUpFromTwo)
     std::set<std::string> folder;
     std::vector<std::string> names;
     for (int i = 0; i < 4; ++i) {
-        names.push_back(FileNaming::name("Screenshot", "at", date, "webp", universal, inFolder(folder)));
+        names.push_back(
+            FileNaming::name("Screenshot", "at", date, "webp", universal, inFolder(folder)).value());
         folder.insert(names.back());
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Screenshot 2025-01-31 at 14.05.09.webp",
@@ -124,7 +130,7 @@ TEST(FileNaming, RepeatedHourWhenClocksGoBackDoesNotOverwrite)
     const auto summer = FileNaming::name("Screenshot", "at", utc(2025, 10, 26, 0, 30, 0), "webp",
                                          centralEurope, inFolder({}));
     const auto winter = FileNaming::name("Screenshot", "at", utc(2025, 10, 26, 1, 30, 0), "webp",
-                                         centralEurope, inFolder({summer}));
+                                         centralEurope, inFolder({summer.value()}));
     EXPECT_EQ(summer, "Screenshot 2025-10-26 at 02.30.00.webp");
     EXPECT_EQ(winter, "Screenshot 2025-10-26 at 02.30.00 2.webp");
 }
@@ -144,15 +150,18 @@ struct NumberedCase {
     FileNaming::NumberedName expected;
 };
 
+constexpr auto largest = std::numeric_limits<std::int64_t>::max();
+
 class NumberedName : public ::testing::TestWithParam<NumberedCase> {};
+
+// What the capture folder leaves for a name before ".webp".
+constexpr std::size_t roomForName = 250;
 
 TEST_P(NumberedName, FindsTheFirstFreeNumber)
 {
     const NumberedCase& c = GetParam();
-    EXPECT_EQ(FileNaming::numbered(c.from, c.prefix, inFolder(c.taken)), c.expected);
+    EXPECT_EQ(FileNaming::numbered(c.from, c.prefix, roomForName, inFolder(c.taken)), c.expected);
 }
-
-constexpr auto largest = std::numeric_limits<std::int64_t>::max();
 
 INSTANTIATE_TEST_SUITE_P(
     FileNaming, NumberedName,
@@ -188,10 +197,50 @@ TEST(FileNaming, StillsAndRecordingsShareOneSequence)
     std::vector<std::string> asked;
     const auto taken = [&](const std::string& name) {
         asked.push_back(name);
-        return folder.contains(name + ".webp") || folder.contains(name + ".mp4");
+        return folder.contains(name + ".webp") || folder.contains(name + ".mp4") ? FileNaming::NameUse::taken
+                                                                                 : FileNaming::NameUse::free;
     };
-    EXPECT_EQ(FileNaming::numbered(7, "Shot", taken), (FileNaming::NumberedName{"Shot 00008", 8}));
+    EXPECT_EQ(FileNaming::numbered(7, "Shot", roomForName, taken),
+              (FileNaming::NumberedName{"Shot 00008", 8}));
     EXPECT_EQ(asked, (std::vector<std::string>{"Shot 00007", "Shot 00008"}));
+}
+
+// A folder that says "taken" to everything, or whose checks fail, ends the search instead of hanging.
+TEST(FileNaming, SearchesGiveUpOnAFailedCheckOrAfterTheLimit)
+{
+    const auto date = utc(2025, 1, 31, 14, 5, 9);
+    for (const auto answer : {FileNaming::NameUse::taken, FileNaming::NameUse::unknown}) {
+        int asked = 0;
+        const auto always = [&](const std::string&) {
+            ++asked;
+            return answer;
+        };
+        const int expectedAsks = answer == FileNaming::NameUse::taken ? FileNaming::maximumCandidates : 1;
+        EXPECT_EQ(FileNaming::numbered(1, "Shot", roomForName, always), std::nullopt);
+        EXPECT_EQ(std::exchange(asked, 0), expectedAsks);
+        EXPECT_EQ(FileNaming::name("Screenshot", "at", date, "webp", universal, always), std::nullopt);
+        EXPECT_EQ(asked, expectedAsks);
+    }
+}
+
+// However long the prefix, the name with the largest number fits, cut between characters.
+TEST(FileNaming, ALongPrefixIsCutToFitBetweenCharacters)
+{
+    const std::string eAcute = "\u00E9"; // two bytes
+    std::string lastName;
+    for (const std::int64_t number : {std::int64_t{1}, largest}) {
+        const auto result =
+            FileNaming::numbered(number, std::string(200, 'a') + std::string(50, 'x') + eAcute + eAcute,
+                                 roomForName, inFolder({}));
+        ASSERT_TRUE(result);
+        EXPECT_LE(result->name.size(), roomForName);
+        EXPECT_EQ(UnicodeText::encode(UnicodeText::decode(result->name)), result->name)
+            << "cut inside a character";
+        lastName = result->name;
+    }
+    EXPECT_EQ(lastName, std::string(200, 'a') + std::string(30, 'x') + " 9223372036854775807");
+    const auto odd = FileNaming::numbered(1, std::string(229, 'a') + eAcute, roomForName, inFolder({}));
+    EXPECT_EQ(odd->name, std::string(229, 'a') + " 00001") << "half an \u00E9 would not fit";
 }
 
 struct CleanPrefixCase {

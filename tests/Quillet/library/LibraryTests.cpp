@@ -113,6 +113,40 @@ TEST_F(LibraryTest, NumberedNamesSkipNumbersUsedByEitherKind)
     EXPECT_EQ(recording.value().number, 1);
 }
 
+// Names that cannot be checked fail the choice at once; a long prefix is cut so its names fit.
+TEST_F(LibraryTest, ChoosingANameNeverHangs)
+{
+    const Library library(root_.path());
+    const auto numbered =
+        library.newFile(Library::Kind::still, Library::NumberedNaming{QString(250, 'a'), 1}, aCaptureMoment);
+    ASSERT_TRUE(numbered.isSuccess()) << numbered.error().toStdString();
+    EXPECT_LE(QFile::encodeName(QFileInfo(numbered.value().path).fileName()).size(), 255);
+    touch(numbered.value().path);
+    EXPECT_TRUE(QFile::exists(numbered.value().path));
+
+    // Every name in a folder this deep is too long for the system to check.
+    QString deep = root_.path();
+    while (deep.size() < 4090 - 250) {
+        deep += '/' + QString(200, 'd');
+    }
+    deep += '/' + QString(4090 - deep.size() - 1, 'e');
+    std::vector<std::pair<QString, QString>> unsearchable{{deep, "File name too long"}};
+    if (::geteuid() != 0) {
+        const QString locked = root_.filePath("locked");
+        ASSERT_TRUE(QDir().mkdir(locked));
+        ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0600), 0);
+        unsearchable.emplace_back(locked, "Permission denied");
+    }
+    for (const auto& [folder, reason] : unsearchable) {
+        for (const auto& naming :
+             {Library::Naming{Library::DateNaming{}}, Library::Naming{Library::NumberedNaming{"", 1}}}) {
+            const auto result = Library(folder).newFile(Library::Kind::still, naming, aCaptureMoment);
+            ASSERT_FALSE(result.isSuccess());
+            EXPECT_TRUE(result.error().contains(reason)) << result.error().toStdString();
+        }
+    }
+}
+
 TEST_F(LibraryTest, TemporaryFilesAreFreshPrivateFilesInAPrivateFolder)
 {
     QTemporaryDir runtime;
