@@ -72,7 +72,7 @@ QString Library::datePrefix(Kind kind)
 
 Outcome<QString> Library::temporaryFile(const QString& extension)
 {
-    return TemporaryFolder::newFile(extension);
+    return TemporaryFolder::forProcess().newFile(extension);
 }
 
 std::optional<QString> Library::createFolder(const QString& folder)

@@ -5,80 +5,120 @@
 #include <QUuid>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillet {
 namespace {
 
-constexpr mode_t ownerOnlyFolder = 0700;
 constexpr mode_t ownerOnlyFile = 0600;
+constexpr mode_t groupAndOtherBits = 077;
+// "quillet-<pid>-XXXXXX": the process id tells whether its owner still runs.
+constexpr std::string_view folderPrefix = "quillet-";
 
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Whether `path` is a real folder (not a link) of this user that nobody else can enter, making it
-// so when only its mode is too open.
-bool isPrivateFolder(const QString& path)
+// A real folder (not a link) of this user that nobody else can enter. Only looked at, never changed.
+bool isPrivateFolder(const QByteArray& path)
 {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
     struct stat status {};
-    bool isPrivate = ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::getuid();
-    if (isPrivate && (status.st_mode & 077) != 0) {
-        isPrivate = ::fchmod(fd, ownerOnlyFolder) == 0;
-    }
-    ::close(fd);
-    return isPrivate;
+    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::getuid() && (status.st_mode & groupAndOtherBits) == 0;
 }
 
-bool makePrivateFolder(const QString& path)
+// The process id in a folder name this program makes, or 0.
+pid_t ownerOf(std::string_view name)
 {
-    if (::mkdir(QFile::encodeName(path).constData(), ownerOnlyFolder) != 0 && errno != EEXIST) {
-        return false;
+    if (!name.starts_with(folderPrefix)) {
+        return 0;
     }
-    return isPrivateFolder(path);
+    name.remove_prefix(folderPrefix.size());
+    pid_t pid = 0;
+    std::size_t digits = 0;
+    for (; digits < name.size() && name[digits] >= '0' && name[digits] <= '9'; ++digits) {
+        pid = pid * 10 + (name[digits] - '0');
+        if (pid > 4'194'304) { // beyond any Linux pid_max
+            return 0;
+        }
+    }
+    return digits > 0 && digits < name.size() && name[digits] == '-' ? pid : 0;
 }
 
-// The session's runtime folder, when it is there and the user's own.
-QString runtimeFolder()
+bool isRunning(pid_t pid)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty() || !QDir::isAbsolutePath(runtime) || !isPrivateFolder(runtime)) {
-        return QString();
-    }
-    return runtime;
-}
-
-Outcome<QString> freshFolder()
-{
-    QByteArray pattern = QFile::encodeName(QDir::tempPath() + QStringLiteral("/quillet-XXXXXX"));
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return Outcome<QString>::failure(QStringLiteral("couldn't make a private folder in %1: %2")
-                                             .arg(QDir::tempPath(), systemError(errno)));
-    }
-    return QFile::decodeName(pattern);
+    return ::kill(pid, 0) == 0 || errno == EPERM;
 }
 
 } // namespace
 
+TemporaryFolder& TemporaryFolder::forProcess()
+{
+    static TemporaryFolder folder(defaultParent());
+    return folder;
+}
+
+TemporaryFolder::TemporaryFolder(QString parent) : parent_(std::move(parent)) {}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    if (made_) {
+        std::error_code ignored;
+        std::filesystem::remove_all(*made_, ignored);
+    }
+}
+
+QString TemporaryFolder::defaultParent()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(QFile::encodeName(runtime))) {
+        return runtime;
+    }
+    return QDir::tempPath();
+}
+
+void TemporaryFolder::removeLeftovers(const QString& parent)
+{
+    const QByteArray parentName = QFile::encodeName(parent);
+    DIR* folder = ::opendir(parentName.constData());
+    if (folder == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        const pid_t owner = ownerOf(entry->d_name);
+        const QByteArray path = parentName + '/' + entry->d_name;
+        if (owner != 0 && owner != ::getpid() && !isRunning(owner) && isPrivateFolder(path)) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path.toStdString(), ignored);
+        }
+    }
+    ::closedir(folder);
+}
+
 Outcome<QString> TemporaryFolder::path()
 {
-    const QString runtime = runtimeFolder();
-    const QString shared = runtime.isEmpty()
-                               ? QDir::tempPath() + QStringLiteral("/quillet-%1").arg(::getuid())
-                               : runtime + QStringLiteral("/quillet");
-    if (makePrivateFolder(shared)) {
-        return shared;
+    const std::lock_guard lock(mutex_);
+    if (made_) {
+        return QFile::decodeName(QByteArray::fromStdString(*made_));
     }
-    return freshFolder();
+    removeLeftovers(parent_);
+    QByteArray pattern = QFile::encodeName(parent_) + '/' +
+                         QByteArray(folderPrefix.data(), static_cast<qsizetype>(folderPrefix.size())) +
+                         QByteArray::number(::getpid()) + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        return Outcome<QString>::failure(
+            QStringLiteral("couldn't make a private folder in %1: %2").arg(parent_, systemError(errno)));
+    }
+    made_ = pattern.toStdString();
+    return QFile::decodeName(pattern);
 }
 
 Outcome<QString> TemporaryFolder::newFile(const QString& extension)

@@ -147,59 +147,5 @@ TEST_F(LibraryTest, ChoosingANameNeverHangs)
     }
 }
 
-TEST_F(LibraryTest, TemporaryFilesAreFreshPrivateFilesInAPrivateFolder)
-{
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    ASSERT_EQ(::chmod(QFile::encodeName(runtime.path()).constData(), 0700), 0);
-    environment_.set("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-
-    std::set<QString> seen;
-    for (int i = 0; i < 3; ++i) {
-        const auto file = Library::temporaryFile("png");
-        ASSERT_TRUE(file.isSuccess()) << file.error().toStdString();
-        const QFileInfo info(file.value());
-        EXPECT_EQ(info.absolutePath(), runtime.filePath("quillet"));
-        EXPECT_EQ(info.suffix(), "png");
-        EXPECT_EQ(info.completeBaseName().size(), 36);
-        EXPECT_EQ(info.completeBaseName(), info.completeBaseName().toUpper());
-        struct stat status {};
-        ASSERT_EQ(::stat(QFile::encodeName(file.value()).constData(), &status), 0);
-        EXPECT_EQ(status.st_mode & 0777, 0600u);
-        EXPECT_TRUE(seen.insert(file.value()).second);
-    }
-    struct stat folder {};
-    ASSERT_EQ(::stat(QFile::encodeName(runtime.filePath("quillet")).constData(), &folder), 0);
-    EXPECT_EQ(folder.st_mode & 0777, 0700u);
-}
-
-TEST_F(LibraryTest, WithoutARuntimeFolderTheTemporaryFolderIsMadePrivateAndNeverFollowsALink)
-{
-    environment_.set("XDG_RUNTIME_DIR", "");
-    environment_.set("TMPDIR", QFile::encodeName(root_.path()));
-    const QString shared = root_.filePath(QStringLiteral("quillet-%1").arg(::getuid()));
-
-    ASSERT_EQ(::mkdir(QFile::encodeName(shared).constData(), 0777), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
-    const auto inShared = Library::temporaryFile("mov");
-    ASSERT_TRUE(inShared.isSuccess());
-    EXPECT_EQ(QFileInfo(inShared.value()).absolutePath(), shared);
-    struct stat status {};
-    ASSERT_EQ(::stat(QFile::encodeName(shared).constData(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0700u) << "a too open folder is closed";
-
-    ASSERT_TRUE(QDir(shared).removeRecursively());
-    QTemporaryDir elsewhere;
-    ASSERT_EQ(
-        ::symlink(QFile::encodeName(elsewhere.path()).constData(), QFile::encodeName(shared).constData()), 0);
-    const auto avoided = Library::temporaryFile("png");
-    ASSERT_TRUE(avoided.isSuccess());
-    const QString folder = QFileInfo(avoided.value()).absolutePath();
-    EXPECT_NE(folder, shared);
-    EXPECT_TRUE(folder.startsWith(root_.filePath("quillet-"))) << folder.toStdString();
-    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
-    QDir(folder).removeRecursively();
-}
-
 } // namespace
 } // namespace quillet
