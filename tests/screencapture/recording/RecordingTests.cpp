@@ -1,6 +1,7 @@
 #include "tests/screencapture/recording/RecordingTest.hpp"
 #include "tests/support/WaitFor.hpp"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <pthread.h>
@@ -80,6 +81,57 @@ TEST_F(Recording, MovieShowsTheRegionInPixelsAtTheTimesItChanged)
     // clock starts when it sees the file, which the tool creates with the first frame).
     EXPECT_NEAR(firstTimeShowing(movie, frames, firstColour), firstChange, 0.07);
     EXPECT_NEAR(firstTimeShowing(movie, frames, secondColour), secondChange, 0.07);
+}
+
+int amberPixelsAround(const QImage& frame, int centreX, int centreY)
+{
+    int count = 0;
+    for (int y = centreY - 30; y <= centreY + 30; ++y) {
+        for (int x = centreX - 30; x <= centreX + 30; ++x) {
+            const QRgb pixel = frame.pixel(x, y);
+            count += qRed(pixel) > 160 && qGreen(pixel) > 100 && qGreen(pixel) < 220 && qBlue(pixel) < 110;
+        }
+    }
+    return count;
+}
+
+// With -k a click shows as a ring around the pointer in the frames after it, and only there. The
+// region is odd in both directions: the movie is one pixel larger each way, and the extra column and
+// row repeat the edge's colours.
+TEST_F(Recording, ClicksShowAsRingsAndOddSizesRepeatTheirEdges)
+{
+    XTestWindow window(display(), {0, 0, 640, 480}, desktopColour);
+    ASSERT_TRUE(window.isOpen());
+    window.addBlock({290, 0, 11, 201}, firstColour);
+    window.addBlock({0, 190, 290, 11}, secondColour);
+    window.sync();
+    runX({"xdotool", "mousemove", "100", "80"});
+    auto tool = startRecording("0,0,301,201", {"-k"});
+    ASSERT_TRUE(waitForFirstFrame());
+    std::this_thread::sleep_for(300ms);
+    runX({"xdotool", "click", "1"});
+    std::this_thread::sleep_for(1s);
+    const auto result = interrupt(*tool);
+    EXPECT_EQ(result.exitCode, 0) << result.standardError;
+
+    const Movie movie = probeMovie(moviePath());
+    ASSERT_TRUE(movie.isReadable) << movie.problem;
+    ASSERT_EQ(movie.track("video")->width, 302);
+    ASSERT_EQ(movie.track("video")->height, 202);
+    const auto frames = decodeFrames(moviePath(), 302, 202);
+    ASSERT_GT(frames.size(), 20u);
+    EXPECT_EQ(amberPixelsAround(frames.front(), 100, 80), 0) << "a ring before the click";
+    int mostAmber = 0;
+    for (const QImage& frame : frames) {
+        mostAmber = std::max(mostAmber, amberPixelsAround(frame, 100, 80));
+    }
+    EXPECT_GT(mostAmber, 100) << "no ring around the click";
+    EXPECT_EQ(amberPixelsAround(frames.back(), 100, 80), 0) << "the ring did not fade";
+    const QImage& last = frames.back();
+    EXPECT_EQ(qRed(last.pixel(301, 100)), qRed(last.pixel(300, 100)));
+    EXPECT_GT(qRed(last.pixel(301, 100)), 160);
+    EXPECT_EQ(qGreen(last.pixel(100, 201)), qGreen(last.pixel(100, 200)));
+    EXPECT_GT(qGreen(last.pixel(100, 201)), 150);
 }
 
 // A killed recording keeps every completed fragment (one a second).
