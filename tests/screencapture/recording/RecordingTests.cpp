@@ -95,7 +95,8 @@ int amberPixelsAround(const QImage& frame, int centreX, int centreY)
     return count;
 }
 
-// With -k a click shows as a ring around the pointer in the frames after it, and only there. The
+// The pointer is drawn into every frame; with -k a click shows as a ring around it in the frames
+// after it, and only there. The
 // region is odd in both directions: the movie is one pixel larger each way, and the extra column and
 // row repeat the edge's colours.
 TEST_F(Recording, ClicksShowAsRingsAndOddSizesRepeatTheirEdges)
@@ -128,6 +129,14 @@ TEST_F(Recording, ClicksShowAsRingsAndOddSizesRepeatTheirEdges)
     EXPECT_GT(mostAmber, 100) << "no ring around the click";
     EXPECT_EQ(amberPixelsAround(frames.back(), 100, 80), 0) << "the ring did not fade";
     const QImage& last = frames.back();
+    int pointerPixels = 0;
+    for (int y = 72; y < 88; ++y) {
+        for (int x = 92; x < 108; ++x) {
+            const int grey = qGray(last.pixel(x, y));
+            pointerPixels += grey < 30 || grey > 225;
+        }
+    }
+    EXPECT_GT(pointerPixels, 10) << "no pointer in the frame";
     EXPECT_EQ(qRed(last.pixel(301, 100)), qRed(last.pixel(300, 100)));
     EXPECT_GT(qRed(last.pixel(301, 100)), 160);
     EXPECT_EQ(qGreen(last.pixel(100, 201)), qGreen(last.pixel(100, 200)));

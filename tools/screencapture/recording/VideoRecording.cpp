@@ -3,6 +3,7 @@
 #include "tools/screencapture/recording/AudioRecorder.hpp"
 #include "tools/screencapture/recording/ClickRings.hpp"
 #include "tools/screencapture/recording/ClickWatcher.hpp"
+#include "tools/screencapture/recording/CursorOverlay.hpp"
 #include "tools/screencapture/recording/EncodedStream.hpp"
 #include "tools/screencapture/recording/FrameClock.hpp"
 #include "tools/screencapture/recording/FrameGrabber.hpp"
@@ -71,6 +72,7 @@ struct FrameCounts {
 // What the grabbing thread needs besides the pixels.
 struct GrabContext {
     FrameGrabber& grabber;
+    const CursorOverlay& cursor;
     PictureQueue& queue;
     MovieWriter& writer;
     ClickRings* rings;    // nullptr without -k
@@ -127,9 +129,11 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
                 context.audio->setOrigin(now);
             }
         }
+        // The ring goes under the pointer, as it would on the screen.
         if (context.rings != nullptr) {
             context.rings->draw(pixels, context.area, now);
         }
+        context.cursor.draw(pixels, context.area);
         ++counts.taken;
         if (auto frame = context.queue.takeFree()) {
             // The grab clock stamps each frame, so a late frame lasts longer instead of speeding up time.
@@ -232,7 +236,8 @@ ExitStatus record(const Recording& recording)
     std::atomic<bool> isEncoderFailed = false;
     std::thread encoder([&] { encodeFrames(queue, video, isEncoderFailed); });
     FrameGrabber grabber(recording.display, recording.area);
-    GrabContext context{grabber,     queue,          writer,         clicks ? &rings : nullptr,
+    const CursorOverlay cursor(recording.display.connection());
+    GrabContext context{grabber,     cursor,         queue,          writer, clicks ? &rings : nullptr,
                         audio.get(), recording.area, isEncoderFailed};
     FrameCounts counts;
     const auto grabFailure = grabFrames(context, counts);
