@@ -97,6 +97,18 @@ Movie probeMovie(const std::string& path)
             movie.videoFrameTimes.push_back(std::atof(line.c_str() + 9));
         }
     }
+    std::istringstream audio(
+        probe(path, {"-select_streams", "a", "-show_entries", "packet=pts_time,duration_time"}, ignored));
+    double start = -1;
+    double pts = 0;
+    for (std::string line; std::getline(audio, line);) {
+        if (line.rfind("pts_time=", 0) == 0) {
+            pts = std::atof(line.c_str() + 9);
+            start = start < 0 ? pts : start;
+        } else if (line.rfind("duration_time=", 0) == 0) {
+            movie.audioDuration = pts + std::atof(line.c_str() + 14) - start;
+        }
+    }
     return movie;
 }
 

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <sstream>
 
 namespace quillet::testing {
 
@@ -25,6 +26,18 @@ bool RecordingTest::waitForFirstFrame() const
         std::error_code error;
         return std::filesystem::file_size(moviePath(), error) > 0 && !error;
     });
+}
+
+std::string RecordingTest::problems(const std::string& standardError)
+{
+    std::istringstream lines(standardError);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(" frames lost (") == std::string::npos) {
+            kept += line + "\n";
+        }
+    }
+    return kept;
 }
 
 ChildProcess::Result RecordingTest::interrupt(ChildProcess& tool)

@@ -25,6 +25,9 @@ protected:
     // Interrupts the tool and waits for it to end.
     static ChildProcess::Result interrupt(ChildProcess& tool);
 
+    // Standard error without the report of frames lost to a busy machine, which tests cannot rule out.
+    [[nodiscard]] static std::string problems(const std::string& standardError);
+
     [[nodiscard]] std::string moviePath() const { return outputPath("movie.mov"); }
 };
 

@@ -16,7 +16,9 @@ int lineCount(const std::string& text)
     return int(std::count(text.begin(), text.end(), '\n'));
 }
 
-// A private sound server with no sound card: a null sink and a 440 Hz sine source named "sine".
+// A private sound server with no sound card: a null sink "speakers" playing a 440 Hz tone, whose
+// monitor follows the latency a recorder asks for, and a 440 Hz sine source "sine", which hands out
+// its samples two seconds at a time.
 class SoundRecording : public RecordingTest {
 protected:
     void SetUp() override
@@ -34,6 +36,7 @@ protected:
             std::vector<std::string>{"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                                      "--load=module-native-protocol-unix socket=" + socket,
                                      "--load=module-null-sink sink_name=speakers",
+                                     "--load=module-sine sink=speakers frequency=440",
                                      "--load=module-sine-source source_name=sine rate=48000 frequency=440"},
             environment);
         ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(socket); }, 20s)) << "no sound server";
@@ -66,17 +69,17 @@ protected:
 
 TEST_F(SoundRecording, RecordsTheInputUntilItGoesAwayAndRefusesAMissingOne)
 {
-    // The default input. The sine source hands out two seconds at a time, so the sound track may
-    // end up to that much before the picture, never after it.
-    pactl({"set-default-source", "sine"});
+    // The default input: the tone, on the picture's clock from start to end.
+    pactl({"set-default-source", "speakers.monitor"});
     auto result = recordFor(3s, {"-g"});
     EXPECT_EQ(result.exitCode, 0) << result.standardError;
-    EXPECT_EQ(result.standardError, "");
+    EXPECT_EQ(problems(result.standardError), "");
     Movie movie = probeMovie(moviePath());
     ASSERT_TRUE(movie.isReadable) << movie.problem;
     ASSERT_NE(movie.track("audio"), nullptr);
     EXPECT_EQ(movie.track("audio")->codec, "aac");
     EXPECT_GT(meanVolume(moviePath()), -30.0); // silence would be about -91 dB
+    EXPECT_NEAR(movie.audioDuration, movie.videoDuration(), 0.1);
 
     // The named input goes away halfway: the sound ends, the picture goes on to the interrupt.
     std::filesystem::remove(moviePath());
@@ -85,7 +88,7 @@ TEST_F(SoundRecording, RecordsTheInputUntilItGoesAwayAndRefusesAMissingOne)
         pactl({"unload-module", "module-sine-source"});
     });
     EXPECT_EQ(result.exitCode, 0) << result.standardError;
-    EXPECT_EQ(lineCount(result.standardError), 1) << result.standardError;
+    EXPECT_EQ(lineCount(problems(result.standardError)), 1) << result.standardError;
     EXPECT_NE(result.standardError.find("'sine' went away"), std::string::npos) << result.standardError;
     movie = probeMovie(moviePath());
     ASSERT_TRUE(movie.isReadable) << movie.problem;
