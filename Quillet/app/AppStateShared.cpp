@@ -3,33 +3,14 @@
 #include "Brindle/UserDefaults.hpp"
 #include "Quillet/app/AppState.hpp"
 #include "Quillet/capture/ScreenCaptureTool.hpp"
+#include "Quillet/recording/OverlaySelector.hpp"
 #include "Quillet/recording/PulseMicrophones.hpp"
 #include "Quillet/recording/ToolRecorder.hpp"
 #include "Quillet/shortcuts/CaptureHotKeys.hpp"
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
 
-#include <QTimer>
-
 namespace quillet {
 namespace {
-
-const brindle::Logger& log()
-{
-    static const brindle::Logger instance = brindle::AppInfo::logger("capture");
-    return instance;
-}
-
-// Stand-in until the area selector exists in this program: it says in the log that its part is
-// missing and ends as a cancelled selection would.
-class MissingSelector final : public component::AreaSelector {
-public:
-    void begin(const component::Recorder::Options&, Completion completion) override
-    {
-        log().error("screen recording is not available in this build");
-        QTimer::singleShot(0, [completion = std::move(completion)] { completion(Cancelled{}); });
-    }
-    [[nodiscard]] bool isOpen() const override { return false; }
-};
 
 AppState::Components programComponents()
 {
@@ -39,7 +20,7 @@ AppState::Components programComponents()
     // The sound server's inputs, for the whole process.
     static auto* const microphones = new PulseMicrophones();
     components.recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), *microphones);
-    components.selector = std::make_unique<MissingSelector>();
+    components.selector = std::make_unique<OverlaySelector>(*microphones);
     return components;
 }
 

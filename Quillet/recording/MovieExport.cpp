@@ -10,6 +10,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
+#include <libavutil/log.h>
 }
 
 namespace quillet {
@@ -154,6 +155,12 @@ std::optional<QString> remux(const QString& movie, const QString& target)
 
 std::optional<QString> MovieExport::toMP4(const QString& movie, const QString& destination)
 {
+    // The libraries' progress notes would go to the program's standard error; failures are logged here.
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_ERROR);
+        return true;
+    }();
+    (void)quiet;
     if (QFile::exists(destination)) {
         return QStringLiteral("%1 already exists").arg(destination);
     }

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "Quillet/recording/AudioAuthorization.hpp"
+#include "Quillet/recording/SelectionView.hpp"
+#include "Quillet/recording/component/AreaSelector.hpp"
+
+#include <QMenu>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QRect>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace quillet {
+
+class Microphones;
+
+// Lets the user choose what to record: one overlay per screen, a drag for an area or a click for
+// the whole screen, Escape to cancel, and pills that switch the microphone and the click markers.
+// The overlay window under the pointer holds the keyboard and pointer grab, and every pointer event
+// is placed on the screen it happened on by its global position. Main thread only.
+class OverlaySelector final : public QObject, public component::AreaSelector {
+    Q_OBJECT
+
+public:
+    // The platform services the selector asks; each has a sensible default.
+    struct Platform {
+        std::function<AudioAuthorization()> audioAuthorization; // always authorized on Linux
+        std::function<void()> beep;                             // QApplication::beep
+        std::function<bool()> hasCompositing;                   // whether translucent windows show
+    };
+
+    // The pause between the overlays leaving and the completion, so nothing of them is recorded.
+    static constexpr std::chrono::milliseconds completionDelay{150};
+
+    explicit OverlaySelector(const Microphones& microphones, Platform platform = {},
+                             QObject* parent = nullptr);
+    ~OverlaySelector() override;
+
+    void begin(const component::Recorder::Options& options, Completion completion) override;
+    [[nodiscard]] bool isOpen() const override { return !views_.empty(); }
+
+    // What the views show.
+    [[nodiscard]] const component::Recorder::Options& options() const { return options_; }
+    [[nodiscard]] std::optional<QRect> selectionOn(const SelectionView* view) const;
+    [[nodiscard]] QString microphoneName() const;
+    [[nodiscard]] bool isMicrophoneBlocked() const;
+
+    // Input from the views, in the toolkit's global coordinates.
+    void pressed(QPointF global);
+    void moved(QPointF global);
+    void released(QPointF global);
+    void cancel();
+
+    // The open overlays, main screen first, and the microphone menu while it is open.
+    [[nodiscard]] std::vector<SelectionView*> views() const;
+    [[nodiscard]] QMenu* microphoneMenu() const { return menu_; }
+
+private:
+    struct Drag {
+        SelectionView* view = nullptr;
+        QPointF start;
+        QPointF current;
+    };
+
+    void finish(const Result& result);
+    void microphoneClicked(QPointF local, SelectionView& view);
+    void showMicrophoneMenu(QPointF local, SelectionView& view);
+    void microphoneChosen(const std::optional<QString>& id);
+    void redraw();
+    void grabInput(int attemptsLeft);
+    [[nodiscard]] SelectionView* viewAt(QPointF global) const;
+
+    const Microphones& microphones_;
+    Platform platform_;
+    component::Recorder::Options options_;
+    Completion completion_;
+    std::vector<std::unique_ptr<SelectionView>> views_;
+    QPointer<SelectionView> inputView_;
+    std::optional<Drag> drag_;
+    QPointer<QMenu> menu_;
+};
+
+} // namespace quillet
