@@ -19,6 +19,8 @@ constexpr int channels = 2;
 constexpr int bitRate = 160'000;
 // Small reads keep the clock reading close to the samples and a stop prompt.
 constexpr std::chrono::milliseconds readInterval{10};
+// The longest a stop waits for the sound that was heard before it but is still on its way.
+constexpr std::chrono::milliseconds tailLimit{250};
 // Measured positions jitter by a few milliseconds; beyond this the sound is moved back into place.
 constexpr std::int64_t driftTolerance = sampleRate / 50;
 
@@ -72,7 +74,7 @@ AudioRecorder::AudioRecorder(std::unique_ptr<PulseInput> input, std::unique_ptr<
 
 AudioRecorder::~AudioRecorder()
 {
-    static_cast<void>(finish());
+    static_cast<void>(finish(std::nullopt));
 }
 
 void AudioRecorder::setOrigin(Clock::time_point origin)
@@ -81,8 +83,14 @@ void AudioRecorder::setOrigin(Clock::time_point origin)
         std::chrono::duration_cast<std::chrono::nanoseconds>(origin.time_since_epoch()).count();
 }
 
-std::optional<std::string> AudioRecorder::finish()
+std::optional<std::string> AudioRecorder::finish(std::optional<Clock::time_point> end)
 {
+    if (end && originNanoseconds_ >= 0) {
+        endNanoseconds_ =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(end->time_since_epoch()).count();
+        std::unique_lock lock(mutex_);
+        ended_.wait_for(lock, tailLimit, [this] { return hasEnded_; });
+    }
     input_->interrupt();
     if (thread_.joinable()) {
         thread_.join();
@@ -102,13 +110,25 @@ void AudioRecorder::record()
             }
             break;
         }
-        if (!append(chunk->samples, Clock::now() - chunk->latency)) {
+        if (!append(chunk->samples, Clock::now() - chunk->latency) || hasReachedTheEnd()) {
             break;
         }
     }
+    {
+        std::lock_guard lock(mutex_);
+        hasEnded_ = true;
+    }
+    ended_.notify_all();
     if (!encodeWhole(true) || !stream_->finish()) {
         problem_ = problem_.value_or(stream_->failure().value_or("cannot write the sound"));
     }
+}
+
+bool AudioRecorder::hasReachedTheEnd() const
+{
+    const std::int64_t end = endNanoseconds_;
+    const std::int64_t origin = originNanoseconds_;
+    return end >= 0 && timeline_.next() >= (end - origin) * sampleRate / 1'000'000'000;
 }
 
 bool AudioRecorder::append(const std::vector<float>& interleaved, Clock::time_point firstHeardAt)

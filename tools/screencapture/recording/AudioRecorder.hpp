@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -38,8 +40,9 @@ public:
     // The time of the movie's first frame.
     void setOrigin(Clock::time_point origin);
 
-    // Ends the sound track: what was heard is encoded and written. A one-line reason if it failed.
-    [[nodiscard]] std::optional<std::string> finish();
+    // Ends the sound track at `end` (the end of the picture), waiting a moment for the samples still
+    // on their way: what was heard is encoded and written. A one-line reason if it failed.
+    [[nodiscard]] std::optional<std::string> finish(std::optional<Clock::time_point> end);
 
 private:
     AudioRecorder(std::unique_ptr<PulseInput> input, std::unique_ptr<EncodedStream> stream,
@@ -48,6 +51,7 @@ private:
     void record();
     [[nodiscard]] bool append(const std::vector<float>& interleaved, Clock::time_point firstHeardAt);
     [[nodiscard]] bool encodeWhole(bool includesPartial);
+    [[nodiscard]] bool hasReachedTheEnd() const;
 
     std::unique_ptr<PulseInput> input_;
     std::unique_ptr<EncodedStream> stream_;
@@ -56,6 +60,10 @@ private:
     std::vector<float> pending_[2]; // one channel each, waiting for a whole encoder frame
     std::int64_t pendingStart_ = 0;
     std::atomic<std::int64_t> originNanoseconds_ = -1;
+    std::atomic<std::int64_t> endNanoseconds_ = -1;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool hasEnded_ = false; // guarded by mutex_
     std::optional<std::string> problem_;
     std::thread thread_;
 };

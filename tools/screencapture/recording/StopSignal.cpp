@@ -40,8 +40,7 @@ void install()
 {
     setHandler(raiseFlag);
     // A parent may have started us with these signals blocked; they must reach us all the same.
-    const sigset_t set = stopSignals();
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    unblockInThisThread();
 }
 
 void uninstall()
@@ -55,6 +54,12 @@ void uninstall()
 bool isRequested()
 {
     return stopRequested != 0;
+}
+
+void unblockInThisThread()
+{
+    const sigset_t set = stopSignals();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 void blockInThisThread()

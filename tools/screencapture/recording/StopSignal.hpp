@@ -13,7 +13,8 @@ void uninstall();
 [[nodiscard]] bool isRequested();
 
 // Keeps the two signals away from the calling thread (and the threads it starts afterwards), so
-// they interrupt the thread that sleeps between frames instead.
+// they interrupt the thread that sleeps between frames instead. One that comes meanwhile waits.
 void blockInThisThread();
+void unblockInThisThread();
 
 } // namespace quillet::screencapture::StopSignal

@@ -65,8 +65,9 @@ private:
 
 struct FrameCounts {
     std::int64_t taken = 0;
-    std::int64_t dropped = 0; // grabbed, but the encoder was still busy with earlier frames
-    std::int64_t missed = 0;  // deadlines that passed while a frame was still being taken
+    std::int64_t dropped = 0;             // grabbed, but the encoder was still busy with earlier frames
+    std::int64_t missed = 0;              // deadlines that passed while a frame was still being taken
+    std::optional<Clock::time_point> end; // of the last frame in the movie
 };
 
 // What the grabbing thread needs besides the pixels.
@@ -140,6 +141,7 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
             lastPts = std::max(lastPts + 1, ticksBetween(*start, now));
             fill(**frame, pixels, lastPts, lastKeyPts);
             context.queue.pushFilled(*frame);
+            counts.end = now + framePeriod;
         } else {
             ++counts.dropped;
         }
@@ -211,6 +213,9 @@ struct Recording {
 
 ExitStatus record(const Recording& recording)
 {
+    // The encoders and the sound server start threads of their own; none of them may take the
+    // interrupt that should wake the frame clock's sleep.
+    StopSignal::blockInThisThread();
     auto opened =
         VideoEncoder::open(int(evenSize(recording.area.width)), int(evenSize(recording.area.height)));
     if (auto* reason = std::get_if<std::string>(&opened)) {
@@ -240,10 +245,11 @@ ExitStatus record(const Recording& recording)
     GrabContext context{grabber,     cursor,         queue,          writer, clicks ? &rings : nullptr,
                         audio.get(), recording.area, isEncoderFailed};
     FrameCounts counts;
+    StopSignal::unblockInThisThread();
     const auto grabFailure = grabFrames(context, counts);
     queue.close();
     if (audio) {
-        if (auto problem = audio->finish()) {
+        if (auto problem = audio->finish(counts.end)) {
             reported(ExitStatus::success, *problem);
         }
     }
