@@ -6,15 +6,28 @@
 #include "Quillet/recording/OverlaySelector.hpp"
 #include "Quillet/recording/PulseMicrophones.hpp"
 #include "Quillet/recording/ToolRecorder.hpp"
+#include "Quillet/shell/ReminderUpdateCenter.hpp"
 #include "Quillet/shortcuts/CaptureHotKeys.hpp"
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
+
+#include <QApplication>
+#include <QDesktopServices>
 
 namespace quillet {
 namespace {
 
-AppState::Components programComponents()
+AppState::Components programComponents(brindle::PreferenceStore& preferences)
 {
     AppState::Components components;
+    components.makeUpdateCenter = [&preferences]() -> std::unique_ptr<component::UpdateCenter> {
+        // The store outlives the state and its centre; the reminder only borrows it.
+        const std::shared_ptr<brindle::PreferenceStore> store(&preferences, [](brindle::PreferenceStore*) {});
+        return std::make_unique<ReminderUpdateCenter>(
+            store, QStringLiteral("quillet"), brindle::AppInfo::version(),
+            ReminderUpdateCenter::Services{
+                .openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                .beep = &QApplication::beep});
+    };
     components.thumbnails = std::make_unique<ThumbnailStack>();
     components.hotKeys = std::make_unique<CaptureHotKeys>();
     // The sound server's inputs, for the whole process.
@@ -32,7 +45,7 @@ AppState& AppState::shared()
     // application object is gone.
     static auto* const preferences =
         new brindle::UserDefaults(brindle::UserDefaults::standardFilePath(QStringLiteral("quillet")));
-    static auto* const instance = new AppState(*preferences, false, programComponents());
+    static auto* const instance = new AppState(*preferences, false, programComponents(*preferences));
     return *instance;
 }
 

@@ -1,40 +1,109 @@
+#include "Brindle/AppInfo.hpp"
+#include "Brindle/shell/MenuBarController.hpp"
+#include "Brindle/shell/SingleInstance.hpp"
 #include "Quillet/app/AppState.hpp"
+#include "Quillet/app/AppStateMenuModel.hpp"
 #include "Quillet/app/EditorSnapshot.hpp"
+#include "Quillet/app/MenuSnapshot.hpp"
+#include "Quillet/shell/MenuView.hpp"
 #include "core/RunMode.hpp"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
+
+constexpr auto usage = R"(Usage: quillet [OPTION]
+
+Quillet sits in the tray and takes screenshots and screen recordings with three shortcuts:
+Super+Shift+3 (the screen under the pointer), Super+Shift+4 (an area or a window) and
+Super+Shift+5 (a recording). Click the tray icon for the panel with every setting.
+
+  --snapshot DIR          render the panel to menu-*.png files in DIR and exit
+  --snapshot-editor DIR   render the editor to PNG files in DIR and exit
+  --help                  show this help and exit
+  --version               show the version and exit
+)";
+
+// The one-line answers that need no application object. Anything else the program does not know is
+// ignored.
+[[nodiscard]] bool answeredInformationRequest(const std::vector<std::string>& arguments)
+{
+    for (std::size_t index = 1; index < arguments.size(); ++index) {
+        if (arguments[index] == "--help" || arguments[index] == "-h") {
+            std::fputs(usage, stdout);
+            return true;
+        }
+        if (arguments[index] == "--version") {
+            std::printf("quillet %s\n", QUILLET_VERSION);
+            return true;
+        }
+    }
+    return false;
+}
 
 int runMenuBarApp(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     // A tray utility has no main window: closing a panel or a card must not end the process.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationVersion(brindle::AppInfo::version());
+    QApplication::setDesktopFileName(QString::fromLatin1(brindle::AppInfo::bundleIdentifier.data()));
+
+    // Before the state reads or writes any preference: one copy per user and display.
+    brindle::SingleInstance instance;
+    if (instance.claim(brindle::SingleInstance::socketPath(QStringLiteral("quillet"))) ==
+        brindle::SingleInstance::Claim::another) {
+        return 0;
+    }
+
     // Registers the hot keys and starts the status watch; kept until the process ends.
-    (void)quillet::AppState::shared();
+    quillet::AppState& state = quillet::AppState::shared();
+    quillet::AppStateMenuModel model(state, [] { QApplication::quit(); });
+    const brindle::AppBrand brand = quillet::MenuView::brand();
+    brindle::MenuBarController* controller = nullptr;
+    brindle::MenuBarController menuBar({
+        .title = brand.name,
+        .makeContent =
+            [&] { return new quillet::MenuView(model, {.closePanel = [&] { controller->close(); }}); },
+        .symbol = [&state] { return std::string(quillet::menuBarSymbol(state.status())); },
+        .iconColour = brand.gradient.constFirst(),
+        .dotColour = QColor::fromRgb(255, 149, 0),
+        .quit = [&model] { model.quit(); },
+    });
+    controller = &menuBar;
+    // Queued, so the icon is read once the change is complete.
+    QObject::connect(&state, &quillet::AppState::changed, &menuBar, &brindle::MenuBarController::updateIcon,
+                     Qt::QueuedConnection);
+    auto& updates = state.updates();
+    menuBar.showBadge(updates.isUpdateReminderDue());
+    QObject::connect(&updates, &quillet::component::UpdateCenter::changed, &menuBar,
+                     [&] { menuBar.showBadge(updates.isUpdateReminderDue()); });
+    QObject::connect(&instance, &brindle::SingleInstance::showRequested, &menuBar,
+                     &brindle::MenuBarController::open);
     return QApplication::exec();
 }
 
-// Snapshots are drawn off screen; without an X display Qt's offscreen platform stands in, so the
-// mode also runs from scripts and CI.
-void useOffscreenPlatformWithoutDisplay()
+// Pictures are drawn off screen, never on the user's display, so the mode also runs from scripts
+// and CI.
+void useOffscreenPlatform()
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 }
 
-void runEditorSnapshot(int argc, char* argv[], const std::string& directory)
+template <typename Render>
+void runSnapshot(int argc, char* argv[], const std::string& directory, Render render)
 {
-    useOffscreenPlatformWithoutDisplay();
+    useOffscreenPlatform();
     QApplication app(argc, argv);
     // The exit status never reflects the outcome, not even an exhausted memory.
     try {
-        quillet::EditorSnapshot::render(QString::fromStdString(directory));
+        render(QString::fromStdString(directory));
     } catch (...) {
     }
 }
@@ -44,15 +113,21 @@ void runEditorSnapshot(int argc, char* argv[], const std::string& directory)
 int main(int argc, char* argv[])
 {
     // Read before QApplication takes its own options out of argv.
-    const auto mode = quillet::RunMode::select(std::vector<std::string>(argv, argv + argc));
+    const std::vector<std::string> arguments(argv, argv + argc);
+    if (answeredInformationRequest(arguments)) {
+        return 0;
+    }
+    const auto mode = quillet::RunMode::select(arguments);
 
     // Each one-shot mode runs here and ends the process with status 0, whatever its outcome; a mode
     // this build does not carry yet leaves the program in its menu-bar mode.
     switch (mode.kind) {
     case quillet::RunMode::Kind::editorSnapshot:
-        runEditorSnapshot(argc, argv, mode.path);
+        runSnapshot(argc, argv, mode.path, &quillet::EditorSnapshot::render);
         return 0;
     case quillet::RunMode::Kind::menuSnapshot:
+        runSnapshot(argc, argv, mode.path, &quillet::MenuSnapshot::render);
+        return 0;
     case quillet::RunMode::Kind::memoryProbe:
     case quillet::RunMode::Kind::diagnostics:
     case quillet::RunMode::Kind::menuBar:

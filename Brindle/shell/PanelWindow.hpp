@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QScrollArea;
+
+namespace brindle {
+
+// The window that holds a tray panel. Next to a tray icon it is a frameless pop-up that closes when
+// the user clicks elsewhere; without a tray it is an ordinary, movable window that hides when
+// closed. Its content is made on first show.
+class PanelWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class Kind { popup, window };
+
+    PanelWindow(Kind kind, const QString& title, std::function<QWidget*()> makeContent);
+
+    [[nodiscard]] Kind kind() const { return kind_; }
+    // Shows the panel with its top-left corner placed by `place` (given the panel's size); a window
+    // keeps where the user put it once it has been shown.
+    void present(const std::function<QPoint(const QSize&)>& place);
+    [[nodiscard]] QWidget* content() const { return content_; }
+    // Milliseconds since the panel last hid; a very large number when it never did.
+    [[nodiscard]] qint64 sinceHidden() const;
+
+signals:
+    void hidden();
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void ensureContent();
+    void fitToScreen(const QRect& workArea);
+
+    Kind kind_;
+    std::function<QWidget*()> makeContent_;
+    QScrollArea* scroll_;
+    QWidget* content_ = nullptr;
+    QElapsedTimer hiddenAt_;
+    bool wasShown_ = false;
+};
+
+} // namespace brindle
