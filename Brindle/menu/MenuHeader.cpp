@@ -48,11 +48,10 @@ MenuHeader::MenuHeader(const AppBrand& brand, std::function<void(bool)> switched
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(spacing);
-    // The glyph widget keeps room for its shadow; the negative margin puts the square itself at the edge.
+    // The glyph widget keeps room for its shadow around the square; the header is exactly as tall.
     auto* glyph = new AppGlyph(brand, glyphSize);
-    const int shadowRoom = (glyph->sizeHint().width() - static_cast<int>(glyphSize)) / 2;
     row->addWidget(glyph);
-    row->setContentsMargins(-shadowRoom, -shadowRoom, 0, -shadowRoom);
+    setFixedHeight(glyph->sizeHint().height());
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);

@@ -53,10 +53,12 @@ void PanelWindow::fitToScreen(const QRect& workArea)
 {
     content_->adjustSize();
     const QMargins margins = layout()->contentsMargins();
-    const int wanted = content_->sizeHint().height() + margins.top() + margins.bottom();
-    const int width = content_->sizeHint().width() + margins.left() + margins.right();
+    const int contentWidth = std::max(content_->sizeHint().width(), content_->minimumWidth());
+    const int contentHeight = content_->hasHeightForWidth() ? content_->heightForWidth(contentWidth)
+                                                            : content_->sizeHint().height();
+    const int wanted = contentHeight + margins.top() + margins.bottom();
     const int scrollBar = wanted > workArea.height() ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
-    resize(width + scrollBar, std::min(wanted, workArea.height()));
+    resize(contentWidth + margins.left() + margins.right() + scrollBar, std::min(wanted, workArea.height()));
 }
 
 void PanelWindow::present(const std::function<QPoint(const QSize&)>& place)

@@ -1,0 +1,173 @@
+// The program as a tray application, on a private X server with trayer as the tray: the icon, its
+// panel, the master switch, a second launch, quitting, and the window it shows where no tray runs.
+#include "Brindle/KeyboardPositions.hpp"
+
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/OtherXClient.hpp"
+#include "tests/support/WaitFor.hpp"
+#include "tests/support/XvfbServer.hpp"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+using testing::waitFor;
+
+constexpr std::uint16_t superShift = 0x41; // Mod4 | Shift
+constexpr std::uint8_t keyCodeOf4 = 13;    // the "4" key on the server's default keymap
+
+class TrayApplication : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server_.isRunning());
+        ASSERT_TRUE(home_.isValid());
+        environment_ = ChildProcess::baseEnvironment(server_.display());
+        environment_["HOME"] = home_.path().toStdString();
+        environment_["XDG_CONFIG_HOME"] = home_.filePath(".config").toStdString();
+        environment_["XDG_DATA_HOME"] = home_.filePath(".local/share").toStdString();
+    }
+
+    void startTray()
+    {
+        tray_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"trayer", "--edge", "bottom", "--align", "right", "--widthtype",
+                                     "request", "--height", "24", "--SetDockType", "false"},
+            environment_);
+    }
+
+    [[nodiscard]] std::unique_ptr<ChildProcess> startQuillet() const
+    {
+        const char* binaries = std::getenv("QUILLET_BIN_DIR");
+        const std::string program = std::string(binaries ? binaries : "bin") + "/quillet";
+        return std::make_unique<ChildProcess>(std::vector<std::string>{program}, environment_);
+    }
+
+    QString run(const QString& program, const QStringList& arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromStdString(server_.display()));
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        process.waitForFinished(10'000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    struct Window {
+        QString id;
+        QRect rect;
+    };
+
+    // The first window named exactly `name` whose absolute rectangle `fits` accepts.
+    template <typename Fits> [[nodiscard]] std::optional<Window> window(const QString& name, Fits fits) const
+    {
+        const QString tree = run("xwininfo", {"-root", "-tree"});
+        const QRegularExpression line(R"((0x[0-9a-f]+) ")" + QRegularExpression::escape(name) +
+                                      R"(": \([^)]*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+))");
+        for (auto match = line.globalMatch(tree); match.hasNext();) {
+            const auto found = match.next();
+            const QRect rect(found.captured(4).toInt(), found.captured(5).toInt(), found.captured(2).toInt(),
+                             found.captured(3).toInt());
+            if (fits(rect)) {
+                return Window{found.captured(1), rect};
+            }
+        }
+        return std::nullopt;
+    }
+
+    [[nodiscard]] std::optional<QRect> trayIcon() const
+    {
+        const auto icon =
+            window("quillet", [](const QRect& rect) { return rect.width() > 8 && rect.width() <= 64; });
+        return icon ? std::optional(icon->rect) : std::nullopt;
+    }
+
+    // The panel, while it is on screen.
+    [[nodiscard]] std::optional<QRect> panel() const
+    {
+        const auto found = window("Quillet", [](const QRect& rect) { return rect.width() >= 300; });
+        if (!found || !run("xwininfo", {"-id", found->id}).contains("IsViewable")) {
+            return std::nullopt;
+        }
+        return found->rect;
+    }
+
+    void click(const QPoint& point) const
+    {
+        run("xdotool", {"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+    }
+
+    [[nodiscard]] bool holdsShortcuts() { return other_.grabbable(keyCodeOf4, {superShift}) == 0; }
+
+    testing::XvfbServer server_;
+    QTemporaryDir home_;
+    std::map<std::string, std::string> environment_;
+    std::unique_ptr<ChildProcess> tray_;
+    testing::OtherXClient other_{server_.display().c_str()};
+};
+
+TEST_F(TrayApplication, TheIconOpensThePanelBesideItAndTheSwitchAndQuitWork)
+{
+    startTray();
+    auto quillet = startQuillet();
+    ASSERT_TRUE(waitFor([this] { return trayIcon().has_value(); }, 15s)) << "no tray icon appeared";
+    ASSERT_TRUE(waitFor([this] { return holdsShortcuts(); }, 15s)) << "the shortcuts were never registered";
+    EXPECT_FALSE(panel()) << "with a tray the panel waits for a click";
+
+    const QRect icon = *trayIcon();
+    click(icon.center());
+    ASSERT_TRUE(waitFor([this] { return panel().has_value(); }, 10s)) << "the click opened no panel";
+    const QRect opened = *panel();
+    // The tray sits at the bottom right: the panel opens just above the icon, inside the screen.
+    EXPECT_LE(opened.bottom(), icon.top());
+    EXPECT_LE(icon.top() - opened.bottom(), 12);
+    EXPECT_GE(opened.left(), 0);
+    EXPECT_LE(opened.right(), 1279);
+    EXPECT_TRUE(opened.left() <= icon.center().x() && icon.center().x() <= opened.right() + 12);
+
+    // The master switch: at the header's trailing edge, halfway down the glyph with its shadow room.
+    const QPoint masterSwitch(opened.right() - 1 - 14 - 16, opened.top() + 1 + 14 + 26);
+    click(masterSwitch);
+    EXPECT_TRUE(waitFor([this] { return !holdsShortcuts(); }, 10s)) << "switching off kept the shortcuts";
+    click(masterSwitch);
+    EXPECT_TRUE(waitFor([this] { return holdsShortcuts(); }, 10s)) << "switching on did not take them back";
+
+    // A second launch steps aside and brings the running copy's panel up.
+    click(QPoint(200, 200));
+    ASSERT_TRUE(waitFor([this] { return !panel().has_value(); }, 10s)) << "a click elsewhere kept the panel";
+    EXPECT_EQ(startQuillet()->wait(15s).exitCode, 0);
+    ASSERT_TRUE(waitFor([this] { return panel().has_value(); }, 10s))
+        << "the first copy did not show its panel";
+    EXPECT_TRUE(quillet->isRunning());
+
+    // "Quit" is the last row, 26 points high, above the panel's padding.
+    click(QPoint(opened.center().x(), panel()->bottom() - 1 - 14 - 13));
+    EXPECT_EQ(quillet->wait(15s).exitCode, 0);
+}
+
+TEST_F(TrayApplication, WithoutATrayThePanelIsAWindowAndAStaleSocketIsTakenOver)
+{
+    auto first = startQuillet();
+    ASSERT_TRUE(waitFor([this] { return panel().has_value(); }, 15s)) << "no window without a tray";
+    // A copy that dies leaves its socket behind; the next start must not take it for a running copy.
+    first->signal(SIGKILL);
+    first->wait(5s);
+    auto second = startQuillet();
+    EXPECT_TRUE(waitFor([this] { return panel().has_value(); }, 15s));
+    EXPECT_TRUE(waitFor([this] { return holdsShortcuts(); }, 15s));
+    EXPECT_TRUE(second->isRunning()) << "the stale socket stopped the new copy";
+}
+
+} // namespace
+} // namespace quillet
