@@ -33,6 +33,12 @@ public:
     bool start(const Rect&, const Options&) override { return false; }
     [[nodiscard]] std::optional<QDateTime> sessionStartedAt() const override { return std::nullopt; }
     void stop(const QString&, StopCompletion completion) override { completion(std::nullopt); }
+    void setOnEnded(Ended) override {}
+    [[nodiscard]] std::vector<QString> leftovers() const override { return {}; }
+    void save(const QString&, const QString&, StopCompletion completion) override
+    {
+        completion(std::nullopt);
+    }
     void firstFrame(const QString&, int, FrameCompletion completion) override { completion(std::nullopt); }
 };
 

@@ -258,9 +258,12 @@ void SettingsCard::refresh()
     number_->setVisible(!snapshot);
     numberText_->setText(QString::number(next));
     numberText_->setVisible(snapshot);
+    constexpr std::string_view extension = ".webp";
     const auto example =
-        FileNaming::numbered(next, prefix.toStdString(), [](const std::string&) { return false; });
-    nextFile_->setText(PanelText::nextFile(QString::fromStdString(example.name) + QStringLiteral(".webp")));
+        FileNaming::numbered(next, prefix.toStdString(), PrefixLength::nameBytes - extension.size(),
+                             [](const std::string&) { return FileNaming::NameUse::free; });
+    nextFile_->setText(PanelText::nextFile(
+        example ? QString::fromStdString(example->name + std::string(extension)) : QString()));
 
     microphoneSwitch_->show(model_.recordMicrophone());
     const auto available = model_.microphones();
