@@ -2,8 +2,8 @@
 
 #include "Brindle/AppInfo.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
-#include "Quillet/library/Library.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
+#include "Quillet/library/Library.hpp"
 #include "core/ScreenCaptureArguments.hpp"
 
 #include <QFile>
@@ -39,6 +39,17 @@ QStringList argumentsFor(Capturer::Mode mode, const QString& output)
         return toQt(ScreenCaptureArguments::interactive(path));
     }
     return {};
+}
+
+ScreenCaptureTool::Waiting waitingFor(Capturer::Mode mode)
+{
+    switch (mode) {
+    case Capturer::Mode::screen:
+        return ScreenCaptureTool::Waiting::limited;
+    case Capturer::Mode::interactive:
+        return ScreenCaptureTool::Waiting::forUser;
+    }
+    return ScreenCaptureTool::Waiting::limited;
 }
 
 } // namespace
@@ -94,15 +105,16 @@ void Capturer::capture(Mode mode, Completion completion)
     isRunning_ = true;
     const QString path = temporary.value();
     toolOutput_ = path;
-    tool_.run(argumentsFor(mode, path), this, [this, path, completion = std::move(completion)](bool ended) {
-        toolOutput_.clear();
-        if (!ended) {
-            QFile::remove(path);
-            finish(completion, std::nullopt);
-            return;
-        }
-        loadInBackground(path, completion);
-    });
+    tool_.run(argumentsFor(mode, path), waitingFor(mode), this,
+              [this, path, completion = std::move(completion)](bool ended) {
+                  toolOutput_.clear();
+                  if (!ended) {
+                      QFile::remove(path);
+                      finish(completion, std::nullopt);
+                      return;
+                  }
+                  loadInBackground(path, completion);
+              });
 }
 
 void Capturer::loadInBackground(const QString& path, Completion completion)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 
 class QObject;
@@ -13,22 +14,34 @@ namespace quillet {
 // Runs the capture tool (quillet-screencapture, installed next to the program) as a child process.
 class ScreenCaptureTool {
 public:
-    // Called on the main thread: true once the tool has ended (whatever its exit status), false when
-    // it could not be started.
+    // Called on the main thread: true once the tool has ended by itself (whatever its exit status),
+    // false when it could not be started or was stopped for taking too long.
     using Completion = std::function<void(bool ended)>;
 
-    explicit ScreenCaptureTool(QString program = defaultProgram());
+    // A run with nobody at the screen: reading the screen and writing a PNG takes well under a
+    // second, so a tool still running after this is hung.
+    static constexpr std::chrono::milliseconds defaultTimeLimit = std::chrono::seconds(15);
+
+    enum class Waiting {
+        limited, // nobody takes part: killed once past the time limit
+        forUser, // the user picks: as long as it takes (the tool gives up by itself when left idle)
+    };
+
+    explicit ScreenCaptureTool(QString program = defaultProgram(),
+                               std::chrono::milliseconds timeLimit = defaultTimeLimit);
 
     [[nodiscard]] const QString& program() const { return program_; }
     // The tool in the program's own folder.
     [[nodiscard]] static QString defaultProgram();
 
     // Starts the tool with `arguments`; its standard output and error go where the program's go.
-    // `completion` runs only while `context` lives; the process ends with `context` at the latest.
-    void run(const QStringList& arguments, QObject* context, Completion completion) const;
+    // `completion` runs only while `context` lives; the process ends with `context`, or with the
+    // program, at the latest.
+    void run(const QStringList& arguments, Waiting waiting, QObject* context, Completion completion) const;
 
 private:
     QString program_;
+    std::chrono::milliseconds timeLimit_;
 };
 
 } // namespace quillet

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace quillet {
@@ -109,6 +110,29 @@ TEST_F(CapturerTest, ASecondRequestDuringACaptureGetsNothingAtOnce)
     ASSERT_TRUE(quillet::testing::waitFor([&firstDone] { return firstDone; }));
     EXPECT_TRUE(first.has_value());
     EXPECT_EQ(tool_.arguments().value(0), "-R") << "the second request started no tool";
+}
+
+// A hung, crashed or babbling tool costs that one still: no file is left, a hung tool is stopped and
+// the next request captures again.
+TEST_F(CapturerTest, AToolThatHangsCrashesOrWritesGarbageCostsOnlyThatStill)
+{
+    quillet::testing::LogCapture log;
+    Capturer capturer{ScreenCaptureTool(tool_.program(), std::chrono::milliseconds(300))};
+    for (const auto behaviour : {Behaviour::hang, Behaviour::crash, Behaviour::writeGarbage}) {
+        tool_.setBehaviour(behaviour);
+        EXPECT_FALSE(capture(capturer, Capturer::Mode::screen).has_value());
+        EXPECT_FALSE(QFile::exists(tool_.arguments().value(2)));
+        EXPECT_FALSE(capturer.isRunning());
+        EXPECT_TRUE(quillet::testing::waitFor([this] { return ::kill(tool_.pid(), 0) != 0; }))
+            << "the tool is gone";
+    }
+    const auto texts = log.texts("app.quillet.Quillet.capture");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], "screencapture did not finish within 300 ms; stopped it");
+
+    tool_.setImage(pattern(8, 8, 72));
+    tool_.setBehaviour(Behaviour::writeImage);
+    EXPECT_TRUE(capture(capturer, Capturer::Mode::screen).has_value());
 }
 
 TEST_F(CapturerTest, AToolThatCannotStartIsLoggedAndGivesNothing)

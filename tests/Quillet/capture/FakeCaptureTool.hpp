@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <sys/types.h>
+
 namespace quillet::testing {
 
 // A stand-in for the capture tool: a shell script that records its arguments and then does what the
@@ -18,6 +20,8 @@ public:
         writeNothing, // as a cancelled pick: leave the path alone
         writeGarbage, // bytes that are no image
         removeOutput, // as a tool that fails: no file at all
+        hang,         // never ends by itself
+        crash,        // dies of a signal
     };
 
     FakeCaptureTool() { setBehaviour(Behaviour::writeImage); }
@@ -43,10 +47,17 @@ public:
         case Behaviour::removeOutput:
             action = QStringLiteral("rm -f \"$last\"");
             break;
+        case Behaviour::hang:
+            action = QStringLiteral("exec sleep 1000");
+            break;
+        case Behaviour::crash:
+            action = QStringLiteral("kill -SEGV $$");
+            break;
         }
         QFile script(program());
         script.open(QIODevice::WriteOnly | QIODevice::Truncate);
         script.write(QStringLiteral("#!/bin/sh\n"
+                                    "echo $$ > '%1.pid'\n"
                                     "printf '%s\\n' \"$@\" > '%1'\n"
                                     "for last; do :; done\n"
                                     "sleep %2\n"
@@ -55,6 +66,13 @@ public:
                          .toUtf8());
         script.close();
         script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    // The process id of the latest run, 0 before the first.
+    [[nodiscard]] pid_t pid() const
+    {
+        QFile file(folder_.filePath("arguments.pid"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
     }
 
     // The arguments of the latest run.
