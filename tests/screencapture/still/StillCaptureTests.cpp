@@ -1,6 +1,13 @@
 #include "tests/screencapture/CaptureToolTest.hpp"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace quillet::testing {
 namespace {
@@ -84,7 +91,6 @@ const std::vector<StillCase> stillCases = {
      40,
      {{5, 5, green}, {19, 19, green}, {20, 5, black}, {5, 20, black}, {39, 39, black}}},
     {"aboveAndLeftOfTheScreen", "-10,-10,20,20", 20, 20, {{9, 9, black}, {10, 9, black}, {10, 10, desktop}}},
-    {"offEveryScreen", "5000,5000,8,8", 8, 8, {{0, 0, black}, {7, 7, black}}},
     {"wholeScreen", "0,0,1280,800", 1280, 800, {{0, 0, desktop}, {150, 150, red}, {1279, 799, green}}},
 };
 
@@ -149,6 +155,108 @@ TEST_F(StillCaptureFile, MissingFolderFailsOnOneLineAndWritesNothing)
         << result.standardError;
     EXPECT_NE(result.standardError.find(path), std::string::npos) << result.standardError;
     EXPECT_FALSE(exists(path));
+}
+
+// Paths the tool must never write through: each is refused with one line and left as it was.
+TEST_F(StillCaptureFile, RefusesAnOutputThatIsNotARegularFileOrARegionNoScreenShows)
+{
+    const std::string target = outputPath("target.png");
+    ASSERT_EQ(::close(::open(target.c_str(), O_WRONLY | O_CREAT, 0600)), 0);
+    const std::string link = outputPath("link.png");
+    const std::string fifo = outputPath("fifo.png");
+    const std::string folder = outputPath("folder.png");
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    struct Case {
+        std::string region;
+        std::string path;
+        std::string message;
+        mode_t type; // what stays at the path; 0 for nothing
+    };
+    for (const Case& c :
+         {Case{"0,0,10,10", link, "is not a regular file", S_IFLNK},
+          Case{"0,0,10,10", fifo, "is not a regular file", S_IFIFO},
+          Case{"0,0,10,10", folder, "is not a regular file", S_IFDIR},
+          Case{"700,0,10,10", outputPath("beside.png"), "region is outside every screen", 0},
+          Case{"-50,-50,40,40", outputPath("above.png"), "region is outside every screen", 0}}) {
+        const auto result = runTool({"-R", c.region, c.path});
+        EXPECT_EQ(result.exitCode, 1) << c.path;
+        EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1)
+            << result.standardError;
+        EXPECT_NE(result.standardError.find(c.message), std::string::npos) << result.standardError;
+        struct stat info {};
+        const bool present = ::lstat(c.path.c_str(), &info) == 0;
+        EXPECT_EQ(present ? info.st_mode & S_IFMT : 0, c.type) << c.path;
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 0) << "nothing written through the link";
+    const auto replaced = runTool({"-R", "0,0,10,10", target});
+    EXPECT_EQ(replaced.exitCode, 0) << "an existing file is what the program hands over: "
+                                    << replaced.standardError;
+    EXPECT_EQ(load(target).size(), QSize(10, 10));
+}
+
+// Another client flips the whole root between two colours as fast as it can while the tool
+// captures: each still must show one moment, all of one colour.
+class FlickeringDesktop {
+public:
+    explicit FlickeringDesktop(const std::string& display)
+        : connection_(xcb_connect(display.c_str(), nullptr)), painter_([this] { paint(); })
+    {
+    }
+    ~FlickeringDesktop()
+    {
+        stop_ = true;
+        painter_.join();
+        xcb_disconnect(connection_);
+    }
+    FlickeringDesktop(const FlickeringDesktop&) = delete;
+    FlickeringDesktop& operator=(const FlickeringDesktop&) = delete;
+
+private:
+    void paint()
+    {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        const xcb_gcontext_t context = xcb_generate_id(connection_);
+        xcb_create_gc(connection_, context, screen->root, 0, nullptr);
+        const xcb_rectangle_t all{0, 0, screen->width_in_pixels, screen->height_in_pixels};
+        for (std::uint32_t frame = 0; !stop_; ++frame) {
+            const std::uint32_t colour = frame % 2 == 0 ? red : blue;
+            xcb_change_gc(connection_, context, XCB_GC_FOREGROUND, &colour);
+            xcb_poly_fill_rectangle(connection_, screen->root, context, 1, &all);
+            // A round trip now and then keeps the requests from piling up.
+            if (frame % 4 == 0) {
+                std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+            }
+        }
+    }
+
+    xcb_connection_t* connection_;
+    std::atomic<bool> stop_ = false;
+    std::thread painter_;
+};
+
+class StillCaptureTearing : public CaptureToolTest {
+protected:
+    void SetUp() override { startServer("1920x1080x24"); }
+};
+
+TEST_F(StillCaptureTearing, AStillIsOneMomentOfTheScreen)
+{
+    const FlickeringDesktop desktop(display());
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        const auto result = runTool({"-R", "0,0,1920,1080", outputPath()});
+        ASSERT_EQ(result.exitCode, 0) << result.standardError;
+        const QImage image = load(outputPath());
+        ASSERT_EQ(image.size(), QSize(1920, 1080));
+        const std::uint32_t top = opaquePixel(image, 0, 0);
+        EXPECT_TRUE(top == red || top == blue) << std::hex << top;
+        for (const int y : {200, 500, 800, 1079}) {
+            ASSERT_EQ(opaquePixel(image, 1919, y), top) << "torn at row " << y << " in still " << attempt;
+        }
+    }
 }
 
 struct ScaleCase {

@@ -4,6 +4,7 @@
 #include "tools/screencapture/picker/InteractiveCapture.hpp"
 #include "tools/screencapture/recording/StopSignal.hpp"
 #include "tools/screencapture/recording/VideoRecording.hpp"
+#include "tools/screencapture/still/PngWriter.hpp"
 #include "tools/screencapture/still/StillCapture.hpp"
 
 #include <cstdio>
@@ -46,6 +47,10 @@ int main(int argc, char* argv[])
     if (std::holds_alternative<HelpRequest>(parsed)) {
         std::fputs(ArgumentParser::usage().data(), stdout);
         return code(ExitStatus::success);
+    }
+    // Before the screen is touched: a link, device or FIFO at the output path is never written.
+    if (auto refusal = PngWriter::refusedOutput(command->outputPath)) {
+        return code(reported(ExitStatus::failure, *refusal));
     }
     return code(run(*command));
 }

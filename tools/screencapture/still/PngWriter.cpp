@@ -278,8 +278,20 @@ std::vector<std::uint8_t> encode(const Bitmap& bitmap, double pixelsPerPoint)
                   [&bitmap] { return std::make_unique<BitmapRowReader>(bitmap); });
 }
 
+std::optional<std::string> refusedOutput(const std::string& path)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return "'" + path + "' is not a regular file; it is left as it is";
+}
+
 std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes, const std::string& path)
 {
+    if (auto refusal = refusedOutput(path)) {
+        return refusal;
+    }
     std::string temporary = folderOf(path) + "/.quillet-screencapture-XXXXXX";
     // mkstemp creates the file with mode 0600 whatever the umask.
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
@@ -291,6 +303,11 @@ std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes, con
     if (close(fd) != 0 || !isWritten) {
         unlink(temporary.c_str());
         return failure(path, isWritten ? errno : writeError);
+    }
+    // Checked again at the last moment: something may have taken the path while the PNG was made.
+    if (auto refusal = refusedOutput(path)) {
+        unlink(temporary.c_str());
+        return refusal;
     }
     if (rename(temporary.c_str(), path.c_str()) != 0) {
         const int renameError = errno;

@@ -20,8 +20,13 @@ namespace quillet::screencapture::PngWriter {
                                                const RowReaderFactory& readers);
 
 // Writes the bytes to `path` readable by the owner only, through a temporary file in the same
-// folder that is renamed into place, so a reader never sees half a file. A one-line reason on failure.
+// folder that is renamed into place, so a reader never sees half a file. Only a regular file is ever
+// replaced: a link, a device, a FIFO or a folder at `path` is refused and left as it is. A one-line
+// reason on failure.
 [[nodiscard]] std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes,
                                                    const std::string& path);
+
+// Why the tool will not write to `path` (something other than a regular file is there), or nothing.
+[[nodiscard]] std::optional<std::string> refusedOutput(const std::string& path);
 
 } // namespace quillet::screencapture::PngWriter

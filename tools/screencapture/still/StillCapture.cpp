@@ -1,7 +1,7 @@
 #include "tools/screencapture/still/StillCapture.hpp"
 
-#include "tools/screencapture/x11/CapturableDisplay.hpp"
 #include "tools/screencapture/still/PngWriter.hpp"
+#include "tools/screencapture/x11/CapturableDisplay.hpp"
 #include "tools/screencapture/x11/RootGrabber.hpp"
 #include "tools/screencapture/x11/XDisplay.hpp"
 
@@ -26,12 +26,14 @@ std::optional<std::string> write(const std::vector<std::uint8_t>& png, const std
     return PngWriter::writeFile(png, path);
 }
 
-// The common case, a rectangle that one screen shows whole, is read and encoded strip by strip.
-std::optional<std::string> captureDirectly(const XDisplay& display, const ScreenLayout& layout,
-                                           const PixelRect& area, const std::string& path)
+bool isOnAnyScreen(const ScreenLayout& layout, const PixelRect& area)
 {
-    const RowReaderFactory readers = RootGrabber(display).rowReaders(area);
-    return write(PngWriter::encode(area.width, area.height, layout.pixelsPerPoint, readers), path);
+    for (const PixelRect& screen : layout.screens) {
+        if (!screen.intersected(area).isEmpty()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -78,10 +80,14 @@ ExitStatus run(const Command& command)
     if (area.width > maximumPixels / area.height) {
         return reported(ExitStatus::failure, "the region is too large to capture");
     }
-    if (isOnOneScreen(layout, area) && display.rootRect().contains(area)) {
-        const auto reason = captureDirectly(display, layout, area, command.outputPath);
-        return reason ? reported(ExitStatus::failure, *reason) : ExitStatus::success;
+    if (!isOnAnyScreen(layout, area)) {
+        return reported(ExitStatus::failure, "region is outside every screen");
     }
+    if (auto refusal = PngWriter::refusedOutput(command.outputPath)) {
+        return reported(ExitStatus::failure, *refusal);
+    }
+    // One request reads the whole area, so the still is one moment of the screen; the bands are
+    // compressed side by side afterwards.
     const Bitmap bitmap = grabArea(display, layout, area);
     if (bitmap.isEmpty()) {
         return reported(ExitStatus::failure, "cannot read the screen");

@@ -1,6 +1,5 @@
 #include "tools/screencapture/x11/RootGrabber.hpp"
 
-#include "tools/screencapture/x11/RootRowReader.hpp"
 #include "tools/screencapture/x11/SharedSegment.hpp"
 
 #include <cstdlib>
@@ -102,13 +101,6 @@ Bitmap RootGrabber::grab(const PixelRect& area) const
         return bitmap;
     }
     return grabPlain(display_.connection(), display_.root(), area);
-}
-
-RowReaderFactory RootGrabber::rowReaders(const PixelRect& area) const
-{
-    return [connection = display_.connection(), root = display_.root(), area] {
-        return std::make_unique<RootRowReader>(connection, root, area);
-    };
 }
 
 } // namespace quillet::screencapture

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "tools/screencapture/still/Bitmap.hpp"
-#include "tools/screencapture/x11/RowReader.hpp"
 #include "tools/screencapture/x11/XDisplay.hpp"
 
 #include <optional>
@@ -20,10 +19,6 @@ public:
 
     // The whole area at once. Empty bitmap on failure.
     [[nodiscard]] Bitmap grab(const PixelRect& area) const;
-
-    // Readers that fetch the area a strip at a time: fresh memory costs more to fault in than the
-    // server takes to fill it, so a small reused strip beats one big grab of a large screen.
-    [[nodiscard]] RowReaderFactory rowReaders(const PixelRect& area) const;
 
 private:
     const XDisplay& display_;
