@@ -75,6 +75,26 @@ public:
         return grabbed;
     }
 
+    // Takes the keyboard and the pointer and keeps them until `releaseInput` or the end of this client,
+    // as a full-screen game or another picker would; false when they could not both be had.
+    bool holdInput()
+    {
+        auto* keyboard = xcb_grab_keyboard_reply(connection_,
+                                                 xcb_grab_keyboard(connection_, 0, root_, XCB_CURRENT_TIME,
+                                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                                 nullptr);
+        auto* pointer = xcb_grab_pointer_reply(connection_,
+                                               xcb_grab_pointer(connection_, 0, root_, 0, XCB_GRAB_MODE_ASYNC,
+                                                                XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                                                                XCB_CURRENT_TIME),
+                                               nullptr);
+        const bool held = keyboard && pointer && keyboard->status == XCB_GRAB_STATUS_SUCCESS &&
+                          pointer->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(keyboard);
+        std::free(pointer);
+        return held;
+    }
+
 private:
     xcb_connection_t* connection_;
     xcb_window_t root_ = 0;

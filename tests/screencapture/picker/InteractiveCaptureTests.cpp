@@ -1,6 +1,7 @@
 #include "tests/screencapture/CaptureToolTest.hpp"
 #include "tests/support/OtherXClient.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -169,6 +170,31 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelCase{"escapeAfterAClickWithoutDrag",
                                  {"mousemove", "200", "150", "click", "1", "sleep", "0.1", "key", "Escape"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A picker that cannot have the keyboard and pointer, or that nobody uses, ends by itself: one
+// line, status 1, no file.
+TEST_F(InteractiveCapture, GivesUpWithoutInputOrWhenLeftIdle)
+{
+    struct Case {
+        const char* name;
+        bool inputHeld;
+        std::string message;
+    };
+    for (const Case& c : {Case{"input held", true, "cannot grab the keyboard and pointer"},
+                          Case{"idle", false, "without input"}}) {
+        OtherXClient other(display().c_str());
+        ASSERT_TRUE(!c.inputHeld || other.holdInput()) << c.name;
+        auto environment = ChildProcess::baseEnvironment(display());
+        environment["QUILLET_SCREENCAPTURE_IDLE_LIMIT_MS"] = c.inputHeld ? "600000" : "500";
+        ChildProcess picker({toolPath(), "-i", outputPath()}, environment);
+        const auto result = picker.wait(30s);
+        EXPECT_EQ(result.exitCode, 1) << c.name << ": " << result.standardError;
+        EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1)
+            << result.standardError;
+        EXPECT_NE(result.standardError.find(c.message), std::string::npos) << result.standardError;
+        EXPECT_FALSE(exists(outputPath())) << c.name;
+    }
+}
 
 TEST_F(InteractiveCapture, DragAtDoubleScaleGivesTwoPixelsPerPoint)
 {

@@ -1,9 +1,9 @@
 #include "tools/screencapture/picker/InteractiveCapture.hpp"
 
-#include "tools/screencapture/x11/CapturableDisplay.hpp"
 #include "tools/screencapture/picker/PickerSession.hpp"
 #include "tools/screencapture/picker/PickerWindow.hpp"
 #include "tools/screencapture/still/StillCapture.hpp"
+#include "tools/screencapture/x11/CapturableDisplay.hpp"
 #include "tools/screencapture/x11/TopLevelWindows.hpp"
 #include "tools/screencapture/x11/XDisplay.hpp"
 
@@ -15,7 +15,9 @@
 #include <QWindow>
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace quillet::screencapture::InteractiveCapture {
 namespace {
@@ -26,6 +28,45 @@ using namespace std::chrono_literals;
 // shortcut until its keys are released.
 constexpr auto grabRetryInterval = 20ms;
 constexpr int grabAttempts = 100;
+// A picker left open with nobody at it gives the screen back after this long without input.
+constexpr std::chrono::milliseconds defaultIdleLimit = 5min;
+// Overrides the idle limit (whole milliseconds), for tests.
+constexpr const char* idleLimitVariable = "QUILLET_SCREENCAPTURE_IDLE_LIMIT_MS";
+
+struct Pick {
+    std::optional<PixelRect> area;      // nothing when cancelled or given up
+    std::optional<std::string> problem; // why it gave up
+};
+
+std::chrono::milliseconds idleLimit()
+{
+    bool isNumber = false;
+    const long long limit = qEnvironmentVariable(idleLimitVariable).toLongLong(&isNumber);
+    return isNumber && limit > 0 ? std::chrono::milliseconds(limit) : defaultIdleLimit;
+}
+
+// Restarts `timer` on every key press and pointer event the picker gets.
+class InputActivity : public QObject {
+public:
+    explicit InputActivity(QTimer& timer) : timer_(timer) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+            timer_.start();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTimer& timer_;
+};
 
 // The scale must be Xft.dpi / 96 alone, as for -R, whatever the environment asks of the toolkit.
 void pinToolkitScaling()
@@ -56,16 +97,22 @@ QImage screenImage(const Bitmap& frozen, const QScreen* screen)
     return image;
 }
 
-void grabInput(QWidget* window, int attemptsLeft)
+// Without both grabs the picker could neither see Escape nor keep clicks from reaching other
+// programs, so after the retries it gives up through `failed`.
+void grabInput(QWidget* window, int attemptsLeft, const std::function<void()>& failed)
 {
     QWindow* handle = window->windowHandle();
     const bool hasKeyboard = handle->setKeyboardGrabEnabled(true);
     const bool hasPointer = handle->setMouseGrabEnabled(true);
-    if ((hasKeyboard && hasPointer) || attemptsLeft <= 0) {
+    if (hasKeyboard && hasPointer) {
+        return;
+    }
+    if (attemptsLeft <= 0) {
+        failed();
         return;
     }
     QTimer::singleShot(grabRetryInterval, window,
-                       [window, attemptsLeft] { grabInput(window, attemptsLeft - 1); });
+                       [window, attemptsLeft, failed] { grabInput(window, attemptsLeft - 1, failed); });
 }
 
 QWidget* windowUnderPointer(const std::vector<std::unique_ptr<PickerWindow>>& windows)
@@ -79,28 +126,29 @@ QWidget* windowUnderPointer(const std::vector<std::unique_ptr<PickerWindow>>& wi
     return windows.front().get();
 }
 
-// Shows the picker and runs until the user picks or cancels; the pick in root pixels.
-std::optional<PixelRect> pick(const Bitmap& frozen, std::vector<PixelRect> topLevels)
+// Shows the picker and runs until the user picks or cancels, or it gives up; the pick in root pixels.
+Pick pick(const Bitmap& frozen, std::vector<PixelRect> topLevels)
 {
     int argc = 1;
     char name[] = "quillet-screencapture";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
     std::vector<std::unique_ptr<PickerWindow>> windows;
-    std::optional<PixelRect> picked;
-    PickerSession session(std::move(topLevels), [&](std::optional<PixelRect> result) {
-        picked = result;
+    Pick picked;
+    const auto end = [&](Pick result) {
+        picked = std::move(result);
         for (auto& window : windows) {
             window->hide();
         }
         QApplication::quit();
-    });
+    };
+    PickerSession session(std::move(topLevels), [&](std::optional<PixelRect> result) { end({result, {}}); });
     for (QScreen* screen : QGuiApplication::screens()) {
         windows.push_back(std::make_unique<PickerWindow>(screen, session, screenImage(frozen, screen)));
         session.addScreen(screen, windows.back().get());
     }
     if (windows.empty()) {
-        return std::nullopt;
+        return {};
     }
     for (auto& window : windows) {
         window->show();
@@ -109,7 +157,19 @@ std::optional<PixelRect> pick(const Bitmap& frozen, std::vector<PixelRect> topLe
     input->activateWindow();
     input->grabKeyboard();
     input->grabMouse();
-    grabInput(input, grabAttempts);
+    grabInput(input, grabAttempts, [&] {
+        end({std::nullopt, "cannot grab the keyboard and pointer: another program holds them"});
+    });
+    QTimer idle;
+    idle.setSingleShot(true);
+    idle.setInterval(idleLimit());
+    QObject::connect(&idle, &QTimer::timeout, [&] {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(idle.intervalAsDuration());
+        end({std::nullopt, "gave up after " + std::to_string(seconds.count()) + " s without input"});
+    });
+    InputActivity activity(idle);
+    application.installEventFilter(&activity);
+    idle.start();
     session.start(QCursor::pos());
     QApplication::exec();
     return picked;
@@ -133,11 +193,14 @@ ExitStatus run(const Command& command)
     // The toolkit takes these pixels as 0xffRRGGBB; the server leaves the top byte 0.
     frozen.makeOpaque();
     pinToolkitScaling();
-    const std::optional<PixelRect> picked = pick(frozen, TopLevelWindows::list(display));
-    if (!picked) {
+    const Pick picked = pick(frozen, TopLevelWindows::list(display));
+    if (picked.problem) {
+        return reported(ExitStatus::failure, *picked.problem);
+    }
+    if (!picked.area) {
         return ExitStatus::success;
     }
-    const Bitmap cut = frozen.copied(*picked, 0, 0);
+    const Bitmap cut = frozen.copied(*picked.area, 0, 0);
     if (cut.isEmpty()) {
         return reported(ExitStatus::failure, "cannot cut the picked area");
     }
