@@ -4,6 +4,7 @@
 #include "tests/Quillet/app/AppStateFakes.hpp"
 #include "tests/Quillet/capture/FakeCaptureTool.hpp"
 #include "tests/support/LogCapture.hpp"
+#include "tests/support/SmallFileSystem.hpp"
 #include "tests/support/WaitFor.hpp"
 
 #include <QDir>
@@ -226,6 +227,35 @@ TEST_F(AppStateFlow, AFileThatAppearsUnderTheChosenNameIsNeverOverwritten)
     ASSERT_EQ(thumbnails_->added.size(), 1u);
     EXPECT_EQ(thumbnails_->added[0].url, QUrl::fromLocalFile(folder_.filePath("Shot 00004.webp")));
     EXPECT_EQ(state_->nextNumber(), 5);
+}
+
+// A full disk fails the save with its reason and leaves no part of the file; a capture folder deleted
+// while the program runs is made again by the next save.
+TEST_F(AppStateFlow, AFullDiskLosesNothingAndADeletedFolderIsMadeAgain)
+{
+    quillet::testing::SmallFileSystem disk(32 * 1024);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << "no permission to mount a small file system";
+    }
+    const QString full = QString::fromStdString(disk.path()) + "/Screenshots";
+    preferences_.set(PropertyList(full.toStdString()), "folder");
+    make(false, [](const QImage&) { return std::optional<QByteArray>(QByteArray(64 * 1024, 'w')); });
+    captureScreen();
+    EXPECT_TRUE(thumbnails_->added.empty());
+    EXPECT_TRUE(QDir(full).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    const auto texts = log_.texts(captureCategory);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "could not save screenshot: couldn't write " + full +
+                                "/Screenshot 2025-01-31 at 14.05.09.webp: No space left on device");
+
+    const QString deleted = folder_.filePath("gone");
+    preferences_.set(PropertyList(deleted.toStdString()), "folder");
+    ASSERT_TRUE(QDir().mkpath(deleted));
+    make();
+    ASSERT_TRUE(QDir(deleted).removeRecursively());
+    captureScreen();
+    ASSERT_EQ(thumbnails_->added.size(), 1u);
+    EXPECT_TRUE(QFile::exists(deleted + "/Screenshot 2025-01-31 at 14.05.09.webp"));
 }
 
 TEST_F(AppStateFlow, ABlankCaptureShowsThePermissionAlertAndSavesNothing)
