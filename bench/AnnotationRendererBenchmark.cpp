@@ -7,11 +7,10 @@
 //   image alone: target <= 3x.
 #include "Quillet/editor/AnnotationRenderer.hpp"
 #include "Quillet/editor/EditorSample.hpp"
-#include "core/AnnotationGeometry.hpp"
 #include "core/CanvasFit.hpp"
-#include "core/Overloaded.hpp"
 
 #include "bench/BenchmarkRatio.hpp"
+#include "bench/ScaledSampleMarks.hpp"
 #include "bench/ScreenLikeImage.hpp"
 
 #include <QGuiApplication>
@@ -33,47 +32,13 @@ using quillet::EditorSample;
 using quillet::Mark;
 using quillet::bench::measureAgainst;
 
-constexpr int captureWidth = 5120;
-constexpr int captureHeight = 2880;
-constexpr double scaleX = static_cast<double>(captureWidth) / EditorSample::screenshotWidth;
-constexpr double scaleY = static_cast<double>(captureHeight) / EditorSample::screenshotHeight;
-// The sample's marks keep their look relative to the larger image.
-constexpr double capturePixelsPerPoint = EditorSample::pixelsPerPoint * scaleX;
+using quillet::bench::captureHeight;
+using quillet::bench::capturePixelsPerPoint;
+using quillet::bench::captureWidth;
 
 constexpr double viewWidth = 1000;
 constexpr double viewHeight = 700;
 constexpr double canvasPadding = 20;
-
-[[nodiscard]] quillet::Point scaled(quillet::Point p)
-{
-    return {p.x * scaleX, p.y * scaleY};
-}
-
-[[nodiscard]] quillet::Rect scaled(const quillet::Rect& r)
-{
-    return {r.minX() * scaleX, r.minY() * scaleY, r.width() * scaleX, r.height() * scaleY};
-}
-
-[[nodiscard]] std::vector<Mark> captureMarks(const AnnotationStyle& style)
-{
-    using quillet::Annotation;
-    const quillet::Rect bounds(0, 0, captureWidth, captureHeight);
-    std::vector<Mark> marks;
-    for (const Mark& mark : EditorSample::marks()) {
-        const Annotation annotation = mark.annotation.visit(quillet::Overloaded{
-            [](const Annotation::Arrow& a) { return Annotation::arrow(scaled(a.from), scaled(a.to)); },
-            [](const Annotation::Number& n) { return Annotation::number(scaled(n.center), n.value); },
-            [](const Annotation::Text& t) { return Annotation::text(scaled(t.origin), t.string); },
-            [](const Annotation::Highlight& h) { return Annotation::highlight(scaled(h.rect)); },
-            [&](const Annotation::Redact& r) {
-                return Annotation::redact(quillet::AnnotationGeometry::redactionRect(
-                    scaled(r.rect), style.redactBlockPixels(), bounds));
-            },
-        });
-        marks.emplace_back(annotation, mark.color);
-    }
-    return marks;
-}
 
 const QImage& capture()
 {
@@ -85,7 +50,7 @@ void exportCaptureWithSampleMarks(benchmark::State& state)
 {
     const AnnotationStyle style(capturePixelsPerPoint);
     const AnnotationRenderer renderer(capture(), style);
-    const std::vector<Mark> marks = captureMarks(style);
+    const std::vector<Mark> marks = quillet::bench::captureSampleMarks(style);
     if (!renderer.pixelated()) {
         std::abort();
     }

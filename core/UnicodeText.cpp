@@ -109,6 +109,24 @@ bool isNewline(char32_t c)
     return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
 
+std::string newlinesAsSpaces(std::string_view utf8)
+{
+    const std::u32string text = decode(utf8);
+    std::u32string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!isNewline(text[i])) {
+            result.push_back(text[i]);
+            continue;
+        }
+        result.push_back(U' ');
+        if (text[i] == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') {
+            ++i;
+        }
+    }
+    return encode(result);
+}
+
 std::string trimmed(std::string_view utf8)
 {
     const std::u32string text = decode(utf8);

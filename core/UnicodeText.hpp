@@ -16,6 +16,9 @@ namespace quillet::UnicodeText {
 // Line and paragraph separators: LF, VT, FF, CR, NEL, LINE SEPARATOR, PARAGRAPH SEPARATOR.
 [[nodiscard]] bool isNewline(char32_t c);
 
+// Every line break as one space: a line of text stays one line. CR LF is one break.
+[[nodiscard]] std::string newlinesAsSpaces(std::string_view utf8);
+
 // The text with white space and newlines removed from both ends.
 [[nodiscard]] std::string trimmed(std::string_view utf8);
 

@@ -11,6 +11,8 @@ class EditorSnapshot {
 public:
     static constexpr const char* exportFileName = "editor-export.png";
     static constexpr const char* webPRoundTripFileName = "editor-export-webp.png";
+    // "editor-window-light.png", "editor-window-dark.png": the whole editor window at twice its size.
+    [[nodiscard]] static QString windowFileName(const QString& appearance);
 
     // Needs the application object; runs on the main thread.
     static void render(const QString& directory);

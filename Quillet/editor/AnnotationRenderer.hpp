@@ -49,6 +49,8 @@ public:
     // (origin top-left, y down); redactions lie under highlights, and both under arrows, numbers
     // and text, whatever the order of the list.
     void draw(const std::vector<Mark>& marks, QPainter& painter) const;
+    // The marks alone, over an image the caller has drawn already (the canvas keeps a scaled copy).
+    void drawMarks(const std::vector<Mark>& marks, QPainter& painter) const;
 
     // A new bitmap of the image's pixel size with the marks drawn in; nothing when it cannot be
     // allocated.
@@ -63,7 +65,6 @@ public:
 private:
     struct PixelatedCache;
 
-    void drawMarks(const std::vector<Mark>& marks, QPainter& painter) const;
     void drawRedactions(const std::vector<Mark>& marks, QPainter& painter) const;
     void drawHighlights(const std::vector<Mark>& marks, QPainter& painter) const;
     void drawPointMarks(const std::vector<Mark>& marks, QPainter& painter) const;

@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QLineF>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -69,7 +71,12 @@ void GroupShadow::paint(QPainter& painter, const QRectF& userBounds,
     // Device pixels, including a high-density device's pixel ratio, so the layer is never coarser
     // than the drawing it shadows.
     const QTransform transform = painter.deviceTransform();
-    const double pixelRatio = painter.device()->devicePixelRatio();
+    // The device the pixels land on: while a widget is rendered into an image, the painter's own device
+    // is the widget, in its logical size, but the image may be larger.
+    const QPaintDevice* target =
+        painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice() : painter.device();
+    // Image sizes are in pixels, widget sizes in logical units: scaling by the ratio never undercounts.
+    const double pixelRatio = std::max(target->devicePixelRatio(), 1.0);
     const QPointF offset = deviceVector(transform, userOffset_);
     const double blurLength = QLineF(QPointF(0, 0), deviceVector(transform, QPointF(userBlur_, 0))).length();
     const double sigma = blurLength * deviationPerBlurLength;
@@ -78,8 +85,8 @@ void GroupShadow::paint(QPainter& painter, const QRectF& userBounds,
 
     // Only the part of the group that can reach the device matters; a zoomed-in canvas must not make
     // a layer larger than its own window.
-    const QRect deviceArea = QRect(0, 0, static_cast<int>(std::ceil(painter.device()->width() * pixelRatio)),
-                                   static_cast<int>(std::ceil(painter.device()->height() * pixelRatio)))
+    const QRect deviceArea = QRect(0, 0, static_cast<int>(std::ceil(target->width() * pixelRatio)),
+                                   static_cast<int>(std::ceil(target->height() * pixelRatio)))
                                  .adjusted(-margin, -margin, margin, margin);
     const QRect layerRect =
         transform.mapRect(userBounds).toAlignedRect().adjusted(-margin, -margin, margin, margin) & deviceArea;
@@ -99,17 +106,19 @@ void GroupShadow::paint(QPainter& painter, const QRectF& userBounds,
         drawGroup(layerPainter);
     }
 
-    QImage shadow = shadowOf(layer, sigma, color_);
-    layer.setDevicePixelRatio(pixelRatio);
-    shadow.setDevicePixelRatio(pixelRatio);
-    const QPointF layerOrigin = QPointF(layerRect.topLeft()) / pixelRatio;
+    const QImage shadow = shadowOf(layer, sigma, color_);
     painter.save();
+    // Layer pixels go to device pixels one to one. Whatever else maps the painter to its device (a
+    // high-density ratio, the offset of a child widget rendered into its window's image) stays in
+    // force, so the world transform undoes it instead of dropping it.
     painter.resetTransform();
+    const QTransform base = painter.deviceTransform();
+    painter.setWorldTransform(QTransform::fromTranslate(layerRect.left(), layerRect.top()) * base.inverted());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (!shadow.isNull()) {
-        painter.drawImage(layerOrigin + offset / pixelRatio, shadow);
+        painter.drawImage(offset, shadow);
     }
-    painter.drawImage(layerOrigin, layer);
+    painter.drawImage(QPointF(0, 0), layer);
     painter.restore();
 }
 

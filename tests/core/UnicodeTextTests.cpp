@@ -63,5 +63,16 @@ TEST(UnicodeText, ClassifiesNewlinesAsASubsetOfWhiteSpace)
     EXPECT_FALSE(UnicodeText::isWhiteSpace(0x200B));
 }
 
+TEST(UnicodeText, EveryLineBreakBecomesOneSpace)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"two\nwords", "two words"},          {"crlf\r\nonce", "crlf once"}, {"cr\rlf\n\rtwo", "cr lf  two"},
+        {"ls\u2028ps\u2029end", "ls ps end"}, {"nel\u0085", "nel "},         {"tab\tstays", "tab\tstays"},
+    };
+    for (const auto& [input, expected] : cases) {
+        EXPECT_EQ(UnicodeText::newlinesAsSpaces(input), expected) << input;
+    }
+}
+
 } // namespace
 } // namespace quillet

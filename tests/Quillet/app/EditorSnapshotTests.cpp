@@ -70,7 +70,20 @@ TEST_F(EditorSnapshotTest, WritesTheMarkedExportAndWhatItsWebPLooksLike)
     EXPECT_NEAR(highlighted.green(), 223, 3);
     EXPECT_NEAR(highlighted.blue(), 91, 3);
     EXPECT_LT(meanDifference(exported, roundTrip), 2.0) << "the WebP round trip should look like the export";
-    EXPECT_EQ(folder.entryList(QDir::Files).size(), 2);
+
+    // The editor window, light and dark, at twice its 1000 x 700 points: the bar follows the
+    // appearance, the canvas around the image is the same dark grey in both.
+    const QImage light(folder.filePath(EditorSnapshot::windowFileName(QStringLiteral("light"))));
+    const QImage dark(folder.filePath(EditorSnapshot::windowFileName(QStringLiteral("dark"))));
+    ASSERT_EQ(light.size(), QSize(2000, 1400));
+    ASSERT_EQ(dark.size(), QSize(2000, 1400));
+    EXPECT_GT(qGray(light.pixel(1000, 4)), 200);
+    EXPECT_LT(qGray(dark.pixel(1000, 4)), 60);
+    for (const QImage* window : {&light, &dark}) {
+        EXPECT_EQ(window->pixelColor(4, 1390), QColor(33, 33, 33));
+    }
+    EXPECT_FALSE(folder.exists(QStringLiteral("sample.webp")));
+    EXPECT_EQ(folder.entryList(QDir::Files).size(), 4);
 }
 
 TEST_F(EditorSnapshotTest, MissingDirectoryYieldsNoFiles)

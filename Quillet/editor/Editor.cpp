@@ -1,0 +1,93 @@
+#include "Quillet/editor/Editor.hpp"
+
+#include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/editor/EditorImageDecoder.hpp"
+#include "Quillet/editor/EditorWindowController.hpp"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
+#include <optional>
+
+namespace quillet {
+
+namespace {
+
+[[nodiscard]] QString normalizedPath(const QUrl& url)
+{
+    return QFileInfo(url.toLocalFile()).absoluteFilePath();
+}
+
+} // namespace
+
+Editor::Editor(brindle::PreferenceStore& preferences, QObject* parent)
+    : QObject(parent), preferences_(preferences), beep_(&QApplication::beep)
+{
+}
+
+Editor::~Editor() = default;
+
+std::vector<EditorWindowController*> Editor::controllers() const
+{
+    std::vector<EditorWindowController*> open;
+    for (const auto& controller : controllers_) {
+        if (controller) {
+            open.push_back(controller);
+        }
+    }
+    return open;
+}
+
+EditorWindowController* Editor::controller(const QString& path) const
+{
+    const QString wanted = normalizedPath(QUrl::fromLocalFile(path));
+    for (EditorWindowController* controller : controllers()) {
+        if (controller->path() == wanted) {
+            return controller;
+        }
+    }
+    return nullptr;
+}
+
+void Editor::open(const QUrl& url, double scale, SaveCallback onSave)
+{
+    const QString path = normalizedPath(url);
+    if (EditorWindowController* existing = controller(path)) {
+        existing->show();
+        return;
+    }
+    if (opening_.contains(path)) {
+        return;
+    }
+    opening_.insert(path);
+    runInBackground(
+        this, [path] { return EditorImageDecoder::read(path); },
+        [this, path, scale, onSave = std::move(onSave)](std::optional<QImage> image) mutable {
+            opening_.remove(path);
+            if (!image) {
+                beep_();
+                emit openFailed(path);
+                return;
+            }
+            decoded(path, *image, scale, std::move(onSave));
+        });
+}
+
+void Editor::decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave)
+{
+    auto* controller = new EditorWindowController(path, image, scale, std::move(onSave), preferences_, this);
+    controllers_.emplace_back(controller);
+    controller->setOnClose([this, weak = QPointer(controller)] {
+        std::erase_if(controllers_, [&](const auto& open) { return !open || open == weak; });
+        // The window is still inside its close handling: the controller and its window go later.
+        if (weak) {
+            weak->deleteLater();
+        }
+    });
+    controller->show();
+    emit opened(controller);
+}
+
+} // namespace quillet

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Quillet/editor/component/Editor.hpp"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace brindle {
+class PreferenceStore;
+}
+
+namespace quillet {
+
+class EditorWindowController;
+
+// The open editors, one per file, and opening one. Main thread only.
+class Editor final : public QObject, public component::Editor {
+    Q_OBJECT
+
+public:
+    // `preferences` (where the arrow direction is kept) must outlive the editor.
+    explicit Editor(brindle::PreferenceStore& preferences, QObject* parent = nullptr);
+    ~Editor() override;
+
+    // Brings the file's open editor to the front, or reads and decodes the file off the main thread
+    // and then opens a window on it. An unreadable file only beeps.
+    void open(const QUrl& url, double scale, SaveCallback onSave) override;
+
+    // The open editors, in opening order.
+    [[nodiscard]] std::vector<EditorWindowController*> controllers() const;
+    [[nodiscard]] EditorWindowController* controller(const QString& path) const;
+
+    // The alert sound for a file that cannot be opened. QApplication::beep unless replaced.
+    void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+
+signals:
+    void opened(quillet::EditorWindowController* controller);
+    void openFailed(const QString& path);
+
+private:
+    void decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave);
+
+    brindle::PreferenceStore& preferences_;
+    std::vector<QPointer<EditorWindowController>> controllers_;
+    // Files being read: a second click meanwhile must not open a second window.
+    QSet<QString> opening_;
+    std::function<void()> beep_;
+};
+
+} // namespace quillet

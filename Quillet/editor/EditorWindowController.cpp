@@ -1,0 +1,259 @@
+#include "Quillet/editor/EditorWindowController.hpp"
+
+#include "Brindle/AppInfo.hpp"
+#include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/editor/AnnotationRenderer.hpp"
+#include "Quillet/editor/CanvasTextField.hpp"
+#include "Quillet/editor/EditorCanvasView.hpp"
+#include "Quillet/editor/EditorToolbar.hpp"
+#include "Quillet/editor/EditorWindow.hpp"
+#include "Quillet/library/AtomicFileWriter.hpp"
+#include "Quillet/library/WebPEncoder.hpp"
+#include "core/EditorWindowFrame.hpp"
+
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace quillet {
+
+namespace {
+
+const brindle::Logger& log()
+{
+    static const brindle::Logger instance = brindle::AppInfo::logger("editor");
+    return instance;
+}
+
+[[nodiscard]] std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes)
+{
+    const AtomicFileWriter::Result result = AtomicFileWriter::replace(path, bytes);
+    if (result.status == AtomicFileWriter::Status::written) {
+        return std::nullopt;
+    }
+    return result.error;
+}
+
+// The usable area of the screen under the pointer, else of the primary screen.
+[[nodiscard]] std::optional<Rect> visibleFrameUnderPointer()
+{
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return std::nullopt;
+    }
+    const QRect area = screen->availableGeometry();
+    return Rect{static_cast<double>(area.x()), static_cast<double>(area.y()),
+                static_cast<double>(area.width()), static_cast<double>(area.height())};
+}
+
+[[nodiscard]] QString windowTitle(const QString& path)
+{
+    // X11 windows have no subtitle: the file's name follows the title.
+    return QObject::tr("Edit capture") + QStringLiteral(" — ") + QFileInfo(path).completeBaseName();
+}
+
+} // namespace
+
+EditorWindowController::EditorWindowController(QString path, const QImage& image, double pixelsPerPoint,
+                                               SaveCallback onSave, brindle::PreferenceStore& preferences,
+                                               QObject* parent)
+    : QObject(parent), path_(std::move(path)), onSave_(std::move(onSave)), writer_(&replaceFile),
+      model_(std::make_unique<EditorModel>(image, pixelsPerPoint, preferences)),
+      canvas_(new EditorCanvasView(*model_)), toolbar_(new EditorToolbar(*model_)),
+      window_(std::make_unique<EditorWindow>(toolbar_, canvas_))
+{
+    const Rect frame =
+        EditorWindowFrame::initial({static_cast<double>(image.width()), static_cast<double>(image.height())},
+                                   model_->pixelsPerPoint(), visibleFrameUnderPointer());
+    window_->setGeometry(QRect(static_cast<int>(frame.minX()), static_cast<int>(frame.minY()),
+                               static_cast<int>(frame.width()), static_cast<int>(frame.height())));
+    window_->setWindowTitle(windowTitle(path_));
+
+    const QPointer self(this);
+    window_->setOnKeyPress([self](QKeyEvent* event) { return self && self->handleKey(*event); });
+    window_->setCanClose([self] { return !self || !self->model_->isSaving(); });
+    model_->setPerform([self](EditorModel::Command command) {
+        if (self) {
+            self->perform(command);
+        }
+    });
+    connect(window_.get(), &EditorWindow::closed, this, &EditorWindowController::windowClosed);
+    model_->renderer()->prepare();
+}
+
+EditorWindowController::~EditorWindowController() = default;
+
+void EditorWindowController::show()
+{
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    canvas_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void EditorWindowController::perform(EditorModel::Command command)
+{
+    switch (command) {
+    case EditorModel::Command::undo:
+        if (canvas_->isTyping()) {
+            canvas_->finishText(false);
+        } else {
+            model_->undo();
+        }
+        return;
+    case EditorModel::Command::deleteSelection:
+        model_->deleteSelection();
+        return;
+    case EditorModel::Command::cancel:
+        window_->close();
+        return;
+    case EditorModel::Command::save:
+        save();
+        return;
+    }
+}
+
+bool EditorWindowController::handleKey(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier) {
+        return handleControlKey(event.key());
+    }
+    return handlePlainKey(event);
+}
+
+bool EditorWindowController::handleControlKey(int key)
+{
+    CanvasTextField* field = canvas_->textField();
+    switch (key) {
+    case Qt::Key_S:
+        save();
+        return true;
+    case Qt::Key_W:
+        window_->close();
+        return true;
+    case Qt::Key_Z:
+        if (field != nullptr) {
+            field->undo();
+        } else {
+            model_->undo();
+        }
+        return true;
+    case Qt::Key_X:
+    case Qt::Key_C:
+    case Qt::Key_V:
+    case Qt::Key_A:
+        if (field == nullptr) {
+            return false;
+        }
+        key == Qt::Key_X   ? field->cut()
+        : key == Qt::Key_C ? field->copy()
+        : key == Qt::Key_V ? field->paste()
+                           : field->selectAll();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EditorWindowController::handlePlainKey(const QKeyEvent& event)
+{
+    const int key = event.key();
+    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && model_->selection()) {
+        model_->deleteSelection();
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        if (model_->selection()) {
+            model_->setSelection(std::nullopt);
+        } else {
+            window_->close();
+        }
+        return true;
+    }
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return false;
+    }
+    if (key < Qt::Key_A || key > Qt::Key_Z) {
+        return false;
+    }
+    const char letter = static_cast<char>('a' + (key - Qt::Key_A));
+    const auto tool = editorToolForKey(std::string_view(&letter, 1));
+    if (!tool) {
+        return false;
+    }
+    model_->setTool(*tool);
+    model_->setSelection(std::nullopt);
+    return true;
+}
+
+void EditorWindowController::save()
+{
+    canvas_->finishText(true);
+    if (model_->isSaving()) {
+        return;
+    }
+    const std::vector<Mark>& marks = model_->history().marks();
+    if (marks.empty()) {
+        window_->close();
+        return;
+    }
+    const std::optional<QImage> image = model_->renderer()->exportImage(marks);
+    if (!image) {
+        log().error("could not save edited capture: %{public}s", QStringLiteral("out of memory"));
+        showSaveError();
+        return;
+    }
+    model_->setSaving(true);
+    runInBackground(
+        this,
+        [path = path_, image = *image, write = writer_]() -> std::optional<QString> {
+            const std::optional<QByteArray> bytes = WebPEncoder::encode(image);
+            if (!bytes) {
+                return QStringLiteral("couldn't encode the image");
+            }
+            return write(path, *bytes);
+        },
+        [this, image = *image](std::optional<QString> error) { saveEnded(error, image); });
+}
+
+void EditorWindowController::saveEnded(const std::optional<QString>& error, const QImage& image)
+{
+    model_->setSaving(false);
+    emit saveFinished(!error);
+    if (error) {
+        log().error("could not save edited capture: %{public}s", *error);
+        showSaveError();
+        return;
+    }
+    if (onSave_) {
+        onSave_(image);
+    }
+    window_->close();
+}
+
+void EditorWindowController::showSaveError()
+{
+    auto* alert = new QMessageBox(QMessageBox::Warning, tr("Edit capture"), tr("Couldn't save the capture"),
+                                  QMessageBox::Ok, window_.get());
+    alert->setInformativeText(tr("Check that the file still exists and that its folder can be written to."));
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->open();
+}
+
+void EditorWindowController::windowClosed()
+{
+    canvas_->finishText(false);
+    if (onClose_) {
+        onClose_();
+    }
+}
+
+} // namespace quillet

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Quillet/editor/EditorModel.hpp"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QKeyEvent;
+
+namespace brindle {
+class PreferenceStore;
+}
+
+namespace quillet {
+
+class EditorCanvasView;
+class EditorToolbar;
+class EditorWindow;
+
+// One open editor: its model, canvas, toolbar and window, the keyboard shortcuts, the toolbar's
+// commands and saving the annotated image back over the file.
+class EditorWindowController : public QObject {
+    Q_OBJECT
+
+public:
+    using SaveCallback = std::function<void(const QImage& saved)>;
+    // Puts the bytes in place of the file; the failure's description, or nothing on success. Runs
+    // off the main thread.
+    using Writer = std::function<std::optional<QString>(const QString& path, const QByteArray& bytes)>;
+
+    // `preferences` must outlive the controller. The window is made but not shown.
+    EditorWindowController(QString path, const QImage& image, double pixelsPerPoint, SaveCallback onSave,
+                           brindle::PreferenceStore& preferences, QObject* parent = nullptr);
+    ~EditorWindowController() override;
+
+    [[nodiscard]] const QString& path() const { return path_; }
+    [[nodiscard]] EditorModel& model() const { return *model_; }
+    [[nodiscard]] EditorCanvasView& canvas() const { return *canvas_; }
+    [[nodiscard]] EditorToolbar& toolbar() const { return *toolbar_; }
+    [[nodiscard]] EditorWindow& window() const { return *window_; }
+
+    // Called once the window has closed.
+    void setOnClose(std::function<void()> onClose) { onClose_ = std::move(onClose); }
+    // The atomic in-place replacement unless replaced (tests).
+    void setWriter(Writer writer) { writer_ = std::move(writer); }
+
+    // Shows the window in front, with the canvas taking the keys.
+    void show();
+    void perform(EditorModel::Command command);
+    // Encodes the marked image and replaces the file with it off the main thread; closes the window
+    // on success, keeps everything and shows an alert on failure. With no marks, just closes.
+    void save();
+    // The editor's keyboard shortcuts; true when the key was used.
+    bool handleKey(const QKeyEvent& event);
+
+signals:
+    // After each save attempt that ran; `succeeded` says whether the file was replaced.
+    void saveFinished(bool succeeded);
+
+private:
+    bool handleControlKey(int key);
+    bool handlePlainKey(const QKeyEvent& event);
+    void saveEnded(const std::optional<QString>& error, const QImage& image);
+    void showSaveError();
+    void windowClosed();
+
+    QString path_;
+    SaveCallback onSave_;
+    std::function<void()> onClose_;
+    Writer writer_;
+    // Declared before the window so the views that refer to it go first.
+    std::unique_ptr<EditorModel> model_;
+    EditorCanvasView* canvas_;
+    EditorToolbar* toolbar_;
+    std::unique_ptr<EditorWindow> window_;
+};
+
+} // namespace quillet
