@@ -1,9 +1,9 @@
-#include "Quillet/editor/Editor.hpp"
 #include "Quillet/editor/EditorCanvasView.hpp"
 #include "Quillet/editor/EditorImageDecoder.hpp"
 #include "Quillet/editor/EditorModel.hpp"
 #include "Quillet/editor/EditorWindow.hpp"
 #include "Quillet/editor/EditorWindowController.hpp"
+#include "Quillet/editor/EditorWindows.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
@@ -173,11 +173,11 @@ TEST_F(EditorWindowControllerTest, SavingWithoutMarksClosesWithoutWriting)
 
 TEST_F(EditorWindowControllerTest, OpeningTwiceRaisesOneWindowAndAnUnreadableFileOnlyBeeps)
 {
-    Editor editor(store_);
+    EditorWindows editor(store_);
     int beeps = 0;
     editor.setBeep([&] { ++beeps; });
     int opened = 0;
-    QObject::connect(&editor, &Editor::opened, [&] { ++opened; });
+    QObject::connect(&editor, &EditorWindows::opened, [&] { ++opened; });
 
     editor.open(QUrl::fromLocalFile(path_), 2, nullptr);
     editor.open(QUrl::fromLocalFile(path_), 2, nullptr);

@@ -1,4 +1,4 @@
-#include "Quillet/editor/Editor.hpp"
+#include "Quillet/editor/EditorWindows.hpp"
 
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/editor/EditorImageDecoder.hpp"
@@ -22,14 +22,14 @@ namespace {
 
 } // namespace
 
-Editor::Editor(brindle::PreferenceStore& preferences, QObject* parent)
+EditorWindows::EditorWindows(brindle::PreferenceStore& preferences, QObject* parent)
     : QObject(parent), preferences_(preferences), beep_(&QApplication::beep)
 {
 }
 
-Editor::~Editor() = default;
+EditorWindows::~EditorWindows() = default;
 
-std::vector<EditorWindowController*> Editor::controllers() const
+std::vector<EditorWindowController*> EditorWindows::controllers() const
 {
     std::vector<EditorWindowController*> open;
     for (const auto& controller : controllers_) {
@@ -40,7 +40,7 @@ std::vector<EditorWindowController*> Editor::controllers() const
     return open;
 }
 
-EditorWindowController* Editor::controller(const QString& path) const
+EditorWindowController* EditorWindows::controller(const QString& path) const
 {
     const QString wanted = normalizedPath(QUrl::fromLocalFile(path));
     for (EditorWindowController* controller : controllers()) {
@@ -51,7 +51,7 @@ EditorWindowController* Editor::controller(const QString& path) const
     return nullptr;
 }
 
-void Editor::open(const QUrl& url, double scale, SaveCallback onSave)
+void EditorWindows::open(const QUrl& url, double scale, SaveCallback onSave)
 {
     const QString path = normalizedPath(url);
     if (EditorWindowController* existing = controller(path)) {
@@ -75,7 +75,7 @@ void Editor::open(const QUrl& url, double scale, SaveCallback onSave)
         });
 }
 
-void Editor::decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave)
+void EditorWindows::decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave)
 {
     auto* controller = new EditorWindowController(path, image, scale, std::move(onSave), preferences_, this);
     controllers_.emplace_back(controller);

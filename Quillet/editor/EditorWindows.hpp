@@ -18,14 +18,14 @@ namespace quillet {
 
 class EditorWindowController;
 
-// The open editors, one per file, and opening one. Main thread only.
-class Editor final : public QObject, public component::Editor {
+// The open editor windows, one per file, and opening one. Main thread only.
+class EditorWindows final : public QObject, public component::Editor {
     Q_OBJECT
 
 public:
     // `preferences` (where the arrow direction is kept) must outlive the editor.
-    explicit Editor(brindle::PreferenceStore& preferences, QObject* parent = nullptr);
-    ~Editor() override;
+    explicit EditorWindows(brindle::PreferenceStore& preferences, QObject* parent = nullptr);
+    ~EditorWindows() override;
 
     // Brings the file's open editor to the front, or reads and decodes the file off the main thread
     // and then opens a window on it. An unreadable file only beeps.
