@@ -3,6 +3,7 @@
 #include "Brindle/UserDefaults.hpp"
 #include "Quillet/app/AppState.hpp"
 #include "Quillet/capture/ScreenCaptureTool.hpp"
+#include "Quillet/editor/EditorWindows.hpp"
 #include "Quillet/recording/OverlaySelector.hpp"
 #include "Quillet/recording/PulseMicrophones.hpp"
 #include "Quillet/recording/ToolRecorder.hpp"
@@ -34,6 +35,8 @@ AppState::Components programComponents(brindle::PreferenceStore& preferences)
     static auto* const microphones = new PulseMicrophones();
     components.recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), *microphones);
     components.selector = std::make_unique<OverlaySelector>(*microphones);
+    // Cards of stills now offer Edit; the editor keeps the arrow direction in the user's settings.
+    components.editor = std::make_unique<EditorWindows>(preferences);
     return components;
 }
 
