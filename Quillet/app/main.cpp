@@ -5,10 +5,12 @@
 #include "Quillet/app/AppStateMenuModel.hpp"
 #include "Quillet/app/EditorSnapshot.hpp"
 #include "Quillet/app/MenuSnapshot.hpp"
+#include "Quillet/library/TemporaryFolder.hpp"
 #include "Quillet/shell/MenuView.hpp"
 #include "core/RunMode.hpp"
 
 #include <QApplication>
+#include <QThreadPool>
 
 #include <cstdio>
 #include <string>
@@ -59,6 +61,9 @@ int runMenuBarApp(int argc, char* argv[])
         brindle::SingleInstance::Claim::another) {
         return 0;
     }
+    // What a killed earlier run left in its temporary folder goes now, off the main thread.
+    QThreadPool::globalInstance()->start(
+        [] { quillet::TemporaryFolder::removeLeftovers(quillet::TemporaryFolder::defaultParent()); });
 
     // Registers the hot keys and starts the status watch; kept until the process ends.
     quillet::AppState& state = quillet::AppState::shared();

@@ -96,6 +96,7 @@ TEST_F(TemporaryFolderTest, FoldersLeftByAKilledRunAreRemovedAndNothingElse)
 // The session's runtime folder is used only as it is: never opened up, closed down or borrowed.
 TEST_F(TemporaryFolderTest, TheRuntimeFolderIsUsedOnlyWhenPrivateAndOurs)
 {
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     struct Case {
         const char* name;
@@ -117,7 +118,11 @@ TEST_F(TemporaryFolderTest, TheRuntimeFolderIsUsedOnlyWhenPrivateAndOurs)
         EXPECT_EQ(TemporaryFolder::defaultParent() == runtime, c.used) << c.name;
         EXPECT_EQ(modeOf(runtime), c.mode) << c.name;
     }
-    qputenv("XDG_RUNTIME_DIR", saved);
+    if (wasSet) {
+        qputenv("XDG_RUNTIME_DIR", saved);
+    } else {
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
 }
 
 } // namespace
