@@ -112,6 +112,22 @@ Movie probeMovie(const std::string& path)
     return movie;
 }
 
+int countBoxes(const std::string& path, const char* type)
+{
+    std::ifstream in(path, std::ios::binary);
+    int count = 0;
+    for (unsigned char header[8]; in.read(reinterpret_cast<char*>(header), 8);) {
+        const std::uint32_t size =
+            std::uint32_t(header[0]) << 24 | header[1] << 16 | header[2] << 8 | header[3];
+        if (size < 8) {
+            break; // 64-bit or to-the-end sizes: the movie's own boxes never use them
+        }
+        count += std::string(reinterpret_cast<char*>(header) + 4, 4) == type;
+        in.seekg(size - 8, std::ios::cur);
+    }
+    return count;
+}
+
 std::vector<QImage> decodeFrames(const std::string& path, int width, int height)
 {
     const std::string output = temporaryPath("quillet-frames");

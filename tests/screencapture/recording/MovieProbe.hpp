@@ -29,6 +29,9 @@ struct Movie {
 
 [[nodiscard]] Movie probeMovie(const std::string& path);
 
+// How many top-level boxes of `type` ("moof": movie fragments) the file holds so far.
+[[nodiscard]] int countBoxes(const std::string& path, const char* type);
+
 // Every video frame, decoded by ffmpeg, in the order of `videoFrameTimes`.
 [[nodiscard]] std::vector<QImage> decodeFrames(const std::string& path, int width, int height);
 
