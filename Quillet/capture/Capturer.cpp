@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
+#include <QTimer>
 
 #include <cmath>
 
@@ -105,16 +106,26 @@ void Capturer::capture(Mode mode, Completion completion)
     isRunning_ = true;
     const QString path = temporary.value();
     toolOutput_ = path;
-    tool_.run(argumentsFor(mode, path), waitingFor(mode), this,
-              [this, path, completion = std::move(completion)](bool ended) {
-                  toolOutput_.clear();
-                  if (!ended) {
-                      QFile::remove(path);
-                      finish(completion, std::nullopt);
-                      return;
-                  }
-                  loadInBackground(path, completion);
-              });
+    // The program's own cards and panel must not appear in the picture.
+    hiddenWindows_ = std::make_unique<WindowsHiddenForGrab>();
+    auto start = [this, mode, path, completion = std::move(completion)]() mutable {
+        tool_.run(argumentsFor(mode, path), waitingFor(mode), this,
+                  [this, path, completion = std::move(completion)](bool ended) {
+                      toolOutput_.clear();
+                      hiddenWindows_.reset();
+                      if (!ended) {
+                          QFile::remove(path);
+                          finish(completion, std::nullopt);
+                          return;
+                      }
+                      loadInBackground(path, completion);
+                  });
+    };
+    if (hiddenWindows_->hidAny()) {
+        QTimer::singleShot(WindowsHiddenForGrab::settleTime, this, std::move(start));
+    } else {
+        start();
+    }
 }
 
 void Capturer::loadInBackground(const QString& path, Completion completion)

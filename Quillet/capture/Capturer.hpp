@@ -2,10 +2,12 @@
 
 #include "Quillet/capture/CapturedImage.hpp"
 #include "Quillet/capture/ScreenCaptureTool.hpp"
+#include "Quillet/common/WindowsHiddenForGrab.hpp"
 
 #include <QObject>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace quillet {
@@ -43,6 +45,7 @@ private:
     ScreenCaptureTool tool_;
     bool isRunning_ = false;
     QString toolOutput_; // the file the running tool writes, until loading takes it over
+    std::unique_ptr<WindowsHiddenForGrab> hiddenWindows_;
 };
 
 } // namespace quillet

@@ -7,6 +7,8 @@
 #include "tests/support/WaitFor.hpp"
 #include "tests/support/XvfbServer.hpp"
 
+#include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
@@ -177,6 +179,24 @@ TEST_F(TrayApplication, WithoutATrayThePanelIsAWindowAndAStaleSocketIsTakenOver)
     EXPECT_TRUE(waitFor([this] { return panel().has_value(); }, 15s));
     EXPECT_TRUE(waitFor([this] { return holdsShortcuts(); }, 15s));
     EXPECT_TRUE(second->isRunning()) << "the stale socket stopped the new copy";
+
+    // A capture of the whole screen leaves the program's own window out, and the window comes back.
+    const QRect window = *panel();
+    run("xdotool", {"key", "super+shift+3"});
+    const QDir captures(home_.filePath("Screenshots"));
+    ASSERT_TRUE(waitFor([&] { return !captures.entryList({"*.webp"}, QDir::Files).isEmpty(); }, 15s));
+    const QString still = captures.filePath(captures.entryList({"*.webp"}, QDir::Files).constFirst());
+    const QString decoded = home_.filePath("still.png");
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return QProcess::execute("dwebp", {"-quiet", still, "-o", decoded}) == 0;
+        },
+        10s));
+    const QImage picture(decoded);
+    ASSERT_FALSE(picture.isNull());
+    // The test server's root window is black; the panel is light.
+    EXPECT_LT(picture.pixelColor(window.center()).lightness(), 40) << "the panel is in the capture";
+    EXPECT_TRUE(waitFor([this] { return panel().has_value(); }, 10s)) << "the panel did not come back";
 }
 
 } // namespace
