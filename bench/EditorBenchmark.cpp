@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -163,18 +164,30 @@ void dragFrameWithThirtyMarks(benchmark::State& state)
     repaint(marked.canvas());
     repaint(bare.canvas());
 
-    const Mark grabbed = model.history().marks().front();
-    model.setSelection(0);
-    const quillet::Rect bounds(0, 0, captureWidth, captureHeight);
+    // The pointer grabs the first arrow in its middle and moves by one point each frame, back and forth.
+    quillet::EditorCanvasView& canvas = marked.canvas();
+    const auto* arrow = model.history().marks().front().annotation.as<Annotation::Arrow>();
+    const quillet::Point middle =
+        canvas.fit().viewPoint({(arrow->from.x + arrow->to.x) / 2, (arrow->from.y + arrow->to.y) / 2});
+    const QPointF grab(middle.x, middle.y);
+    const auto send = [&](QEvent::Type type, QPointF at) {
+        QMouseEvent event(type, at, canvas.mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&canvas, &event);
+    };
+    send(QEvent::MouseButtonPress, grab);
+    if (!model.selection()) {
+        std::abort();
+    }
     int step = 0;
     measureAgainst(
         state, [&] { repaint(bare.canvas()); },
         [&] {
-            // One point further each frame, back and forth.
-            const double offset = displayPixelsPerPoint * ((++step % 20) - 10);
-            model.setMoving(Mark(grabbed.annotation.moved({offset, offset}, bounds, block), grabbed.color));
-            repaint(marked.canvas());
+            send(QEvent::MouseMove, grab + QPointF((++step % 20) - 10, 0));
+            repaint(canvas);
         });
+    send(QEvent::MouseButtonRelease, grab);
 }
 
 void saveWithSampleMarks(benchmark::State& state)

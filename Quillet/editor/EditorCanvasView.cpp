@@ -3,6 +3,7 @@
 #include "Brindle/SystemFont.hpp"
 #include "Quillet/common/QtGeometry.hpp"
 #include "Quillet/editor/AnnotationRenderer.hpp"
+#include "Quillet/editor/CanvasMarkLayers.hpp"
 #include "Quillet/editor/CanvasTextField.hpp"
 #include "Quillet/editor/CanvasTool.hpp"
 #include "Quillet/editor/EditorModel.hpp"
@@ -375,33 +376,43 @@ QImage EditorCanvasView::makeBackdrop(const QSize& size, double pixelRatio) cons
     return backdrop;
 }
 
-void EditorCanvasView::paintBackdrop(QPainter& painter)
+const QImage& EditorCanvasView::backdrop(double pixelRatio)
 {
-    const double pixelRatio = painter.device()->devicePixelRatioF();
     if (backdrop_.isNull() || backdrop_.deviceIndependentSize().toSize() != size() ||
         backdrop_.devicePixelRatio() != pixelRatio) {
         backdrop_ = makeBackdrop(size(), pixelRatio);
     }
-    if (backdrop_.isNull()) {
-        painter.fillRect(rect(), backgroundColor);
-        return;
+    return backdrop_;
+}
+
+std::optional<std::size_t> EditorCanvasView::changingMark() const
+{
+    if (model_.moving() && model_.selection()) {
+        return model_.selection();
     }
-    painter.drawImage(QPointF(0, 0), backdrop_);
+    if (model_.draft()) {
+        return model_.history().marks().size();
+    }
+    return std::nullopt;
 }
 
 void EditorCanvasView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    paintBackdrop(painter);
     const CanvasFit f = fit();
-
-    painter.save();
-    painter.setClipRect(imageFrame());
-    painter.translate(f.origin.x, f.origin.y);
-    painter.scale(f.scale, f.scale);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    model_.renderer()->drawMarks(visibleMarks(), painter);
-    painter.restore();
+    const QImage& ready = backdrop(painter.device()->devicePixelRatioF());
+    if (ready.isNull()) {
+        painter.fillRect(rect(), backgroundColor);
+        return;
+    }
+    const QRectF frame = imageFrame();
+    layers_.paint(painter, ready, visibleMarks(), changingMark(), *model_.renderer(),
+                  [frame, f](QPainter& image) {
+                      image.setClipRect(frame, Qt::IntersectClip);
+                      image.translate(f.origin.x, f.origin.y);
+                      image.scale(f.scale, f.scale);
+                      image.setRenderHint(QPainter::SmoothPixmapTransform);
+                  });
 
     paintSelectionFrame(painter, f);
     paintTextFrame(painter, f);

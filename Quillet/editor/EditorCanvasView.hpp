@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Quillet/editor/CanvasMarkLayers.hpp"
 #include "core/CanvasFit.hpp"
 #include "core/EditorTool.hpp"
 #include "core/Geometry.hpp"
@@ -72,7 +73,8 @@ private:
     [[nodiscard]] std::optional<std::size_t> markAt(Point imagePoint) const;
     [[nodiscard]] std::optional<Mark> typedMark() const;
 
-    void paintBackdrop(QPainter& painter);
+    [[nodiscard]] const QImage& backdrop(double pixelRatio);
+    [[nodiscard]] std::optional<std::size_t> changingMark() const;
     void paintSelectionFrame(QPainter& painter, const CanvasFit& fit) const;
     void paintTextFrame(QPainter& painter, const CanvasFit& fit) const;
     void paintCaret(QPainter& painter, const CanvasFit& fit) const;
@@ -88,6 +90,7 @@ private:
     // The background, the image's card and the image scaled to the view, made again only when the
     // view's size changes: a repaint while dragging draws it once and then only the marks.
     QImage backdrop_;
+    CanvasMarkLayers layers_;
 };
 
 } // namespace quillet
