@@ -177,11 +177,14 @@ bool XcbHotKeys::handlePress(const void* message)
 bool XcbHotKeys::handleRelease(const void* message)
 {
     const auto& event = *static_cast<const xcb_key_release_event_t*>(message);
-    if (event.event != root_ || !repeats_.isDown(event.detail)) {
+    if (!repeats_.isDown(event.detail)) {
         return false;
     }
+    // A window of ours that grabbed the keyboard while the hot key was held (the recording overlay)
+    // gets its release instead of the root; the key is up all the same, or its next press would pass
+    // for a repeat and be lost.
     repeats_.released(event.detail, event.time);
-    return true;
+    return event.event == root_;
 }
 
 bool XcbHotKeys::isKeyboardChange(const void* message) const

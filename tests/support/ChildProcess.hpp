@@ -26,6 +26,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     [[nodiscard]] bool isRunning();
+    [[nodiscard]] pid_t pid() const { return pid_; }
     // Sends `number` while the process runs; false once it has ended.
     bool signal(int number);
     Result wait(std::chrono::milliseconds timeout = std::chrono::seconds(20));
