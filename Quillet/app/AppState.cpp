@@ -3,20 +3,21 @@
 #include "Brindle/AppInfo.hpp"
 #include "Brindle/SystemSettings.hpp"
 #include "Brindle/Trash.hpp"
-#include "Quillet/common/BackgroundTask.hpp"
-#include "Quillet/shortcuts/DesktopScreenshotShortcuts.hpp"
-#include "Quillet/shell/FolderDialog.hpp"
-#include "Quillet/library/AtomicFileWriter.hpp"
 #include "Quillet/capture/PermissionAlertBox.hpp"
-#include "Quillet/shell/PreviewUpdateCenter.hpp"
-#include "Quillet/library/WebPEncoder.hpp"
 #include "Quillet/capture/X11ScreenRecordingPermission.hpp"
+#include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/library/AtomicFileWriter.hpp"
+#include "Quillet/library/WebPEncoder.hpp"
+#include "Quillet/shell/FolderDialog.hpp"
+#include "Quillet/shell/PreviewUpdateCenter.hpp"
+#include "Quillet/shortcuts/DesktopScreenshotShortcuts.hpp"
 #include "core/Overloaded.hpp"
 #include "core/Prefs.hpp"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
@@ -32,6 +33,9 @@ const brindle::Preference<FileNamingStyle> fileNamingPreference{"fileNaming", de
 // How often a still's name may turn out to be taken at the moment of writing before saving gives up.
 constexpr int maximumNameAttempts = 20;
 constexpr std::int64_t bytesPerKB = 1024;
+// How long quitting waits for a recording to be stopped and written: the tool's bounded stop plus the
+// copy of a long movie.
+constexpr std::chrono::seconds quitSaveLimit{120};
 
 brindle::Logger captureLog()
 {
@@ -117,6 +121,7 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
     }
     if (!isPreview_) {
         connectComponents();
+        recoverRecordings();
         refreshStatus();
         registerHotKeys();
         statusWatch_ = std::make_unique<brindle::RepeatingTask>(statusWatchInterval, [self = QPointer(this)] {
@@ -151,6 +156,13 @@ void AppState::connectComponents()
             self->perform(action);
         }
     });
+    // A recording whose tool died is saved as far as it got, and the state shows it has ended.
+    components_.recorder->setOnEnded([self] {
+        if (self) {
+            self->stopRecording();
+        }
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &AppState::saveRecordingBeforeQuit);
     // Without an editor the cards offer no Edit button at all, rather than one that does nothing.
     if (components_.editor) {
         components_.thumbnails->setOnEdit([self](const ThumbnailItem& item) {
@@ -519,6 +531,7 @@ void AppState::startRecording(const Rect& rect, const component::Recorder::Optio
     if (!components_.recorder->start(rect, options)) {
         return;
     }
+    captureLog().log("recording started");
     publish(isRecording_, true);
     publish(recordingStartedAt_, components_.recorder->sessionStartedAt());
 }
@@ -532,11 +545,17 @@ void AppState::stopRecording()
     if (!file.isSuccess()) {
         return; // the recording goes on; the user can try again
     }
+    captureLog().log("recording stopped");
     publish(isRecording_, false);
     publish(recordingStartedAt_, std::optional<QDateTime>());
+    ++recordingsSaving_;
     components_.recorder->stop(file.value().path, [self = QPointer(this)](std::optional<QString> movie) {
-        if (self) {
-            self->recordingStopped(std::move(movie));
+        if (!self) {
+            return;
+        }
+        self->recordingStopped(std::move(movie));
+        if (--self->recordingsSaving_ == 0 && self->whenRecordingsSaved_) {
+            self->whenRecordingsSaved_();
         }
     });
 }
@@ -553,6 +572,43 @@ void AppState::recordingStopped(std::optional<QString> movie)
                 self->components_.thumbnails->add(QUrl::fromLocalFile(path), *frame, 1.0, true);
             }
         });
+}
+
+// Movies a run that crashed or was killed never saved: they go into the capture folder under new
+// names, each with its card, as if that run had stopped them.
+void AppState::recoverRecordings()
+{
+    const auto leftovers = components_.recorder->leftovers();
+    for (const QString& movie : leftovers) {
+        const auto file = newFile(Library::Kind::recording);
+        if (!file.isSuccess()) {
+            captureLog().error("could not recover the recording %{public}s: %{public}s", movie, file.error());
+            return;
+        }
+        captureLog().log("recovering the recording %{public}s", movie);
+        components_.recorder->save(movie, file.value().path,
+                                   [self = QPointer(this)](std::optional<QString> saved) {
+                                       if (self) {
+                                           self->recordingStopped(std::move(saved));
+                                       }
+                                   });
+    }
+}
+
+// Quitting (from the menu, a signal or the end of the session) while recording: the recording is
+// stopped and saved first, within the recorder's own limits.
+void AppState::saveRecordingBeforeQuit()
+{
+    stopRecording();
+    if (recordingsSaving_ == 0) {
+        return;
+    }
+    captureLog().log("saving the recording before quitting");
+    QEventLoop loop;
+    whenRecordingsSaved_ = [&loop] { loop.quit(); };
+    QTimer::singleShot(quitSaveLimit, &loop, &QEventLoop::quit);
+    loop.exec();
+    whenRecordingsSaved_ = nullptr;
 }
 
 // Thumbnails.

@@ -171,6 +171,8 @@ private:
     void selectorFinished(const component::AreaSelector::Result& result);
     void startRecording(const Rect& rect, const component::Recorder::Options& options);
     void recordingStopped(std::optional<QString> movie);
+    void recoverRecordings();
+    void saveRecordingBeforeQuit();
 
     void editThumbnail(const ThumbnailItem& item);
     void trashThumbnail(const ThumbnailItem& item);
@@ -193,6 +195,8 @@ private:
     bool isRecording_ = false;
     std::optional<QDateTime> recordingStartedAt_;
     std::optional<CaptureAction> editingShortcut_;
+    int recordingsSaving_ = 0; // stopped recordings not yet written
+    std::function<void()> whenRecordingsSaved_;
 
     // Owned for the life of the state.
     Components components_;

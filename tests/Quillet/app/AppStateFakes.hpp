@@ -71,6 +71,10 @@ public:
     {
         stops.push_back(path);
         session.reset();
+        if (holdStop) {
+            heldStop = [completion, path] { completion(path); };
+            return;
+        }
         completion(stopGivesMovie ? std::optional<QString>(path) : std::nullopt);
     }
     void firstFrame(const QString&, int maxPixels, FrameCompletion completion) override
@@ -91,6 +95,8 @@ public:
 
     bool startSucceeds = true;
     bool stopGivesMovie = true;
+    bool holdStop = false; // the stop completes when `heldStop` is called
+    std::function<void()> heldStop;
     std::optional<QDateTime> session;
     std::vector<std::pair<Rect, Options>> starts;
     std::vector<QString> stops;

@@ -1,0 +1,82 @@
+// The recording flow's answers to what the user did not ask for: a tool that died, movies left by a
+// crash, and quitting in the middle of a recording.
+#include "Quillet/app/AppState.hpp"
+#include "kit-core/InMemoryPreferenceStore.hpp"
+
+#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/support/LogCapture.hpp"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+using brindle::PropertyList;
+
+const QString captureCategory = QStringLiteral("app.quillet.Quillet.capture");
+
+TEST(AppStateRecording, LeftoversADeadToolAndQuittingAllEndInSavedMoviesNumberedInTurn)
+{
+    QTemporaryDir folder;
+    brindle::InMemoryPreferenceStore preferences;
+    preferences.set(PropertyList(folder.path().toStdString()), "folder");
+    preferences.set(PropertyList(std::string("number")), "fileNaming");
+    preferences.set(PropertyList(std::string("Cap")), "filePrefix");
+    preferences.set(PropertyList(std::int64_t(7)), "nextNumber");
+    AppState::Components components;
+    auto recorder = std::make_unique<testing::FakeRecorder>();
+    auto selector = std::make_unique<testing::FakeSelector>();
+    auto thumbnails = std::make_unique<testing::FakeThumbnails>();
+    testing::FakeRecorder& tool = *recorder;
+    testing::FakeSelector& overlay = *selector;
+    testing::FakeThumbnails& cards = *thumbnails;
+    tool.leftoverMovies = {"/cache/a.mov", "/cache/b.mov"};
+    components.recorder = std::move(recorder);
+    components.selector = std::move(selector);
+    components.thumbnails = std::move(thumbnails);
+    components.hotKeys = std::make_unique<testing::FakeHotKeys>();
+    components.screenRecording = std::make_unique<testing::FakePermission>(true);
+    components.permissionAlert = std::make_unique<testing::FakeAlert>();
+    testing::LogCapture log;
+    AppState state(preferences, false, std::move(components));
+    const auto captured = [&folder](const char* name) { return folder.filePath(name); };
+
+    const std::vector<std::pair<QString, QString>> recovered = {{"/cache/a.mov", captured("Cap 00007.mp4")},
+                                                                {"/cache/b.mov", captured("Cap 00008.mp4")}};
+    EXPECT_EQ(tool.saves, recovered);
+    ASSERT_EQ(cards.added.size(), 2);
+    EXPECT_TRUE(cards.added.back().isVideo);
+
+    const auto record = [&] {
+        state.perform(CaptureAction::recording);
+        overlay.finish(component::AreaSelector::Record{Rect{0, 0, 100, 100}, {}});
+        ASSERT_TRUE(state.isRecording());
+        EXPECT_EQ(state.status(), AppStatus::recording);
+    };
+    record();
+    tool.onEnded(); // the tool died
+    EXPECT_FALSE(state.isRecording());
+    EXPECT_EQ(tool.stops, std::vector<QString>{captured("Cap 00009.mp4")});
+    EXPECT_EQ(cards.added.size(), 3);
+
+    record();
+    tool.holdStop = true;
+    QTimer::singleShot(50ms, [&tool] { tool.heldStop(); });
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    EXPECT_EQ(tool.stops.size(), 2) << "stopped on the way out";
+    EXPECT_EQ(cards.added.size(), 4) << "and saved before quitting went on";
+    const auto texts = log.texts(captureCategory);
+    for (const char* expected :
+         {"recording started", "recording stopped", "saving the recording before quitting"}) {
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
+    }
+}
+
+} // namespace
+} // namespace quillet
