@@ -3,7 +3,9 @@
 #include "Brindle/shell/SingleInstance.hpp"
 #include "Quillet/app/AppState.hpp"
 #include "Quillet/app/AppStateMenuModel.hpp"
+#include "Quillet/app/Diagnostics.hpp"
 #include "Quillet/app/EditorSnapshot.hpp"
+#include "Quillet/app/MemoryProbe.hpp"
 #include "Quillet/app/MenuSnapshot.hpp"
 #include "Quillet/library/TemporaryFolder.hpp"
 #include "Quillet/shell/MenuView.hpp"
@@ -11,6 +13,7 @@
 
 #include <QApplication>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>
@@ -26,6 +29,8 @@ Super+Shift+5 (a recording). Click the tray icon for the panel with every settin
 
   --snapshot DIR          render the panel to menu-*.png files in DIR and exit
   --snapshot-editor DIR   render the editor to PNG files in DIR and exit
+  --measure-memory FILE   measure memory over synthetic captures, write the report to FILE, exit
+  --diagnose FILE         write a report on this copy and its desktop to FILE and exit
   --help                  show this help and exit
   --version               show the version and exit
 )";
@@ -101,6 +106,48 @@ void useOffscreenPlatform()
     }
 }
 
+// The memory probe measures the program on the user's display when there is one; without one it
+// still runs, off screen.
+void useOffscreenPlatformWithoutDisplay()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        useOffscreenPlatform();
+    }
+}
+
+// The diagnostics report on the display when there is one; when X cannot be reached they still
+// write every line, from Qt's offscreen platform.
+void useDisplayOrOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
+    }
+}
+
+void runDiagnostics(int argc, char* argv[], const std::string& path)
+{
+    useDisplayOrOffscreen();
+    QApplication app(argc, argv);
+    try {
+        // Started from the event loop, so that a run that ends at once still ends the loop.
+        QTimer::singleShot(0, &app, [path] {
+            quillet::Diagnostics::run(QString::fromStdString(path), [] { QCoreApplication::exit(0); });
+        });
+        (void)QApplication::exec();
+    } catch (...) {
+    }
+}
+
+void runMemoryProbe(int argc, char* argv[], const std::string& path)
+{
+    useOffscreenPlatformWithoutDisplay();
+    QApplication app(argc, argv);
+    try {
+        quillet::MemoryProbe::run(QString::fromStdString(path));
+    } catch (...) {
+    }
+}
+
 template <typename Render>
 void runSnapshot(int argc, char* argv[], const std::string& directory, Render render)
 {
@@ -124,8 +171,7 @@ int main(int argc, char* argv[])
     }
     const auto mode = quillet::RunMode::select(arguments);
 
-    // Each one-shot mode runs here and ends the process with status 0, whatever its outcome; a mode
-    // this build does not carry yet leaves the program in its menu-bar mode.
+    // Each one-shot mode runs here and ends the process with status 0, whatever its outcome.
     switch (mode.kind) {
     case quillet::RunMode::Kind::editorSnapshot:
         runSnapshot(argc, argv, mode.path, &quillet::EditorSnapshot::render);
@@ -134,7 +180,11 @@ int main(int argc, char* argv[])
         runSnapshot(argc, argv, mode.path, &quillet::MenuSnapshot::render);
         return 0;
     case quillet::RunMode::Kind::memoryProbe:
+        runMemoryProbe(argc, argv, mode.path);
+        return 0;
     case quillet::RunMode::Kind::diagnostics:
+        runDiagnostics(argc, argv, mode.path);
+        return 0;
     case quillet::RunMode::Kind::menuBar:
         break;
     }

@@ -1,0 +1,145 @@
+#include "Quillet/app/MemoryProbe.hpp"
+
+#include "Quillet/diagnostics/MemoryReport.hpp"
+#include "Quillet/diagnostics/SyntheticCapture.hpp"
+#include "Quillet/editor/AnnotationRenderer.hpp"
+#include "Quillet/editor/EditorModel.hpp"
+#include "Quillet/library/AtomicFileWriter.hpp"
+#include "Quillet/library/WebPEncoder.hpp"
+#include "Quillet/thumbnails/Thumbnails.hpp"
+#include "core/AnnotationColor.hpp"
+#include "kit-core/InMemoryPreferenceStore.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QUuid>
+
+#include <malloc.h>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace quillet {
+namespace {
+
+constexpr double editorPixelsPerPoint = 2;
+constexpr qint64 bytesPerPixel = 4;
+constexpr qint64 bytesPerKB = 1024;
+constexpr qint64 bytesPerMB = 1024 * 1024;
+const Rect redactedArea(200, 200, 1200, 300);
+constexpr Point arrowFrom{2000, 1500};
+constexpr Point arrowTo{2600, 1100};
+
+// Removes the scratch folder however the run ends.
+class ScratchFolder {
+public:
+    ScratchFolder()
+        : dir_(QDir::temp().filePath(QStringLiteral("memory-probe-") +
+                                     QUuid::createUuid().toString(QUuid::WithoutBraces)))
+    {
+        (void)QDir().mkpath(dir_.path());
+    }
+    ~ScratchFolder() { (void)dir_.removeRecursively(); }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    [[nodiscard]] QString filePath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QDir dir_;
+};
+
+// Big bitmaps just freed go back to the system rather than stay in the allocator's free lists, so
+// that a reading after a step shows what is still held.
+void returnFreedMemory()
+{
+    (void)malloc_trim(0);
+}
+
+[[nodiscard]] qint64 pixelBytes(const std::vector<QImage>& images)
+{
+    qint64 total = 0;
+    for (const QImage& image : images) {
+        total += qint64{image.width()} * image.height() * bytesPerPixel;
+    }
+    return total;
+}
+
+// One round in the editor: open the capture, redact and point at something, save over the file, close.
+void editAndSave(const QImage& capture, const QString& file)
+{
+    brindle::InMemoryPreferenceStore preferences;
+    EditorModel model(capture, editorPixelsPerPoint, preferences);
+    const AnnotationColor color = allAnnotationColors.front();
+    model.add(Mark(Annotation::redact(redactedArea), color));
+    model.add(Mark(Annotation::arrow(arrowFrom, arrowTo), color));
+    std::optional<QImage> exported = model.renderer()->exportImage(model.history().marks());
+    if (!exported) {
+        return;
+    }
+    const std::optional<QByteArray> bytes = WebPEncoder::encode(*exported);
+    exported.reset();
+    if (bytes) {
+        (void)AtomicFileWriter::replace(file, *bytes);
+    }
+}
+
+} // namespace
+
+QString MemoryProbe::report(const Setup& setup)
+{
+    MemoryReport report(setup.captureSize, setup.captures);
+    const ScratchFolder scratch;
+    const auto record = [&](const QString& label) {
+        returnFreedMemory();
+        report.record(label, setup.readMemory());
+    };
+    record(QStringLiteral("start"));
+
+    std::vector<std::pair<int, QString>> written;
+    std::vector<QImage> thumbnails;
+    for (int seed = 1; seed <= setup.captures; ++seed) {
+        {
+            const QImage capture = setup.makeCapture(seed);
+            const std::optional<QByteArray> bytes =
+                capture.isNull() ? std::nullopt : WebPEncoder::encode(capture);
+            if (bytes) {
+                const QString file = scratch.filePath(QStringLiteral("capture-%1.webp").arg(seed));
+                if (AtomicFileWriter::createNew(file, *bytes).status == AtomicFileWriter::Status::written) {
+                    written.emplace_back(seed, file);
+                }
+                thumbnails.push_back(Thumbnails::thumbnail(capture));
+            }
+        }
+        record(QStringLiteral("capture %1: encoded, thumbnail kept").arg(seed));
+    }
+    const qint64 fullSize =
+        qint64{setup.captureSize.width()} * setup.captureSize.height() * bytesPerPixel * setup.captures;
+    report.note(QStringLiteral("  thumbnails hold %1 KB of pixels; at full size (1.0) they held %2 MB")
+                    .arg(pixelBytes(thumbnails) / bytesPerKB)
+                    .arg(fullSize / bytesPerMB));
+
+    for (const auto& [seed, file] : written) {
+        {
+            const QImage capture = setup.makeCapture(seed);
+            if (!capture.isNull()) {
+                editAndSave(capture, file);
+            }
+        }
+        record(QStringLiteral("editor %1: opened, redacted, saved, closed").arg(seed));
+    }
+
+    thumbnails.clear();
+    record(QStringLiteral("thumbnails dismissed"));
+    return report.text();
+}
+
+void MemoryProbe::run(const QString& path)
+{
+    const Setup setup{QSize(SyntheticCapture::width, SyntheticCapture::height), 5, &SyntheticCapture::make};
+    const QString text = report(setup);
+    // Nothing to tell anyone when the report itself cannot be written.
+    (void)AtomicFileWriter::replace(path, text.toUtf8());
+}
+
+} // namespace quillet
