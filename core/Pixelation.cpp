@@ -107,16 +107,18 @@ std::array<std::uint8_t, bytesPerPixel> mean(const ByteSums& sums, std::uint64_t
 }
 
 struct Band {
-    std::uint8_t* firstRow;
+    const std::uint8_t* firstRow;
     std::int64_t rows;
     std::int64_t bytesPerRow;
 };
 
-// Pixelates the blocks starting at `firstColumn` of one band, at most `blocksPerChunk` of them, in two
-// passes: sum row by row, then write row by row, both streaming along the rows.
-void pixelateChunk(const Band& band, std::int64_t firstColumn, std::int64_t width, std::int64_t blockSize)
+using BlockMeans = std::array<std::array<std::uint8_t, bytesPerPixel>, blocksPerChunk>;
+
+// The means of the blocks starting at `firstColumn` of one band, at most `blocksPerChunk` of them,
+// summed row by row along the rows.
+BlockMeans chunkMeans(const Band& band, std::int64_t firstColumn, std::int64_t endColumn,
+                      std::int64_t blockSize)
 {
-    const std::int64_t endColumn = std::min(width, firstColumn + blocksPerChunk * blockSize);
     std::array<ByteSums, blocksPerChunk> sums{};
     for (std::int64_t row = 0; row < band.rows; ++row) {
         const std::uint8_t* rowStart = band.firstRow + row * band.bytesPerRow;
@@ -125,21 +127,35 @@ void pixelateChunk(const Band& band, std::int64_t firstColumn, std::int64_t widt
             addRun(sums[block], rowStart + x * bytesPerPixel, std::min(blockSize, endColumn - x));
         }
     }
-
-    std::array<std::array<std::uint8_t, bytesPerPixel>, blocksPerChunk> means{};
+    BlockMeans means{};
     std::size_t block = 0;
     for (std::int64_t x = firstColumn; x < endColumn; x += blockSize, ++block) {
         const auto blockWidth = static_cast<std::uint64_t>(std::min(blockSize, endColumn - x));
         means[block] = mean(sums[block], blockWidth * static_cast<std::uint64_t>(band.rows));
     }
+    return means;
+}
 
+// Pixelates one chunk of a band in two passes, summing and then writing, both streaming along the
+// rows so that the band's rows stay in cache between them.
+void pixelateChunk(std::uint8_t* firstRow, const Band& band, std::int64_t firstColumn, std::int64_t width,
+                   std::int64_t blockSize)
+{
+    const std::int64_t endColumn = std::min(width, firstColumn + blocksPerChunk * blockSize);
+    const BlockMeans means = chunkMeans(band, firstColumn, endColumn, blockSize);
     for (std::int64_t row = 0; row < band.rows; ++row) {
-        std::uint8_t* rowStart = band.firstRow + row * band.bytesPerRow;
-        block = 0;
+        std::uint8_t* rowStart = firstRow + row * band.bytesPerRow;
+        std::size_t block = 0;
         for (std::int64_t x = firstColumn; x < endColumn; x += blockSize, ++block) {
             fillRun(rowStart + x * bytesPerPixel, std::min(blockSize, endColumn - x), means[block]);
         }
     }
+}
+
+// A block larger than the bitmap is the whole bitmap; capping it keeps the loops from overflowing.
+std::int64_t usableBlock(std::int64_t blockSize, std::int64_t width, std::int64_t height)
+{
+    return std::min(std::max<std::int64_t>(blockSize, 1), std::max(width, height));
 }
 
 } // namespace
@@ -150,16 +166,48 @@ void pixelate(std::span<std::uint8_t> buffer, std::int64_t width, std::int64_t h
     if (buffer.data() == nullptr || !isUsable(buffer.size(), width, height, bytesPerRow)) {
         return;
     }
-    // A block larger than the bitmap is the whole bitmap; capping it keeps the loops from overflowing.
-    const std::int64_t block = std::min(std::max<std::int64_t>(blockSize, 1), std::max(width, height));
+    const std::int64_t block = usableBlock(blockSize, width, height);
     // Blocks of one pixel are their own mean.
     if (block == 1) {
         return;
     }
     for (std::int64_t y = 0; y < height; y += block) {
+        std::uint8_t* firstRow = buffer.data() + y * bytesPerRow;
+        const Band band{firstRow, std::min(block, height - y), bytesPerRow};
+        for (std::int64_t x = 0; x < width; x += blocksPerChunk * block) {
+            pixelateChunk(firstRow, band, x, width, block);
+        }
+    }
+}
+
+std::int64_t blockCount(std::int64_t length, std::int64_t blockSize)
+{
+    const std::int64_t block = std::max<std::int64_t>(blockSize, 1);
+    return length < 1 ? 0 : (length - 1) / block + 1;
+}
+
+void blockMeans(std::span<const std::uint8_t> buffer, std::int64_t width, std::int64_t height,
+                std::int64_t bytesPerRow, std::int64_t blockSize, std::span<std::uint8_t> target,
+                std::int64_t targetBytesPerRow)
+{
+    if (buffer.data() == nullptr || target.data() == nullptr ||
+        !isUsable(buffer.size(), width, height, bytesPerRow)) {
+        return;
+    }
+    const std::int64_t block = usableBlock(blockSize, width, height);
+    if (!isUsable(target.size(), blockCount(width, block), blockCount(height, block), targetBytesPerRow)) {
+        return;
+    }
+    for (std::int64_t y = 0, targetRow = 0; y < height; y += block, ++targetRow) {
         const Band band{buffer.data() + y * bytesPerRow, std::min(block, height - y), bytesPerRow};
         for (std::int64_t x = 0; x < width; x += blocksPerChunk * block) {
-            pixelateChunk(band, x, width, block);
+            const std::int64_t endColumn = std::min(width, x + blocksPerChunk * block);
+            const BlockMeans means = chunkMeans(band, x, endColumn, block);
+            std::uint8_t* out = target.data() + targetRow * targetBytesPerRow + (x / block) * bytesPerPixel;
+            for (std::int64_t column = x, i = 0; column < endColumn; column += block, ++i) {
+                std::memcpy(out + i * bytesPerPixel, means[static_cast<std::size_t>(i)].data(),
+                            bytesPerPixel);
+            }
         }
     }
 }

@@ -16,4 +16,15 @@ namespace quillet::Pixelation {
 void pixelate(std::span<std::uint8_t> buffer, std::int64_t width, std::int64_t height,
               std::int64_t bytesPerRow, std::int64_t blockSize);
 
+// How many blocks of `blockSize` (below 1 counts as 1) cover `length` pixels, the last one cut short.
+[[nodiscard]] std::int64_t blockCount(std::int64_t length, std::int64_t blockSize);
+
+// The pixelated bitmap at one pixel per block: pixel (i, j) of `target` is the mean of block (i, j) as
+// `pixelate` computes it; `target` holds blockCount(width) × blockCount(height) pixels, rows
+// `targetBytesPerRow` apart. Scaling it up by the block size without smoothing gives `pixelate`'s
+// result. Does nothing when either bitmap is unusable.
+void blockMeans(std::span<const std::uint8_t> buffer, std::int64_t width, std::int64_t height,
+                std::int64_t bytesPerRow, std::int64_t blockSize, std::span<std::uint8_t> target,
+                std::int64_t targetBytesPerRow);
+
 } // namespace quillet::Pixelation

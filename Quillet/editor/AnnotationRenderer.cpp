@@ -1,7 +1,7 @@
 #include "Quillet/editor/AnnotationRenderer.hpp"
 
-#include "Quillet/editor/GroupShadow.hpp"
 #include "Quillet/common/QtGeometry.hpp"
+#include "Quillet/editor/GroupShadow.hpp"
 #include "Quillet/editor/TextLine.hpp"
 #include "core/AnnotationGeometry.hpp"
 #include "core/Overloaded.hpp"
@@ -102,13 +102,19 @@ AnnotationRenderer::AnnotationRenderer(const QImage& image, AnnotationStyle styl
 
 std::optional<QImage> AnnotationRenderer::pixelate(const QImage& image, int blockPixels)
 {
-    QImage copy = image.format() == bitmapFormat ? image.copy() : image.convertToFormat(bitmapFormat);
-    if (copy.isNull()) {
+    const QImage source = image.convertToFormat(bitmapFormat);
+    const auto columns = Pixelation::blockCount(source.width(), blockPixels);
+    const auto rows = Pixelation::blockCount(source.height(), blockPixels);
+    QImage means(static_cast<int>(columns), static_cast<int>(rows), bitmapFormat);
+    if (source.isNull() || means.isNull()) {
         return std::nullopt;
     }
-    Pixelation::pixelate(std::span<std::uint8_t>(copy.bits(), static_cast<std::size_t>(copy.sizeInBytes())),
-                         copy.width(), copy.height(), static_cast<int>(copy.bytesPerLine()), blockPixels);
-    return copy;
+    Pixelation::blockMeans(
+        std::span<const std::uint8_t>(source.constBits(), static_cast<std::size_t>(source.sizeInBytes())),
+        source.width(), source.height(), source.bytesPerLine(), blockPixels,
+        std::span<std::uint8_t>(means.bits(), static_cast<std::size_t>(means.sizeInBytes())),
+        means.bytesPerLine());
+    return means;
 }
 
 std::optional<QImage> AnnotationRenderer::pixelated() const
@@ -179,7 +185,10 @@ void AnnotationRenderer::drawRedactions(const std::vector<Mark>& marks, QPainter
         painter.setClipRect(area, Qt::IntersectClip);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        painter.drawImage(bounds, *copy);
+        // One pixel per block, blown up to the blocks' own size: the last blocks reach past the
+        // image's edges and are cut by the clip.
+        const double block = style_.redactBlockPixels();
+        painter.drawImage(QRectF(0, 0, copy->width() * block, copy->height() * block), *copy);
         painter.restore();
     }
 }

@@ -38,8 +38,8 @@ public:
     [[nodiscard]] const QImage& image() const { return image_; }
     [[nodiscard]] const AnnotationStyle& style() const { return style_; }
 
-    // The whole image pixelated in blocks of `style().redactBlockPixels()`, computed on first use
-    // and kept; nothing when it cannot be made (a later call tries again).
+    // The whole image pixelated in blocks of `style().redactBlockPixels()`, one pixel per block,
+    // computed on first use and kept; nothing when it cannot be made (a later call tries again).
     [[nodiscard]] std::optional<QImage> pixelated() const;
 
     // Starts computing the pixelated copy on a worker thread and returns at once.
@@ -59,7 +59,8 @@ public:
     // The box of a text mark's line in image pixels: typographic width by ascent plus descent.
     [[nodiscard]] Size textSize(const std::string& text) const;
 
-    // The default pixelator: a deep copy of the image, block-averaged in place.
+    // The default pixelator: the mean of each block of the image as one pixel, so that the copy
+    // costs a block's share of the image's memory.
     [[nodiscard]] static std::optional<QImage> pixelate(const QImage& image, int blockPixels);
 
 private:

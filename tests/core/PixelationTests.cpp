@@ -72,7 +72,24 @@ TEST_P(PixelationOfRandomBitmaps, MatchesThePlainDefinition)
     const Bytes input = randomBytes(static_cast<std::size_t>(bytesPerRow * c.height), 7);
     Bytes pixelated = input;
     Pixelation::pixelate(pixelated, c.width, c.height, bytesPerRow, c.blockSize);
-    EXPECT_EQ(pixelated, referencePixelation(input, c.width, c.height, bytesPerRow, c.blockSize));
+    const Bytes reference = referencePixelation(input, c.width, c.height, bytesPerRow, c.blockSize);
+    EXPECT_EQ(pixelated, reference);
+
+    // One pixel per block carries the block's colour of the full-size pixelation.
+    const std::int64_t columns = Pixelation::blockCount(c.width, c.blockSize);
+    const std::int64_t rows = Pixelation::blockCount(c.height, c.blockSize);
+    const std::int64_t block = std::min(c.blockSize, std::max(c.width, c.height));
+    Bytes means(static_cast<std::size_t>(columns * rows * 4), 0);
+    Pixelation::blockMeans(input, c.width, c.height, bytesPerRow, c.blockSize, means, columns * 4);
+    for (std::int64_t j = 0; j < rows; ++j) {
+        for (std::int64_t i = 0; i < columns; ++i) {
+            for (std::int64_t k = 0; k < 4; ++k) {
+                ASSERT_EQ(means[static_cast<std::size_t>((j * columns + i) * 4 + k)],
+                          reference[static_cast<std::size_t>(j * block * bytesPerRow + i * block * 4 + k)])
+                    << "block " << i << ", " << j;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
