@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <malloc.h>
 #include <span>
 #include <thread>
 #include <vector>
@@ -22,8 +23,10 @@ namespace {
 constexpr float presetQuality = 75;
 constexpr float stillQuality = 90;
 constexpr int speedSizeBalance = 4; // libwebp's "method": 0 fastest … 6 smallest
-// Rows of one band of the colour conversion; even, so that chroma rows never straddle two bands.
-constexpr int bandRows = 256;
+// Rows of one band of the colour conversion; even, so that chroma rows never straddle two bands. Each
+// thread holds about 12 bytes a pixel of one band with its margins (straight colour, the conversion's
+// own buffers, the band's planes): 9 MB at 5120 pixels wide.
+constexpr int bandRows = 128;
 // The sharp conversion refines each chroma row from its neighbours a few times over; this many rows
 // beyond a band's edges are enough for its rows to come out as they would in the whole picture.
 constexpr int bandMargin = 8;
@@ -252,14 +255,7 @@ bool forEachBand(int height, int threads, const std::function<bool(int top, int 
     return !failed;
 }
 
-} // namespace
-
-std::optional<QByteArray> WebPEncoder::encode(const QImage& image)
-{
-    return encodeUsing(image, QThread::idealThreadCount());
-}
-
-std::optional<QByteArray> WebPEncoder::encodeUsing(const QImage& source, int threads)
+std::optional<QByteArray> encodeOnce(const QImage& source, int threads)
 {
     const int workers = std::max(1, threads);
     const auto config = stillConfig(workers);
@@ -295,6 +291,22 @@ std::optional<QByteArray> WebPEncoder::encodeUsing(const QImage& source, int thr
         return std::nullopt;
     }
     return writer.bytes();
+}
+
+} // namespace
+
+std::optional<QByteArray> WebPEncoder::encode(const QImage& image)
+{
+    return encodeUsing(image, QThread::idealThreadCount());
+}
+
+std::optional<QByteArray> WebPEncoder::encodeUsing(const QImage& image, int threads)
+{
+    std::optional<QByteArray> bytes = encodeOnce(image, threads);
+    // The planes and the conversion's buffers are tens of megabytes the allocator would otherwise
+    // keep for a next capture that may be minutes away.
+    (void)malloc_trim(0);
+    return bytes;
 }
 
 } // namespace quillet
