@@ -12,7 +12,6 @@ namespace quillet {
 namespace {
 
 constexpr double seedStep = 0.07;
-constexpr double textPoints = 34;
 constexpr int firstLineY = 2760; // measured upwards from the bottom edge
 constexpr int lineStep = 44;
 constexpr int lowestLineY = 120;
@@ -61,7 +60,7 @@ QImage SyntheticCapture::make(int seed)
                            QColor::fromRgbF(0.29F, static_cast<float>(0.33 + s), 0.85F),
                            QColor::fromRgbF(0.85F, 0.31F, static_cast<float>(0.62 - 0.5 * s)));
 
-    painter.setFont(brindle::SystemFont::font(textPoints, QFont::Normal, &image));
+    painter.setFont(brindle::SystemFont::font(SyntheticCapture::textPoints, QFont::Normal, &image));
     painter.setPen(QColor::fromRgbF(1.0F / 3, 1.0F / 3, 1.0F / 3));
     int line = 0;
     for (int y = firstLineY; y > lowestLineY; y -= lineStep, ++line) {

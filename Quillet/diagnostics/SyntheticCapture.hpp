@@ -9,6 +9,7 @@ namespace quillet {
 struct SyntheticCapture {
     static constexpr int width = 5120;
     static constexpr int height = 2880;
+    static constexpr double textPoints = 34;
 
     // A width × height premultiplied RGBA bitmap; null when it cannot be allocated.
     [[nodiscard]] static QImage make(int seed);
