@@ -36,6 +36,11 @@ constexpr qreal badgeInset = 6;
     return QObject::tr("Drag to any app");
 }
 
+[[nodiscard]] QString savingCaption()
+{
+    return QObject::tr("Saving…");
+}
+
 [[nodiscard]] QString fileName(const QUrl& url)
 {
     return url.isLocalFile() ? QFileInfo(url.toLocalFile()).fileName() : url.fileName();
@@ -95,13 +100,14 @@ QPainterPath ThumbnailCard::shape(const QRectF& bounds)
 
 void ThumbnailCard::updateControls()
 {
-    setToolTip(fileName(item_.url));
+    setToolTip(item_.isSaving ? savingCaption() : fileName(item_.url));
     const bool showsControls = hovering_ && transition_ == 0;
     dismissButton_->setVisible(showsControls);
-    trashButton_->setVisible(showsControls);
+    // Until the file is complete there is nothing to trash, edit, drag or open.
+    trashButton_->setVisible(showsControls && !item_.isSaving);
 
     // Editing is offered only once something can edit; a button that does nothing is never shown.
-    const bool offersEdit = !item_.isVideo && model_.canEdit();
+    const bool offersEdit = !item_.isVideo && !item_.isSaving && model_.canEdit();
     if (offersEdit && !editButton_) {
         editButton_ = new ThumbnailEditButton([this] { model_.edit(item_); }, this);
         const QSize hint = editButton_->sizeHint();
@@ -139,7 +145,9 @@ void ThumbnailCard::paintEvent(QPaintEvent*)
     painter.setClipPath(outline);
     painter.fillRect(bounds, cardBackground);
     paintImage(painter);
-    if (hovering_ && transition_ == 0) {
+    if (item_.isSaving) {
+        paintSavingCaption(painter);
+    } else if (hovering_ && transition_ == 0) {
         paintHoverLayer(painter);
     } else if (item_.isVideo) {
         paintVideoBadge(painter);
@@ -177,6 +185,15 @@ void ThumbnailCard::paintHoverLayer(QPainter& painter) const
     painter.drawText(captionBox, Qt::AlignHCenter | Qt::AlignBottom, dragCaption());
 }
 
+void ThumbnailCard::paintSavingCaption(QPainter& painter) const
+{
+    const QRectF bounds(rect());
+    painter.fillRect(bounds, hoverLayer);
+    painter.setFont(brindle::SystemFont::font(captionPoints, QFont::Medium, this));
+    painter.setPen(captionColor);
+    painter.drawText(bounds, Qt::AlignCenter, savingCaption());
+}
+
 void ThumbnailCard::paintVideoBadge(QPainter& painter) const
 {
     const qreal diameter = brindle::Symbol::boxSize(badgePoints) + 2 * badgePadding;
@@ -211,7 +228,7 @@ void ThumbnailCard::mousePressEvent(QMouseEvent* event)
 
 void ThumbnailCard::mouseMoveEvent(QMouseEvent* event)
 {
-    if (isPressed_ && (event->buttons() & Qt::LeftButton) &&
+    if (isPressed_ && !item_.isSaving && (event->buttons() & Qt::LeftButton) &&
         (event->position().toPoint() - pressPosition_).manhattanLength() >=
             QApplication::startDragDistance()) {
         isPressed_ = false;
@@ -230,7 +247,9 @@ void ThumbnailCard::mouseReleaseEvent(QMouseEvent* event)
 void ThumbnailCard::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
-        QDesktopServices::openUrl(item_.url);
+        if (!item_.isSaving) {
+            QDesktopServices::openUrl(item_.url);
+        }
         return;
     }
     QWidget::mouseDoubleClickEvent(event);

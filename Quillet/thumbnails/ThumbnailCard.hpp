@@ -14,7 +14,8 @@ class ThumbnailEditButton;
 
 // One capture in the stack: its image on a dark rounded card. Hovering shows the controls
 // (Dismiss, Move to Trash, Edit or the play symbol, the drag hint); the card can be dragged into
-// another application as the file, and a double click opens the file.
+// another application as the file, and a double click opens the file. While the file is still being
+// written the card shows the capture under "Saving…" and offers only Dismiss.
 class ThumbnailCard : public QWidget {
     Q_OBJECT
 
@@ -53,6 +54,7 @@ private:
     void startDrag();
     void paintImage(QPainter& painter) const;
     void paintHoverLayer(QPainter& painter) const;
+    void paintSavingCaption(QPainter& painter) const;
     void paintVideoBadge(QPainter& painter) const;
 
     Thumbnails& model_;

@@ -84,13 +84,17 @@ void Thumbnails::setOnTrash(Action action)
 
 void Thumbnails::edit(const ThumbnailItem& item)
 {
-    if (onEdit_) {
+    // There is no file to act on before it is complete.
+    if (onEdit_ && !item.isSaving) {
         onEdit_(item);
     }
 }
 
 void Thumbnails::trash(const ThumbnailItem& item)
 {
+    if (item.isSaving) {
+        return;
+    }
     if (onTrash_) {
         onTrash_(item);
         return;
@@ -112,7 +116,30 @@ bool Thumbnails::moveToTrash(const ThumbnailItem& item)
 
 void Thumbnails::add(const QUrl& url, const QImage& image, double scale, bool isVideo)
 {
-    ThumbnailItem item{QUuid::createUuid(), url, thumbnail(image), scale, isVideo};
+    insert(ThumbnailItem{QUuid::createUuid(), url, thumbnail(image), scale, isVideo});
+}
+
+QUuid Thumbnails::addSaving(const QImage& image, double scale)
+{
+    const ThumbnailItem item{QUuid::createUuid(), QUrl(), thumbnail(image), scale, false, true};
+    insert(item);
+    return item.id;
+}
+
+void Thumbnails::finishSaving(const QUuid& id, const QUrl& url)
+{
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [&id](const ThumbnailItem& item) { return item.id == id; });
+    if (found == items_.end()) {
+        return;
+    }
+    found->url = url;
+    found->isSaving = false;
+    emit changed();
+}
+
+void Thumbnails::insert(const ThumbnailItem& item)
+{
     anchorTo(screenUnderPointer());
     items_.push_back(item);
     expiry_.add(item.id, now());

@@ -64,6 +64,12 @@ public:
 
     // `image` is the full capture; the card shows a reduced copy.
     void add(const QUrl& url, const QImage& image, double scale, bool isVideo);
+    // A card for a still whose file is still being written, shown at once from the captured pixels;
+    // it offers only Dismiss until `finishSaving`. Returns the card's id.
+    QUuid addSaving(const QImage& image, double scale);
+    // The file is complete: the card takes its address and offers everything. Nothing happens when
+    // the card has left the stack meanwhile. A save that failed removes the card instead.
+    void finishSaving(const QUuid& id, const QUrl& url);
     // Drops the card; the file stays.
     void remove(QUuid id);
     // Shows a reduced copy of `image` on the card of that item, which keeps its place and its
@@ -97,6 +103,7 @@ private:
 
     [[nodiscard]] std::chrono::steady_clock::time_point now() const;
     bool drop(QUuid id);
+    void insert(const ThumbnailItem& item);
     void anchorTo(QScreen* screen);
     void followScreen();
     void layoutPanel();

@@ -388,3 +388,51 @@ TEST_F(ThumbnailsTest, TrashRunsTheInstalledActionInsteadOfTheDefault)
 
 } // namespace
 } // namespace quillet
+
+namespace quillet {
+namespace {
+
+// The card of a still still being written shows the capture at once, offers only Dismiss, and
+// offers everything once the file is complete.
+TEST_F(ThumbnailsTest, ASavingCardOffersOnlyDismissUntilItsFileIsComplete)
+{
+    std::vector<QUrl> edited;
+    thumbnails.setOnEdit([&](const ThumbnailItem& item) { edited.push_back(item.url); });
+    std::vector<QUrl> trashed;
+    thumbnails.setOnTrash([&](const ThumbnailItem& item) { trashed.push_back(item.url); });
+    const QUuid id = thumbnails.addSaving(filledImage(880, 500), 2.0);
+    settle();
+    ASSERT_EQ(thumbnails.items().size(), 1u);
+    EXPECT_TRUE(thumbnails.items().front().isSaving);
+    EXPECT_EQ(thumbnails.items().front().image.size(), QSize(440, 250)) << "reduced from the captured pixels";
+    auto* card = thumbnails.panel()->stackView().cards().front();
+    hover(*card);
+    EXPECT_TRUE(circleButton(*card, "xmark")->isVisible());
+    EXPECT_FALSE(circleButton(*card, "trash")->isVisible());
+    EXPECT_EQ(card->findChild<ThumbnailEditButton*>(), nullptr);
+    EXPECT_EQ(card->toolTip(), "Saving\u2026");
+    thumbnails.edit(thumbnails.items().front());
+    thumbnails.trash(thumbnails.items().front());
+    EXPECT_TRUE(edited.empty() && trashed.empty()) << "nothing acts on a file that is not there yet";
+
+    thumbnails.finishSaving(id, fileUrl(7));
+    settle();
+    ASSERT_EQ(thumbnails.items().size(), 1u);
+    EXPECT_FALSE(thumbnails.items().front().isSaving);
+    EXPECT_EQ(urlsOf(thumbnails), std::vector{fileUrl(7)});
+    card = thumbnails.panel()->stackView().cards().front();
+    hover(*card);
+    EXPECT_TRUE(circleButton(*card, "trash")->isVisible());
+    ASSERT_NE(card->findChild<ThumbnailEditButton*>(), nullptr);
+    card->findChild<ThumbnailEditButton*>()->click();
+    EXPECT_EQ(edited, std::vector{fileUrl(7)});
+
+    // A failed save takes its card away; a file finished for a card that left changes nothing.
+    const QUuid failed = thumbnails.addSaving(filledImage(64, 40), 1.0);
+    thumbnails.remove(failed);
+    thumbnails.finishSaving(failed, fileUrl(8));
+    EXPECT_EQ(urlsOf(thumbnails), std::vector{fileUrl(7)});
+}
+
+} // namespace
+} // namespace quillet
