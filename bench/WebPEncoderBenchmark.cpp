@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include <webp/encode.h>
 
 namespace {
 
@@ -63,6 +64,58 @@ BENCHMARK(encodeScreen)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
+
+// Where the bare encode's time goes: the sharp RGB→YUV conversion of the whole picture, then the
+// VP8 encode from the planes, both on one thread. Printed for the profile, not held to a target.
+void bareEncodePhases(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    std::vector<std::uint32_t> words =
+        quillet::bench::straightArgb(quillet::bench::screenLikeImage(width, height));
+    double sharpSeconds = 0;
+    double encodeSeconds = 0;
+    for (auto _ : state) {
+        WebPConfig config;
+        WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75);
+        config.quality = 90;
+        config.method = 4;
+        config.use_sharp_yuv = 1;
+        WebPPicture picture;
+        WebPPictureInit(&picture);
+        picture.use_argb = 1;
+        picture.width = width;
+        picture.height = height;
+        picture.argb = words.data();
+        picture.argb_stride = width;
+        WebPMemoryWriter writer;
+        WebPMemoryWriterInit(&writer);
+        picture.writer = WebPMemoryWrite;
+        picture.custom_ptr = &writer;
+        bool converted = false;
+        bool encoded = false;
+        sharpSeconds += secondsFor([&] { converted = WebPPictureSharpARGBToYUVA(&picture) != 0; });
+        const double seconds = secondsFor([&] { encoded = converted && WebPEncode(&config, &picture) != 0; });
+        encodeSeconds += seconds;
+        state.SetIterationTime(seconds);
+        WebPMemoryWriterClear(&writer);
+        WebPPictureFree(&picture);
+        if (!encoded) {
+            state.SkipWithError("the bare encode failed");
+            return;
+        }
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["sharp_ms"] = sharpSeconds / iterations * 1e3;
+    state.counters["vp8_ms"] = encodeSeconds / iterations * 1e3;
+}
+
+BENCHMARK(bareEncodePhases)
+    ->Args({3840, 2160})
+    ->Args({5120, 2880})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 void printAgainstTarget(const std::string& name, double ratio)
 {
