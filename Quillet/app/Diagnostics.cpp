@@ -17,7 +17,6 @@
 #include <QImageReader>
 #include <QPointer>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 #include <memory>
 #include <webp/encode.h>
@@ -78,8 +77,7 @@ std::optional<TestCapture> readCapture(const QString& path)
     return TestCapture{image.width(), image.height(), QFileInfo(path).size(), isBlank};
 }
 
-// One run of the capture tool into a scratch file. The tool is a child of this object, so ending the
-// test early (the time limit) also ends the tool.
+// One run of the capture tool into a scratch file; the tool ends with this object at the latest.
 class CaptureTest : public QObject {
 public:
     using Done = std::function<void(std::optional<TestCapture>)>;
@@ -167,8 +165,8 @@ void Diagnostics::testCapture(QObject* context, const ScreenCaptureTool& tool,
     arguments << toQt(ScreenCaptureArguments::screen(ScreenGeometry::region(ScreenGeometry::frame(screen)),
                                                      path.toStdString()));
     auto* test = new CaptureTest(context, path, std::move(done));
-    QTimer::singleShot(captureLimit, test, [test] { test->finish(false); });
-    tool.run(arguments, test, [test](bool ended) { test->finish(ended); });
+    tool.run(arguments, ScreenCaptureTool::Waiting::limited, test,
+             [test](bool ended) { test->finish(ended); });
 }
 
 void Diagnostics::run(const QString& path, std::function<void()> done, ScreenCaptureTool tool)

@@ -17,8 +17,6 @@ namespace quillet {
 // real capture through the capture tool. Main thread; needs the application object.
 class Diagnostics {
 public:
-    // How long the capture tool may take before the test counts as giving no image.
-    static constexpr std::chrono::seconds captureLimit{15};
     static constexpr std::chrono::seconds soundServerLimit{2};
 
     // Gathers the report, writes it to `path` (a failed write is ignored) and then calls `done`,
@@ -30,7 +28,7 @@ public:
     [[nodiscard]] static DiagnosticsReport describe();
 
     // Captures the screen under the pointer silently into a scratch file, reads it and removes it.
-    // `done` gets nothing when the tool fails, takes too long or writes no image; it is not called
+    // `done` gets nothing when the tool fails, outlives its time limit or writes no image; it is not called
     // once `context` is gone.
     static void testCapture(QObject* context, const ScreenCaptureTool& tool,
                             std::function<void(std::optional<DiagnosticsReport::TestCapture>)> done);

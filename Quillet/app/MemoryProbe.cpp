@@ -5,12 +5,15 @@
 #include "Quillet/diagnostics/SyntheticCapture.hpp"
 #include "Quillet/editor/AnnotationRenderer.hpp"
 #include "Quillet/editor/EditorModel.hpp"
+#include "Quillet/editor/EditorWindow.hpp"
+#include "Quillet/editor/EditorWindowController.hpp"
 #include "Quillet/library/AtomicFileWriter.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
 #include "core/AnnotationColor.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -67,23 +70,33 @@ void returnFreedMemory()
     return total;
 }
 
-// One round in the editor: open the capture, redact and point at something, save over the file, close.
+// Lets the window paint and the objects it let go of be deleted.
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// One round in the editor: open its window on the capture, redact and point at something, save the
+// annotated image over the file, close.
 void editAndSave(const QImage& capture, const QString& file)
 {
     brindle::InMemoryPreferenceStore preferences;
-    EditorModel model(capture, editorPixelsPerPoint, preferences);
+    EditorWindowController editor(
+        file, capture, editorPixelsPerPoint, [](const QImage&) {}, preferences);
+    editor.show();
+    settle();
     const AnnotationColor color = allAnnotationColors.front();
-    model.add(Mark(Annotation::redact(redactedArea), color));
-    model.add(Mark(Annotation::arrow(arrowFrom, arrowTo), color));
-    std::optional<QImage> exported = model.renderer()->exportImage(model.history().marks());
-    if (!exported) {
-        return;
-    }
-    const std::optional<QByteArray> bytes = WebPEncoder::encode(*exported);
+    editor.model().add(Mark(Annotation::redact(redactedArea), color));
+    editor.model().add(Mark(Annotation::arrow(arrowFrom, arrowTo), color));
+    std::optional<QImage> exported = editor.model().renderer()->exportImage(editor.model().history().marks());
+    const std::optional<QByteArray> bytes = exported ? WebPEncoder::encode(*exported) : std::nullopt;
     exported.reset();
     if (bytes) {
         (void)AtomicFileWriter::replace(file, *bytes);
     }
+    editor.window().close();
+    settle();
 }
 
 // The tray program has its fonts loaded by the time it shows its icon; this one-shot mode loads them
