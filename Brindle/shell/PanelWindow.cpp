@@ -49,6 +49,13 @@ void PanelWindow::ensureContent()
     scroll_->setWidget(content_);
 }
 
+void PanelWindow::prepare()
+{
+    ensureContent();
+    content_->ensurePolished();
+    content_->adjustSize();
+}
+
 void PanelWindow::fitToScreen(const QRect& workArea)
 {
     content_->adjustSize();

@@ -25,6 +25,8 @@ public:
     // keeps where the user put it once it has been shown.
     void present(const std::function<QPoint(const QSize&)>& place);
     [[nodiscard]] QWidget* content() const { return content_; }
+    // Makes and lays out the content ahead of the first show.
+    void prepare();
     // Milliseconds since the panel last hid; a very large number when it never did.
     [[nodiscard]] qint64 sinceHidden() const;
 
