@@ -22,10 +22,7 @@ MenuBarController::MenuBarController(Options options, QObject* parent)
     makeTrayIcon();
     if (!trayRuns) {
         open();
-        return;
     }
-    // Built once the icon is up and the program idles, so the first click opens the panel at once.
-    QTimer::singleShot(0, this, [this] { panel_->prepare(); });
 }
 
 MenuBarController::~MenuBarController() = default;
