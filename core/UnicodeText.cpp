@@ -132,7 +132,7 @@ std::string trimmed(std::string_view utf8)
     const std::u32string text = decode(utf8);
     const auto first = std::find_if_not(text.begin(), text.end(), isWhiteSpace);
     const auto last = std::find_if_not(text.rbegin(), std::make_reverse_iterator(first), isWhiteSpace).base();
-    return encode(std::u32string_view(&*text.begin() + (first - text.begin()), last - first));
+    return encode(std::u32string(first, last));
 }
 
 } // namespace quillet::UnicodeText

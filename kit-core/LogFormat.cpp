@@ -40,11 +40,16 @@ std::string decimal(std::int64_t value)
     return std::string(buffer.data(), result.ptr);
 }
 
+// "%f" of a large value runs to hundreds of digits: measured first, then written in full.
 std::string real(double value)
 {
-    std::array<char, 64> buffer{};
-    const int length = std::snprintf(buffer.data(), buffer.size(), "%f", value);
-    return length > 0 ? std::string(buffer.data(), static_cast<std::size_t>(length)) : std::string();
+    const int length = std::snprintf(nullptr, 0, "%f", value);
+    if (length <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    (void)std::snprintf(text.data(), text.size() + 1, "%f", value);
+    return text;
 }
 
 bool truth(const LogArgument& argument)

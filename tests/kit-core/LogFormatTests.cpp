@@ -36,6 +36,11 @@ INSTANTIATE_TEST_SUITE_P(
         RenderCase{"extra arguments are ignored", "plain", {std::string("x")}, "plain"},
         RenderCase{"unknown placeholder is kept", "%q and %{public}s", {std::string("a")}, "%q and a"},
         RenderCase{"trailing percent", "ends with %", {}, "ends with %"},
+        // 2^200, exact in a double, prints as 68 characters.
+        RenderCase{"real longer than a small buffer",
+                   "%f",
+                   {0x1p200},
+                   "1606938044258990275541962092341162602522202993782792835301376.000000"},
         RenderCase{"text may hold placeholders itself",
                    "%{public}s %d",
                    {std::string("%d"), std::int64_t{2}},
