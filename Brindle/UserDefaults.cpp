@@ -3,12 +3,15 @@
 #include "Brindle/AppInfo.hpp"
 #include "Brindle/PropertyListXml.hpp"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThreadPool>
+#include <QTimer>
 
 namespace brindle {
 namespace {
@@ -31,11 +34,39 @@ QString unusedAsideName(const QString& path)
     return candidate;
 }
 
+// Runs on the writer thread.
+void writeFile(const QString& path, const QByteArray& xml)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        logger().error("could not save preferences: cannot create the folder of %{public}s", path);
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit()) {
+        logger().error("could not save preferences to %{public}s: %{public}s", path, file.errorString());
+    }
+}
+
 } // namespace
 
-UserDefaults::UserDefaults(QString filePath) : filePath_(std::move(filePath))
+UserDefaults::UserDefaults(QString filePath)
+    : filePath_(std::move(filePath)), writer_(std::make_unique<QThreadPool>()),
+      context_(std::make_unique<QObject>())
 {
+    writer_->setMaxThreadCount(1);
+    if (auto* application = QCoreApplication::instance()) {
+        QObject::connect(application, &QCoreApplication::aboutToQuit, context_.get(), [this] {
+            if (!synchronize(quitWriteLimit)) {
+                logger().error("quitting before the preferences reached %{public}s", filePath_);
+            }
+        });
+    }
     load();
+}
+
+UserDefaults::~UserDefaults()
+{
+    synchronize();
 }
 
 QString UserDefaults::standardFilePath(const QString& applicationFolder)
@@ -61,12 +92,31 @@ void UserDefaults::set(std::optional<PropertyList> value, std::string_view key)
                        key);
         return;
     }
+    const auto entry = values_.find(key);
     if (value) {
+        if (entry != values_.end() && entry->second == *value) {
+            return;
+        }
         values_.insert_or_assign(std::string(key), std::move(*value));
-    } else if (const auto entry = values_.find(key); entry != values_.end()) {
+    } else {
+        if (entry == values_.end()) {
+            return;
+        }
         values_.erase(entry);
     }
-    save();
+    scheduleSave();
+}
+
+bool UserDefaults::synchronize(std::chrono::milliseconds limit)
+{
+    if (savePending_) {
+        startSave();
+    }
+    if (limit == std::chrono::milliseconds::max()) {
+        writer_->waitForDone();
+        return true;
+    }
+    return writer_->waitForDone(static_cast<int>(limit.count()));
 }
 
 void UserDefaults::load()
@@ -81,7 +131,18 @@ void UserDefaults::load()
                        filePath_, file.errorString());
         return;
     }
-    const QByteArray xml = file.readAll();
+    if (file.size() > maximumFileBytes) {
+        file.close();
+        setAside(QStringLiteral("larger than %1 bytes").arg(maximumFileBytes));
+        return;
+    }
+    // Read to one byte past the limit, so that a file growing meanwhile is still caught.
+    const QByteArray xml = file.read(maximumFileBytes + 1);
+    if (xml.size() > maximumFileBytes) {
+        file.close();
+        setAside(QStringLiteral("larger than %1 bytes").arg(maximumFileBytes));
+        return;
+    }
     file.close();
     if (xml.isEmpty()) {
         return; // nothing in it to keep
@@ -112,24 +173,32 @@ void UserDefaults::setAside(const QString& reason)
         filePath_, reason, aside);
 }
 
-void UserDefaults::save() const
+void UserDefaults::scheduleSave()
 {
-    if (!savesChanges_) {
+    if (!savesChanges_ || savePending_) {
         return;
     }
+    savePending_ = true;
+    if (QCoreApplication::instance() == nullptr) {
+        startSave(); // no event loop to defer to
+        return;
+    }
+    QTimer::singleShot(writeDelay, context_.get(), [this] {
+        if (savePending_) {
+            startSave();
+        }
+    });
+}
+
+void UserDefaults::startSave()
+{
+    savePending_ = false;
     const auto written = PropertyListXml::write(values_);
     for (const auto& key : written.skippedKeys) {
         logger().error("could not save preference \"%{public}s\": its text has characters a file cannot hold",
                        key);
     }
-    if (!QDir().mkpath(QFileInfo(filePath_).absolutePath())) {
-        logger().error("could not save preferences: cannot create the folder of %{public}s", filePath_);
-        return;
-    }
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(written.xml) != written.xml.size() || !file.commit()) {
-        logger().error("could not save preferences to %{public}s: %{public}s", filePath_, file.errorString());
-    }
+    writer_->start([path = filePath_, xml = written.xml] { writeFile(path, xml); });
 }
 
 } // namespace brindle

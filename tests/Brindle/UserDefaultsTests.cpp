@@ -1,10 +1,16 @@
 #include "Brindle/UserDefaults.hpp"
 
+#include "tests/support/WaitFor.hpp"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <array>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace brindle {
 namespace {
@@ -84,7 +90,7 @@ TEST_F(UserDefaultsTest, MissingFolderIsCreatedOnTheFirstWrite)
     EXPECT_FALSE(QFile::exists(path)) << "reading alone writes nothing";
 
     store.set(PropertyList(true), "enabled");
-    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(quillet::testing::waitFor([&] { return QFile::exists(path); }));
     EXPECT_EQ(UserDefaults(path).object("enabled"), PropertyList(true));
 }
 
@@ -101,6 +107,7 @@ TEST_F(UserDefaultsTest, UnreadableFileIsKeptAsideAndNeverOverwritten)
     EXPECT_TRUE(aside[0].startsWith("preferences.plist.unreadable-")) << aside[0].toStdString();
 
     store.set(PropertyList(3), "nextNumber");
+    store.synchronize();
     EXPECT_EQ(readFile(QFileInfo(path).absolutePath() + "/" + aside[0]), damaged);
     EXPECT_EQ(UserDefaults(path).object("nextNumber"), PropertyList(3));
 }
@@ -151,6 +158,88 @@ TEST_F(UserDefaultsTest, ValueAFileCannotHoldIsRefusedAndCostsNothingElse)
     const UserDefaults restarted(path);
     EXPECT_EQ(restarted.object("enabled"), PropertyList(false));
     EXPECT_EQ(restarted.object("filePrefix"), PropertyList("Shot"));
+}
+
+// Counts the files put in place under a name in a folder (a rename onto it, or a write closed).
+class FileReplacements {
+public:
+    FileReplacements(const QString& folder, QString name)
+        : descriptor_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), name_(std::move(name))
+    {
+        inotify_add_watch(descriptor_, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~FileReplacements() { close(descriptor_); }
+    FileReplacements(const FileReplacements&) = delete;
+    FileReplacements& operator=(const FileReplacements&) = delete;
+
+    [[nodiscard]] int count()
+    {
+        alignas(inotify_event) std::array<char, 4096> buffer{};
+        ssize_t length = 0;
+        while ((length = read(descriptor_, buffer.data(), buffer.size())) > 0) {
+            for (ssize_t offset = 0; offset < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + offset);
+                count_ += event->len > 0 && name_ == QString::fromUtf8(event->name) ? 1 : 0;
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return count_;
+    }
+
+private:
+    int descriptor_;
+    QString name_;
+    int count_ = 0;
+};
+
+TEST_F(UserDefaultsTest, ABurstOfChangesIsOneLaterWriteAndUnchangedValuesAreNone)
+{
+    UserDefaults store(path);
+    store.set(PropertyList(0), "nextNumber");
+    store.synchronize();
+    FileReplacements replacements(QFileInfo(path).absolutePath(), "preferences.plist");
+
+    for (int number = 1; number <= 50; ++number) {
+        store.set(PropertyList(number), "nextNumber");
+    }
+    EXPECT_EQ(replacements.count(), 0) << "the caller never waits for the disk";
+    EXPECT_TRUE(quillet::testing::waitFor([&] { return replacements.count() == 1; }));
+    store.synchronize();
+    EXPECT_EQ(replacements.count(), 1);
+    EXPECT_EQ(UserDefaults(path).object("nextNumber"), PropertyList(50));
+
+    store.set(PropertyList(50), "nextNumber");
+    store.set(std::nullopt, "neverStored");
+    store.synchronize();
+    EXPECT_EQ(replacements.count(), 1) << "nothing changed, nothing written";
+}
+
+TEST_F(UserDefaultsTest, AChangeStillUnwrittenLandsWhenTheApplicationQuits)
+{
+    // Like the program's own store, this one is never destroyed.
+    auto* store = new UserDefaults(path);
+    store->set(PropertyList(7), "nextNumber");
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    EXPECT_EQ(UserDefaults(path).object("nextNumber"), PropertyList(7));
+    delete store;
+}
+
+TEST_F(UserDefaultsTest, AFileTooLargeForSettingsIsSetAsideUnread)
+{
+    QByteArray huge = "<?xml version=\"1.0\"?><plist><dict><key>filePrefix</key><string>";
+    huge.append(QByteArray(UserDefaults::maximumFileBytes, 'x'));
+    huge.append("</string></dict></plist>");
+    writeFile(path, huge);
+
+    UserDefaults store(path);
+    EXPECT_EQ(store.object("filePrefix"), std::nullopt);
+    const auto files = filesBeside();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files[0].startsWith("preferences.plist.unreadable-")) << files[0].toStdString();
+    store.set(PropertyList(true), "enabled");
+    store.synchronize();
+    EXPECT_EQ(UserDefaults(path).object("enabled"), PropertyList(true));
 }
 
 TEST(UserDefaults, StandardFileIsInTheConfigHome)
