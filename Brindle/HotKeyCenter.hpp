@@ -27,6 +27,9 @@ public:
     HotKeyCenter& operator=(const HotKeyCenter&) = delete;
 
     void setOnPress(Action action) { *onPress_ = std::move(action); }
+    // Called whenever `failed` changes without a call to register: a keyboard change took a hot key
+    // away or gave it back.
+    void setOnFailedChange(std::function<void()> changed) { onFailedChange_ = std::move(changed); }
 
     // Replaces this centre's hot keys by `shortcuts` (pairs of identifier and Shortcut). A shortcut
     // without command, option or control is skipped: neither registered nor failed. One the desktop
@@ -38,7 +41,7 @@ public:
             if (!Shortcut(shortcut).isValid()) {
                 continue;
             }
-            const auto number = dispatcher_->add(shortcut, handler(id));
+            const auto number = dispatcher_->add(shortcut, handler(id), availability(id));
             if (number) {
                 ids_[id] = *number;
             } else {
@@ -79,8 +82,21 @@ private:
         };
     }
 
+    // The dispatcher drops the entry when the centre unregisters, so `this` outlives every call.
+    [[nodiscard]] HotKeyDispatcher::Availability availability(const ID& id)
+    {
+        return [this, id](bool held) {
+            const bool changed = held ? failed_.erase(id) > 0 : failed_.insert(id).second;
+            if (changed && onFailedChange_) {
+                const auto notify = onFailedChange_;
+                notify();
+            }
+        };
+    }
+
     HotKeyDispatcher* dispatcher_;
     std::shared_ptr<Action> onPress_;
+    std::function<void()> onFailedChange_;
     std::unordered_map<ID, std::uint32_t> ids_;
     std::unordered_set<ID> failed_;
 };

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <utility>
 
 namespace brindle {
 
@@ -17,6 +19,8 @@ namespace brindle {
 class HotKeyDispatcher {
 public:
     using Handler = std::function<void()>;
+    // Called with false when a keyboard change took the combination away, with true when it came back.
+    using Availability = std::function<void(bool held)>;
 
     explicit HotKeyDispatcher(std::unique_ptr<HotKeySystem> system);
     ~HotKeyDispatcher();
@@ -30,8 +34,10 @@ public:
     // Spends the next number on `shortcut` and, when the desktop grants the combination, runs `handler`
     // for each press of it. The number when granted; nothing when refused. A combination that this
     // process already holds is refused too: the desktop would grant it twice without a word, and one
-    // press would then start two actions.
-    [[nodiscard]] std::optional<std::uint32_t> add(Shortcut shortcut, Handler handler);
+    // press would then start two actions. A refusal is logged once for each combination, until the
+    // combination is granted again.
+    [[nodiscard]] std::optional<std::uint32_t> add(Shortcut shortcut, Handler handler,
+                                                   Availability availability = {});
 
     // Gives the combination back; a number without an entry is ignored.
     void remove(std::uint32_t number);
@@ -46,12 +52,16 @@ private:
     struct Entry {
         Shortcut shortcut;
         Handler handler;
+        Availability availability;
     };
 
     [[nodiscard]] bool isHeld(Shortcut shortcut) const;
+    void availabilityChanged(std::uint32_t number, bool held);
+    void noteRefusal(Shortcut shortcut);
 
     std::unique_ptr<HotKeySystem> system_;
     std::map<std::uint32_t, Entry> entries_;
+    std::set<std::pair<std::uint32_t, std::uint32_t>> reportedRefusals_; // key code and modifiers
     std::uint32_t nextNumber_ = 1;
     bool handlerInstalled_ = false;
 };

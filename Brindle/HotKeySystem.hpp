@@ -12,6 +12,9 @@ namespace brindle {
 class HotKeySystem {
 public:
     using Press = std::function<void(std::uint32_t number)>;
+    // A combination held under `number` was lost (`held` false) or taken again (`held` true) without a
+    // call to grab: a keyboard change moved its key or its lock bits.
+    using Availability = std::function<void(std::uint32_t number, bool held)>;
 
     virtual ~HotKeySystem() = default;
 
@@ -25,6 +28,9 @@ public:
 
     // Gives back what `grab` took under `number`; a number that holds nothing is ignored.
     virtual void ungrab(std::uint32_t number) = 0;
+
+    // Where changes of availability go from now on. A system whose grabs never change ignores it.
+    virtual void setOnAvailability(Availability availability) { (void)availability; }
 };
 
 } // namespace brindle

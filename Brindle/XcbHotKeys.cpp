@@ -291,17 +291,28 @@ void XcbHotKeys::regrabAll()
         }
     }
     locks_ = newLocks;
+    std::vector<std::pair<std::uint32_t, bool>> changes;
     for (auto& [number, grab] : grabs_) {
+        const bool wasHeld = grab.held.has_value();
         grab.held = combination(grab.shortcut);
         if (grab.held && !grabEveryVariant(*grab.held)) {
             grab.held.reset();
         }
-        if (!grab.held) {
+        if (!grab.held && wasHeld) {
             logger().error("shortcut %{public}s is no longer available after the keyboard changed",
                            grab.shortcut.displayString());
         }
+        if (grab.held.has_value() != wasHeld) {
+            changes.emplace_back(number, grab.held.has_value());
+        }
     }
     xcb_flush(connection_);
+    // After the loop: the receiver may ungrab, which changes the grabs.
+    for (const auto& [number, held] : changes) {
+        if (availability_) {
+            availability_(number, held);
+        }
+    }
 }
 
 bool XcbHotKeys::grabsChangeWith(const XcbLockMasks& oldLocks) const

@@ -32,6 +32,7 @@ public:
     bool install(Press press) override;
     [[nodiscard]] bool grab(std::uint32_t number, Shortcut shortcut) override;
     void ungrab(std::uint32_t number) override;
+    void setOnAvailability(Availability availability) override { availability_ = std::move(availability); }
 
     // The X modifier bits of a shortcut's modifiers.
     [[nodiscard]] static std::uint16_t xModifiers(std::uint32_t shortcutModifiers);
@@ -66,6 +67,7 @@ private:
     std::uint32_t root_ = 0;
     std::uint8_t xkbFirstEvent_ = 0; // 0 when the server has no keyboard extension
     Press press_;
+    Availability availability_;
     std::optional<KeyboardPositions> positions_;
     XcbLockMasks locks_;
     std::map<std::uint32_t, Grab> grabs_;

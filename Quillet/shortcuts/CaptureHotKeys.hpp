@@ -23,6 +23,10 @@ public:
         return {centre_.failed().begin(), centre_.failed().end()};
     }
     void setOnPress(Action action) override { centre_.setOnPress(std::move(action)); }
+    void setOnFailedChange(std::function<void()> changed) override
+    {
+        centre_.setOnFailedChange(std::move(changed));
+    }
 
 private:
     brindle::HotKeyCenter<CaptureAction> centre_;

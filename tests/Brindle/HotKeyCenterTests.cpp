@@ -1,5 +1,7 @@
 #include "Brindle/HotKeyCenter.hpp"
 
+#include "tests/support/LogCapture.hpp"
+
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -69,6 +71,7 @@ protected:
         }
     }
 
+    quillet::testing::LogCapture log_;
     std::shared_ptr<FakeHotKeySystem::State> system = std::make_shared<FakeHotKeySystem::State>();
     HotKeyDispatcher dispatcher{std::make_unique<FakeHotKeySystem>(system)};
     std::map<Action, Shortcut> defaults{
@@ -128,6 +131,32 @@ TEST_F(HotKeyCenterTest, ARefusedShortcutFailsWhileTheOthersFire)
     press(three);
     press(four);
     EXPECT_EQ(pressed, (std::vector<Action>{Action::recording, Action::screen}));
+}
+
+TEST_F(HotKeyCenterTest, ARefusalIsLoggedOnceWithItsCombinationUntilItIsGrantedAgain)
+{
+    const auto refusals = [&log = log_] {
+        std::vector<QString> errors;
+        for (const auto& message : log.messages()) {
+            if (message.type == QtWarningMsg && message.text.contains("refused")) {
+                errors.push_back(message.text);
+            }
+        }
+        return errors;
+    };
+    system->takenElsewhere.insert({four.keyCode, four.modifiers});
+    HotKeyCenter<Action> center(dispatcher);
+    center.registerShortcuts(defaults);
+    center.registerShortcuts(defaults);
+    ASSERT_EQ(refusals().size(), 1U);
+    EXPECT_TRUE(refusals()[0].contains(QString::fromStdString(four.displayString())))
+        << refusals()[0].toStdString();
+
+    system->takenElsewhere.clear();
+    center.registerShortcuts(defaults);
+    system->takenElsewhere.insert({four.keyCode, four.modifiers});
+    center.registerShortcuts(defaults);
+    EXPECT_EQ(refusals().size(), 2U) << "taken again after it was ours: said again";
 }
 
 TEST_F(HotKeyCenterTest, UnregisterGivesEverythingBackAndEmptiesFailed)

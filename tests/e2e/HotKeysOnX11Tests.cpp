@@ -157,6 +157,30 @@ TEST_F(HotKeysOnX11, GrabsAreRedoneWhenTheKeyboardMappingChanges)
     expectPresses({Action::area});
 }
 
+TEST_F(HotKeysOnX11, AKeyLostInAKeyboardChangeIsFailedUntilItComesBack)
+{
+    constexpr std::uint16_t mod3 = 0x20;
+    quillet::testing::OtherXClient other;
+    ASSERT_TRUE(other.grab(xKeyCode(virtualFour), superShift | mod3)) << "free while Num Lock is Mod2";
+    int changes = 0;
+    center.setOnFailedChange([&] { ++changes; });
+    center.registerShortcuts(defaults);
+    ASSERT_TRUE(center.failed().empty());
+
+    // With Num Lock on Mod3 the regrab needs the variant the other client holds.
+    xmodmap("remove mod2 = Num_Lock");
+    xmodmap("add mod3 = Num_Lock");
+    EXPECT_TRUE(waitFor([&] { return changes == 1; }, 5s));
+    EXPECT_EQ(center.failed(), (std::unordered_set<Action>{Action::area}));
+
+    xmodmap("remove mod3 = Num_Lock");
+    xmodmap("add mod2 = Num_Lock");
+    EXPECT_TRUE(waitFor([&] { return changes == 2; }, 5s));
+    EXPECT_TRUE(center.failed().empty());
+    xdotool({"key", "super+shift+4"});
+    expectPresses({Action::area});
+}
+
 TEST_F(HotKeysOnX11, KeysThatAreNotOursReachTheFocusedWindow)
 {
     center.registerShortcuts(defaults);

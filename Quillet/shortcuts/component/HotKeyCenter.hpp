@@ -20,6 +20,8 @@ public:
     // The actions whose hot key the desktop refused at the last registration.
     [[nodiscard]] virtual std::set<CaptureAction> failed() const = 0;
     virtual void setOnPress(Action action) = 0;
+    // Called when `failed` changes by itself: a keyboard change took a hot key away or gave it back.
+    virtual void setOnFailedChange(std::function<void()> changed) = 0;
 };
 
 } // namespace quillet::component

@@ -42,6 +42,7 @@ public:
     void unregister() override { registered.reset(); }
     [[nodiscard]] std::set<CaptureAction> failed() const override { return {}; }
     void setOnPress(Action) override {}
+    void setOnFailedChange(std::function<void()>) override {}
 
     std::optional<ShortcutMap> registered;
 };

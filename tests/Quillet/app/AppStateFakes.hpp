@@ -49,11 +49,13 @@ public:
     void unregister() override { ++unregistrations; }
     [[nodiscard]] std::set<CaptureAction> failed() const override { return refused; }
     void setOnPress(Action action) override { onPress = std::move(action); }
+    void setOnFailedChange(std::function<void()> changed) override { onFailedChange = std::move(changed); }
 
     std::vector<ShortcutMap> registrations;
     int unregistrations = 0;
     std::set<CaptureAction> refused;
     Action onPress;
+    std::function<void()> onFailedChange;
 };
 
 class FakeRecorder final : public component::Recorder {

@@ -368,6 +368,12 @@ TEST_F(AppStateFlow, HotKeysAreRegisteredAtStartAndFollowTheSwitch)
     state_->setEnabled(true);
     EXPECT_EQ(state_->failedShortcuts(), std::set<CaptureAction>{CaptureAction::area});
     EXPECT_EQ(state_->status(), AppStatus::shortcutsTaken);
+    // A keyboard change takes another key away, with no registration of ours.
+    hotKeys_->refused = {CaptureAction::area, CaptureAction::recording};
+    ASSERT_TRUE(hotKeys_->onFailedChange);
+    hotKeys_->onFailedChange();
+    EXPECT_EQ(state_->failedShortcuts(),
+              (std::set<CaptureAction>{CaptureAction::area, CaptureAction::recording}));
 
     hotKeys_->refused.clear();
     state_->setEnabled(false);
