@@ -1,5 +1,6 @@
 #include "Quillet/shortcuts/DesktopScreenshotShortcuts.hpp"
 
+#include "Quillet/shortcuts/ProcessGroup.hpp"
 #include "core/DesktopKeyBindings.hpp"
 #include "core/SystemScreenshotShortcuts.hpp"
 
@@ -17,16 +18,13 @@ bool anyEnabledIn(const QByteArray& listing)
     return SystemScreenshotShortcuts::anyEnabled(DesktopKeyBindings::symbolicHotKeys(bound));
 }
 
-// The output of a run that ended by itself within the time, or nothing.
-std::optional<QByteArray> finishedOutput(QProcess& process)
+QProcess* startInOwnGroup(QObject* owner, const QString& tool, const QStringList& arguments)
 {
-    if (process.state() != QProcess::NotRunning && !process.waitForFinished(0)) {
-        return std::nullopt;
-    }
-    if (process.exitStatus() != QProcess::NormalExit) {
-        return std::nullopt;
-    }
-    return process.readAllStandardOutput();
+    auto* process = new QProcess(owner);
+    ProcessGroup::prepare(*process);
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(tool, arguments);
+    return process;
 }
 
 } // namespace
@@ -43,110 +41,115 @@ QStringList DesktopScreenshotShortcuts::bindingSchemas()
             QStringLiteral("org.mate.Marco.global-keybindings")};
 }
 
-DesktopScreenshotShortcuts::DesktopScreenshotShortcuts(const QString& settingsTool)
-    : tool_(QStandardPaths::findExecutable(settingsTool))
+DesktopScreenshotShortcuts::DesktopScreenshotShortcuts(const QString& settingsTool, QObject* parent)
+    : QObject(parent), tool_(QStandardPaths::findExecutable(settingsTool))
 {
 }
 
 DesktopScreenshotShortcuts::~DesktopScreenshotShortcuts()
 {
-    if (reading_) {
-        reading_->disconnect();
-        reading_->kill();
-        reading_->waitForFinished(static_cast<int>(readTimeout.count()));
+    for (QProcess* process : findChildren<QProcess*>()) {
+        process->disconnect();
+        ProcessGroup::kill(*process);
+        process->waitForFinished(static_cast<int>(readTimeout.count()));
     }
 }
 
 bool DesktopScreenshotShortcuts::anyEnabled()
 {
-    if (!last_) {
-        findSchemas();
-        readNow();
-        return last_.value_or(false);
+    if (!started_) {
+        started_ = true;
+        if (tool_.isEmpty()) {
+            last_ = false;
+        } else {
+            run({QStringLiteral("list-schemas")},
+                [this](std::optional<QByteArray> output) { schemasListed(output); });
+        }
     }
-    startReading();
-    return *last_;
+    return last_.value_or(false);
 }
 
-void DesktopScreenshotShortcuts::findSchemas()
+void DesktopScreenshotShortcuts::run(const QStringList& arguments, Output done)
 {
-    if (tool_.isEmpty()) {
-        return;
-    }
-    QProcess process;
-    process.start(tool_, {QStringLiteral("list-schemas")});
-    process.waitForFinished(static_cast<int>(readTimeout.count()));
-    const auto output = finishedOutput(process);
-    if (!output) {
-        process.kill();
-        process.waitForFinished();
-        return;
-    }
-    const QStringList installed = QString::fromUtf8(*output).split(QLatin1Char('\n'));
+    QProcess* process = startInOwnGroup(this, tool_, arguments);
+    auto finish = [process, done = std::move(done)](std::optional<QByteArray> output) {
+        process->disconnect();
+        process->deleteLater();
+        done(std::move(output));
+    };
+    connect(process, &QProcess::finished, this, [process, finish](int code, QProcess::ExitStatus status) {
+        const bool complete = status == QProcess::NormalExit && code == 0;
+        finish(complete ? std::optional<QByteArray>(process->readAllStandardOutput()) : std::nullopt);
+    });
+    connect(process, &QProcess::errorOccurred, this, [finish](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            finish(std::nullopt);
+        }
+    });
+    // A hung tool is given up on, with whatever it started; the last answer stays.
+    QTimer::singleShot(readTimeout, process, [process] { ProcessGroup::kill(*process); });
+}
+
+void DesktopScreenshotShortcuts::schemasListed(const std::optional<QByteArray>& output)
+{
+    const QStringList installed =
+        output ? QString::fromUtf8(*output).split(QLatin1Char('\n')) : QStringList();
     for (const QString& schema : bindingSchemas()) {
         if (installed.contains(schema)) {
             schemas_.append(schema);
         }
     }
-}
-
-std::unique_ptr<QProcess> DesktopScreenshotShortcuts::startListing() const
-{
-    // One shell for all schemas, so a reading is one process to wait for whatever the desktop.
-    auto process = std::make_unique<QProcess>();
-    process->setStandardErrorFile(QProcess::nullDevice());
-    process->start(QStringLiteral("/bin/sh"),
-                   QStringList{QStringLiteral("-c"),
-                               QStringLiteral("tool=$1; shift; for schema; do \"$tool\" list-recursively "
-                                              "\"$schema\"; done"),
-                               QStringLiteral("sh"), tool_} +
-                       schemas_);
-    return process;
-}
-
-void DesktopScreenshotShortcuts::readNow()
-{
     if (schemas_.isEmpty()) {
         last_ = false;
         return;
     }
-    const auto process = startListing();
-    process->waitForFinished(static_cast<int>(readTimeout.count()));
-    const auto output = finishedOutput(*process);
-    if (!output) {
-        process->kill();
-        process->waitForFinished();
-        last_ = false;
-        return;
-    }
-    last_ = anyEnabledIn(*output);
+    // Watching first: a change made while the first reading runs is not missed.
+    watchSchemas();
+    readBindings();
 }
 
-void DesktopScreenshotShortcuts::startReading()
+void DesktopScreenshotShortcuts::watchSchemas()
 {
-    if (schemas_.isEmpty() || reading_) {
-        return;
+    for (const QString& schema : schemas_) {
+        QProcess* monitor = startInOwnGroup(this, tool_, {QStringLiteral("monitor"), schema});
+        connect(monitor, &QProcess::readyReadStandardOutput, this, [this, monitor] {
+            (void)monitor->readAllStandardOutput();
+            readBindings();
+        });
     }
-    reading_ = startListing();
-    QProcess* process = reading_.get();
-    QObject::connect(process, &QProcess::finished, process, [this, process] { listingFinished(*process); });
-    QObject::connect(process, &QProcess::errorOccurred, process,
-                     [this, process](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart) {
-                             listingFinished(*process);
-                         }
-                     });
-    // A hung tool is given up on; the last answer stays.
-    QTimer::singleShot(readTimeout, process, [process] { process->kill(); });
 }
 
-void DesktopScreenshotShortcuts::listingFinished(QProcess& process)
+void DesktopScreenshotShortcuts::readBindings()
 {
-    if (process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart) {
-        last_ = anyEnabledIn(process.readAllStandardOutput());
+    if (reading_) {
+        readAgain_ = true;
+        return;
     }
-    // Not destroyed from inside its own signal.
-    reading_.release()->deleteLater();
+    reading_ = true;
+    readSchema(0, {});
+}
+
+void DesktopScreenshotShortcuts::readSchema(qsizetype index, QByteArray listing)
+{
+    if (index == schemas_.size()) {
+        reading_ = false;
+        last_ = anyEnabledIn(listing);
+        if (readAgain_) {
+            readAgain_ = false;
+            readBindings();
+        }
+        return;
+    }
+    run({QStringLiteral("list-recursively"), schemas_[index]},
+        [this, index, listing = std::move(listing)](std::optional<QByteArray> output) mutable {
+            if (!output) {
+                reading_ = false;
+                readAgain_ = false;
+                last_ = last_.value_or(false);
+                return;
+            }
+            readSchema(index + 1, listing + *output);
+        });
 }
 
 } // namespace quillet

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
-#include <memory>
+#include <functional>
 #include <optional>
 
 class QProcess;
@@ -15,8 +16,12 @@ namespace quillet {
 // Super with 3, 4, 5). Desktops that grab keys through the X input extension take such a key before
 // our hot key sees it, and the X server does not report the clash, so the desktop's own settings are
 // read: GNOME's, Cinnamon's and MATE's key bindings through their settings tool. Elsewhere, or
-// without the tool, the desktop counts as binding none of them. Main thread only.
-class DesktopScreenshotShortcuts {
+// without the tool, the desktop counts as binding none of them. The tool runs in the background, each
+// run in a process group of its own that is killed when it overruns; one long-lived "monitor" per
+// schema announces changes, so nothing is read again until something changed. Main thread only.
+class DesktopScreenshotShortcuts : public QObject {
+    Q_OBJECT
+
 public:
     static constexpr std::chrono::milliseconds readTimeout{1000};
 
@@ -24,27 +29,30 @@ public:
     [[nodiscard]] static QStringList bindingSchemas();
 
     // `settingsTool` is the program's name or path; gsettings unless a test says otherwise.
-    explicit DesktopScreenshotShortcuts(const QString& settingsTool = QStringLiteral("gsettings"));
-    ~DesktopScreenshotShortcuts();
-    DesktopScreenshotShortcuts(const DesktopScreenshotShortcuts&) = delete;
-    DesktopScreenshotShortcuts& operator=(const DesktopScreenshotShortcuts&) = delete;
+    explicit DesktopScreenshotShortcuts(const QString& settingsTool = QStringLiteral("gsettings"),
+                                        QObject* parent = nullptr);
+    // Ends the watch and every run of the tool.
+    ~DesktopScreenshotShortcuts() override;
 
-    // The first call reads the bindings, waiting at most `readTimeout`. Later calls answer with the
-    // last reading at once and start the next one in the background, so the answer follows a change
-    // of the desktop's settings by one call.
+    // The last complete reading; false until there is one. The first call starts the watch and the
+    // first reading and returns at once.
     [[nodiscard]] bool anyEnabled();
 
 private:
-    [[nodiscard]] std::unique_ptr<QProcess> startListing() const;
-    void findSchemas();
-    void readNow();
-    void startReading();
-    void listingFinished(QProcess& process);
+    using Output = std::function<void(std::optional<QByteArray>)>;
 
-    QString tool_;             // absolute path; empty when the tool is not installed
-    QStringList schemas_;      // those of bindingSchemas() the desktop has
-    std::optional<bool> last_; // the last complete reading
-    std::unique_ptr<QProcess> reading_;
+    void run(const QStringList& arguments, Output done);
+    void schemasListed(const std::optional<QByteArray>& output);
+    void watchSchemas();
+    void readBindings();
+    void readSchema(qsizetype index, QByteArray listing);
+
+    QString tool_;        // absolute path; empty when the tool is not installed
+    QStringList schemas_; // those of bindingSchemas() the desktop has
+    std::optional<bool> last_;
+    bool started_ = false;
+    bool reading_ = false;
+    bool readAgain_ = false; // a change came while a reading ran
 };
 
 } // namespace quillet
