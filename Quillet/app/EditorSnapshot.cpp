@@ -1,6 +1,5 @@
 #include "Quillet/app/EditorSnapshot.hpp"
 
-#include "Brindle/UserDefaults.hpp"
 #include "Quillet/editor/AnnotationRenderer.hpp"
 #include "Quillet/editor/EditorImageDecoder.hpp"
 #include "Quillet/editor/EditorModel.hpp"
@@ -8,6 +7,7 @@
 #include "Quillet/editor/EditorWindow.hpp"
 #include "Quillet/editor/EditorWindowController.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
+#include "kit-core/InMemoryPreferenceStore.hpp"
 
 #include <QByteArray>
 #include <QDir>
@@ -106,7 +106,8 @@ void EditorSnapshot::render(const QString& directory)
     if (screenshot.isNull()) {
         return;
     }
-    brindle::UserDefaults preferences(brindle::UserDefaults::standardFilePath(QStringLiteral("quillet")));
+    // A picture of the defaults: the user's settings neither shape it nor are touched by it.
+    brindle::InMemoryPreferenceStore preferences;
     EditorModel model(screenshot, EditorSample::pixelsPerPoint, preferences);
     for (const Mark& mark : EditorSample::marks()) {
         model.add(mark);
