@@ -163,6 +163,11 @@ void AppState::connectComponents()
         }
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppState::saveRecordingBeforeQuit);
+    components_.hotKeys->setOnFailedChange([self] {
+        if (self) {
+            self->publish(self->failedShortcuts_, self->components_.hotKeys->failed());
+        }
+    });
     // Without an editor the cards offer no Edit button at all, rather than one that does nothing.
     if (components_.editor) {
         components_.thumbnails->setOnEdit([self](const ThumbnailItem& item) {
@@ -316,6 +321,13 @@ void AppState::registerHotKeys()
     publish(failedShortcuts_, components_.hotKeys->failed());
 }
 
+void AppState::shutDown()
+{
+    statusWatch_.reset();
+    components_.hotKeys->unregister();
+    components_.capturer.reset();
+}
+
 // Actions.
 
 void AppState::perform(CaptureAction action)
@@ -343,13 +355,16 @@ void AppState::performFromMenu(CaptureAction action)
 
 void AppState::captureStill(Capturer::Mode mode)
 {
-    if (isRecording_ || components_.selector->isOpen() || !ensureScreenRecording()) {
+    if (!components_.capturer || isRecording_ || components_.selector->isOpen() || !ensureScreenRecording()) {
         return;
     }
+    // From the tool's start to the written file, a capture is work that quitting waits for.
+    BackgroundWork::instance().begin();
     components_.capturer->capture(mode, [self = QPointer(this)](std::optional<CapturedImage> image) {
         if (self) {
             self->stillCaptured(std::move(image));
         }
+        BackgroundWork::instance().end();
     });
 }
 

@@ -138,6 +138,10 @@ public:
     // Gives the action the shortcut (taking it from any other action), stores the map, ends the edit.
     void setShortcut(brindle::Shortcut shortcut, CaptureAction action);
 
+    // Ends what must not outlive the program once its event loop has stopped: the hot keys, the status
+    // watch, and a capture tool still running with its file. Nothing of the state runs after it.
+    void shutDown();
+
     // Lets the user pick the capture folder.
     void chooseFolder();
     // Shows the capture folder in the file browser, making it first when it is missing.

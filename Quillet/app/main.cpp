@@ -4,9 +4,12 @@
 #include "Quillet/app/AppState.hpp"
 #include "Quillet/app/AppStateMenuModel.hpp"
 #include "Quillet/app/Diagnostics.hpp"
+#include "Quillet/app/DisplayCheck.hpp"
 #include "Quillet/app/EditorSnapshot.hpp"
+#include "Quillet/app/GracefulQuit.hpp"
 #include "Quillet/app/MemoryProbe.hpp"
 #include "Quillet/app/MenuSnapshot.hpp"
+#include "Quillet/app/QuitOnSignal.hpp"
 #include "Quillet/library/TemporaryFolder.hpp"
 #include "Quillet/shell/MenuView.hpp"
 #include "core/RunMode.hpp"
@@ -16,7 +19,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <malloc.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,8 +58,14 @@ Super+Shift+5 (a recording). Click the tray icon for the panel with every settin
     return false;
 }
 
+constexpr int noDisplayStatus = 1;
+
 int runMenuBarApp(int argc, char* argv[])
 {
+    if (const auto problem = quillet::DisplayCheck::problem()) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return noDisplayStatus;
+    }
     QApplication app(argc, argv);
     // A tray utility has no main window: closing a panel or a card must not end the process.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -71,9 +82,11 @@ int runMenuBarApp(int argc, char* argv[])
     QThreadPool::globalInstance()->start(
         [] { quillet::TemporaryFolder::removeLeftovers(quillet::TemporaryFolder::defaultParent()); });
 
+    auto quitOnSignal =
+        std::make_unique<quillet::QuitOnSignal>([](int) { quillet::GracefulQuit::quitAfterSaves(); });
     // Registers the hot keys and starts the status watch; kept until the process ends.
     quillet::AppState& state = quillet::AppState::shared();
-    quillet::AppStateMenuModel model(state, [] { QApplication::quit(); });
+    quillet::AppStateMenuModel model(state, [] { quillet::GracefulQuit::quitAfterSaves(); });
     const brindle::AppBrand brand = quillet::MenuView::brand();
     brindle::MenuBarController* controller = nullptr;
     brindle::MenuBarController menuBar({
@@ -95,7 +108,14 @@ int runMenuBarApp(int argc, char* argv[])
                      [&] { menuBar.showBadge(updates.isUpdateReminderDue()); });
     QObject::connect(&instance, &brindle::SingleInstance::showRequested, &menuBar,
                      &brindle::MenuBarController::open);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    quitOnSignal.reset();
+    state.shutDown();
+    // A save still running past the wait would hold the process at its exit for as long as it takes.
+    if (quillet::GracefulQuit::threadsStillWorking()) {
+        std::_Exit(status);
+    }
+    return status;
 }
 
 // Pictures are drawn off screen, never on the user's display, so the mode also runs from scripts

@@ -13,12 +13,14 @@
 #include "tests/support/WaitFor.hpp"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace quillet {
@@ -66,11 +68,20 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home_.isValid());
+        ASSERT_TRUE(QDir().mkpath(runtimeFolder()));
+        QFile::setPermissions(runtimeFolder(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        start();
+    }
+
+    void start()
+    {
         auto environment = ChildProcess::baseEnvironment(qgetenv("DISPLAY").toStdString());
         environment["HOME"] = home_.path().toStdString();
         environment["XDG_CONFIG_HOME"] = home_.filePath(".config").toStdString();
         environment["XDG_DATA_HOME"] = home_.filePath(".local/share").toStdString();
         environment["XDG_CACHE_HOME"] = home_.filePath(".cache").toStdString();
+        environment["XDG_RUNTIME_DIR"] = runtimeFolder().toStdString();
         // ctest runs from the build folder, where the programs are in bin/.
         const char* binaries = std::getenv("QUILLET_BIN_DIR");
         const std::string program = std::string(binaries ? binaries : "bin") + "/quillet";
@@ -78,6 +89,21 @@ protected:
         // Ready once it holds its shortcuts: another client can no longer take them.
         ASSERT_TRUE(waitFor([this] { return other_.grabbable(xKeyCode(21), {superShift}) == 0; }, 15s))
             << "the program never registered ⇧⌘4";
+    }
+
+    [[nodiscard]] QString runtimeFolder() const { return home_.filePath("run"); }
+
+    // The capture tool's images in the private temporary folder, at any depth.
+    [[nodiscard]] int temporaryImages() const
+    {
+        int count = 0;
+        QDirIterator files(runtimeFolder(), {"*.png"}, QDir::Files | QDir::Hidden,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            files.next();
+            ++count;
+        }
+        return count;
     }
 
     void TearDown() override
@@ -116,6 +142,40 @@ TEST_F(QuilletMenuBarMode, ShiftSuper3SavesTheWholeScreenAsWebPNamedByDate)
                     .hasMatch())
         << QFileInfo(path).fileName().toStdString();
     EXPECT_EQ(webpSize(path), QGuiApplication::primaryScreen()->size());
+}
+
+TEST_F(QuilletMenuBarMode, LogoutCtrlCAndAClosedTerminalQuitNormally)
+{
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(number));
+        if (!quillet_) {
+            start();
+        }
+        ASSERT_TRUE(quillet_->signal(number));
+        const auto result = quillet_->wait(10s);
+        EXPECT_EQ(result.exitCode, 0) << result.standardError;
+        EXPECT_NE(result.standardError.find("quitting on signal"), std::string::npos) << result.standardError;
+        quillet_.reset();
+        EXPECT_TRUE(waitFor([this] { return other_.grabbable(xKeyCode(21), {superShift}) == 1; }, 5s))
+            << "the shortcuts were given back";
+    }
+}
+
+TEST_F(QuilletMenuBarMode, ACaptureUnderWayWhenTheSessionEndsIsSavedWholeFirst)
+{
+    xdotool({"key", "super+shift+3"});
+    // The capture has begun once its temporary image exists (or, on a fast machine, its file).
+    ASSERT_TRUE(waitFor([this] { return temporaryImages() > 0 || !captures().isEmpty(); }, 10s));
+    ASSERT_TRUE(quillet_->signal(SIGTERM));
+    const auto result = quillet_->wait(10s);
+    quillet_.reset();
+    EXPECT_EQ(result.exitCode, 0) << result.standardError;
+    ASSERT_EQ(captures().size(), 1) << result.standardError;
+    EXPECT_EQ(webpSize(QDir(home_.filePath("Screenshots")).filePath(captures()[0])),
+              QGuiApplication::primaryScreen()->size());
+    EXPECT_EQ(QDir(home_.filePath("Screenshots")).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "no temporary file beside it";
+    EXPECT_EQ(temporaryImages(), 0);
 }
 
 TEST_F(QuilletMenuBarMode, ShiftSuper4ThenADragSavesTheDraggedArea)
