@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillet needs to build, run and test, and only those that are missing.
 # Safe to run again: a machine that has everything is left untouched and apt is not called.
+# `bootstrap.sh fuzz` adds clang and libFuzzer for scripts/fuzz.sh; the normal build never needs them.
 set -euo pipefail
 
 packages=(
@@ -19,6 +20,10 @@ packages=(
   xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils
 )
+
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -78,7 +78,10 @@ double Capturer::scaleFor(int dotsPerMeter)
 
 std::optional<CapturedImage> Capturer::load(const QString& path)
 {
-    QImageReader reader(path);
+    // The tool writes PNG and nothing else: no other reader gets to guess at its bytes.
+    QImageReader reader(path, "png");
+    reader.setDecideFormatFromContent(false);
+    reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(false);
     QImage image = reader.read();
     if (image.isNull()) {
