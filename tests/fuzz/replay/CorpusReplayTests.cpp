@@ -12,12 +12,14 @@
 #include <string>
 
 namespace quillet::fuzz {
-namespace {
 
+// Found by the test framework next to the type.
 void PrintTo(const NamedEntry& entry, std::ostream* os)
 {
     *os << entry.name;
 }
+
+namespace {
 
 class FuzzCorpus : public testing::TestWithParam<NamedEntry> {};
 
