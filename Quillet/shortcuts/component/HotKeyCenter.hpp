@@ -21,7 +21,8 @@ public:
     [[nodiscard]] virtual std::set<CaptureAction> failed() const = 0;
     virtual void setOnPress(Action action) = 0;
     // Called when `failed` changes by itself: a keyboard change took a hot key away or gave it back.
-    virtual void setOnFailedChange(std::function<void()> changed) = 0;
+    // Hot keys whose failures never change by themselves (stand-ins, previews) need not keep it.
+    virtual void setOnFailedChange(std::function<void()> changed) { (void)changed; }
 };
 
 } // namespace quillet::component

@@ -42,7 +42,6 @@ public:
     void unregister() override { registered.reset(); }
     [[nodiscard]] std::set<CaptureAction> failed() const override { return {}; }
     void setOnPress(Action) override {}
-    void setOnFailedChange(std::function<void()>) override {}
 
     std::optional<ShortcutMap> registered;
 };
