@@ -3,14 +3,14 @@
 # tests/fuzz/corpus/<target>/ is merged down to the inputs that add coverage, and the test suite replays
 # it in every build. Inputs that crash are kept in build-fuzz/findings/<target>/.
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: property-list capture-arguments
-#                                                  desktop-key-bindings capture-png)
+#                                                  desktop-key-bindings capture-png editor-image)
 # The CPU is shared: the fuzzers run one after another at the lowest priority.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(property-list capture-arguments desktop-key-bindings capture-png)
+[ ${#targets[@]} -gt 0 ] || targets=(property-list capture-arguments desktop-key-bindings capture-png editor-image)
 
 bash scripts/bootstrap.sh fuzz
 [ -f build-fuzz/CMakeCache.txt ] || cmake --preset fuzz >/dev/null

@@ -31,6 +31,8 @@ void captureArguments(Bytes data);
 void desktopKeyBindings(Bytes data);
 // The capture tool's output file as the application reads it back.
 void capturePng(Bytes data);
+// A file the editor opens: WebP or PNG.
+void editorImage(Bytes data);
 
 struct NamedEntry {
     std::string_view name; // also the corpus folder's name
@@ -42,6 +44,7 @@ inline constexpr NamedEntry entries[] = {
     {"capture-arguments", &captureArguments},
     {"desktop-key-bindings", &desktopKeyBindings},
     {"capture-png", &capturePng},
+    {"editor-image", &editorImage},
 };
 
 } // namespace quillet::fuzz
