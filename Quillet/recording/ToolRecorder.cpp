@@ -13,8 +13,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <cstdlib>
-#include <unistd.h>
 #include <sys/prctl.h>
 
 namespace quillet {
@@ -45,25 +43,17 @@ ScreenCaptureArguments::Microphone microphoneFor(const component::Recorder::Opti
 
 // In the child, before the tool runs: an interrupt must reach the tool however the program was
 // started (a shell may have set it to be ignored), and the tool finishes its movie when the program
-// dies, so the next start can recover it. The stop signals stay blocked across exec: one sent while
-// the tool is still loading waits for the tool's own handler, which unblocks them, instead of
-// killing it before it could write anything.
-void prepareChild(pid_t parent)
+// dies, so the next start can recover it.
+void prepareChild()
 {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
-    sigset_t stops;
-    ::sigemptyset(&stops);
-    for (const int signal : {SIGINT, SIGTERM}) {
-        ::sigaction(signal, &action, nullptr);
-        ::sigaddset(&stops, signal);
-    }
-    ::sigprocmask(SIG_BLOCK, &stops, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    sigset_t interrupt;
+    ::sigemptyset(&interrupt);
+    ::sigaddset(&interrupt, SIGINT);
+    ::sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
     ::prctl(PR_SET_PDEATHSIG, SIGINT);
-    // The program may have gone between fork and prctl: then no signal would ever come.
-    if (::getppid() != parent) {
-        ::_exit(EXIT_FAILURE);
-    }
 }
 
 // Where a movie that could not be exported is kept: beside the intended MP4, under the same name
@@ -162,8 +152,7 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
     process->setArguments(arguments(rect, options, movie.path()));
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
-    const pid_t parent = ::getpid();
-    process->setChildProcessModifier([parent] { prepareChild(parent); });
+    process->setChildProcessModifier(&prepareChild);
     process->start();
     if (!process->waitForStarted(int(std::chrono::milliseconds(startLimit).count()))) {
         captureLog().error("could not start recording: %{public}s", process->errorString());
