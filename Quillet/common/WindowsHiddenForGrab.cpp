@@ -7,7 +7,8 @@ namespace quillet {
 WindowsHiddenForGrab::WindowsHiddenForGrab()
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (!window->isVisible() || window->testAttribute(Qt::WA_DontShowOnScreen)) {
+        if (!window->isVisible() || window->testAttribute(Qt::WA_DontShowOnScreen) ||
+            window->property(foreignWindowProperty).toBool()) {
             continue;
         }
         hidAny_ = true;

@@ -14,6 +14,9 @@ class WindowsHiddenForGrab {
 public:
     // How long the desktop gets to repaint what the hidden windows covered before the grab.
     static constexpr std::chrono::milliseconds settleTime{120};
+    // A window with this property set to true is not one of the program's own windows but stands
+    // in for another program's (the test patterns): it stays in the grab.
+    static constexpr const char* foreignWindowProperty = "quillet-foreign-window";
 
     WindowsHiddenForGrab();
     ~WindowsHiddenForGrab();

@@ -1,6 +1,7 @@
 // A screen capture as the user's shortcut makes it: the application state runs the real capture tool
 // on the test's X server, encodes with the real encoder and writes into the chosen folder.
 #include "Quillet/app/AppState.hpp"
+#include "Quillet/common/WindowsHiddenForGrab.hpp"
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
@@ -49,6 +50,8 @@ public:
             Block{QRect(halfWidth, halfHeight, screen.width() - halfWidth, screen.height() - halfHeight),
                   QColor(240, 240, 240)}};
         setGeometry(screen);
+        // Another program's window as far as the capture is concerned.
+        setProperty(WindowsHiddenForGrab::foreignWindowProperty, true);
     }
 
     std::array<Block, 4> blocks;
