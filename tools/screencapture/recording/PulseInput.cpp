@@ -84,7 +84,8 @@ std::optional<std::string> PulseInput::connect(const std::optional<std::string>&
     pa_stream_set_read_callback(stream_, wakeOnSamples, loop_);
     pa_buffer_attr buffering;
     std::memset(&buffering, 0xff, sizeof buffering); // the server's defaults, but for:
-    buffering.fragsize = std::uint32_t(pa_usec_to_bytes(pa_usec_t(chunk.count()) * PA_USEC_PER_MSEC, &sampleFormat));
+    buffering.fragsize =
+        std::uint32_t(pa_usec_to_bytes(pa_usec_t(chunk.count()) * PA_USEC_PER_MSEC, &sampleFormat));
     const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
                                          PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_record(stream_, source ? source->c_str() : nullptr, &buffering, flags) < 0) {
