@@ -80,7 +80,7 @@ void OverlayTimeToMap(benchmark::State& state)
         window.hide();
     };
     const auto overlay = [&] {
-        selector.begin({}, [](const quillet::component::AreaSelector::Result&) {});
+        selector.begin({}, [](const quillet::AreaSelector::Result&) {});
         runUntil([&] { return allExposed(selector); });
         QCoreApplication::processEvents();
         syncWithServer();

@@ -5,6 +5,9 @@
 
 namespace quillet::ThumbnailSize {
 
+// The longer side of the image a card shows, in pixels: stills and recordings alike.
+inline constexpr int maximumPixels = 440;
+
 struct PixelSize {
     std::int64_t width = 0;
     std::int64_t height = 0;

@@ -16,7 +16,7 @@ AppStateMenuModel::AppStateMenuModel(AppState& state, std::function<void()> quit
     : state_(state), quit_(std::move(quit))
 {
     connect(&state_, &AppState::changed, this, &MenuModel::changed);
-    connect(&state_.updates(), &component::UpdateCenter::changed, this, &MenuModel::changed);
+    connect(&state_.updates(), &UpdateCenter::changed, this, &MenuModel::changed);
 }
 
 void AppStateMenuModel::requestScreenRecording()

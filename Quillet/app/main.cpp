@@ -104,7 +104,7 @@ int runMenuBarApp(int argc, char* argv[])
                      Qt::QueuedConnection);
     auto& updates = state.updates();
     menuBar.showBadge(updates.isUpdateReminderDue());
-    QObject::connect(&updates, &quillet::component::UpdateCenter::changed, &menuBar,
+    QObject::connect(&updates, &quillet::UpdateCenter::changed, &menuBar,
                      [&] { menuBar.showBadge(updates.isUpdateReminderDue()); });
     QObject::connect(&instance, &brindle::SingleInstance::showRequested, &menuBar,
                      &brindle::MenuBarController::open);

@@ -1,7 +1,7 @@
 #include "Quillet/capture/Capturer.hpp"
 
-#include "Brindle/AppInfo.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
 #include "Quillet/library/Library.hpp"
 #include "core/ScreenCaptureArguments.hpp"
@@ -101,8 +101,7 @@ void Capturer::capture(Mode mode, Completion completion)
     }
     const auto temporary = Library::temporaryFile(QStringLiteral("png"));
     if (!temporary.isSuccess()) {
-        brindle::AppInfo::logger("capture").error("could not make a file for the capture: %{public}s",
-                                                  temporary.error());
+        captureLog().error("could not make a file for the capture: %{public}s", temporary.error());
         completion(std::nullopt);
         return;
     }

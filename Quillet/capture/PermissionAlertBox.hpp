@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Quillet/capture/component/PermissionAlert.hpp"
+#include "Quillet/capture/PermissionAlert.hpp"
 
 namespace quillet {
 
 // The screen-recording permission alert as a modal message box.
-class PermissionAlertBox final : public component::PermissionAlert {
+class PermissionAlertBox final : public PermissionAlert {
 public:
     [[nodiscard]] Choice show() override;
 };

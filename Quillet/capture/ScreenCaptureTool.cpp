@@ -1,6 +1,6 @@
 #include "Quillet/capture/ScreenCaptureTool.hpp"
 
-#include "Brindle/AppInfo.hpp"
+#include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/common/ChildProcessLifetime.hpp"
 
 #include <QCoreApplication>
@@ -41,21 +41,20 @@ void ScreenCaptureTool::run(const QStringList& arguments, Waiting waiting, QObje
         }
     };
     QObject::connect(process, &QProcess::finished, context, [finish] { finish(true); });
-    QObject::connect(process, &QProcess::errorOccurred, context,
-                     [process, finish](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart) {
-                             return;
-                         }
-                         brindle::AppInfo::logger("capture").error(
-                             "screencapture failed to start: %{public}s", process->errorString());
-                         finish(false);
-                     });
+    QObject::connect(
+        process, &QProcess::errorOccurred, context, [process, finish](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart) {
+                return;
+            }
+            captureLog().error("screencapture failed to start: %{public}s", process->errorString());
+            finish(false);
+        });
     if (waiting == Waiting::limited) {
         auto* watchdog = new QTimer(process);
         watchdog->setSingleShot(true);
         QObject::connect(watchdog, &QTimer::timeout, context, [process, finish, limit = timeLimit_] {
-            brindle::AppInfo::logger("capture").error(
-                "screencapture did not finish within %ld ms; stopped it", static_cast<long>(limit.count()));
+            captureLog().error("screencapture did not finish within %ld ms; stopped it",
+                               static_cast<long>(limit.count()));
             process->kill();
             finish(false);
         });

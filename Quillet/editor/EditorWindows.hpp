@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Quillet/editor/component/Editor.hpp"
+#include "Quillet/editor/Editor.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -19,7 +19,7 @@ namespace quillet {
 class EditorWindowController;
 
 // The open editor windows, one per file, and opening one. Main thread only.
-class EditorWindows final : public QObject, public component::Editor {
+class EditorWindows final : public QObject, public Editor {
     Q_OBJECT
 
 public:

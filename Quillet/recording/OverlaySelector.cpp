@@ -61,7 +61,7 @@ OverlaySelector::~OverlaySelector()
     delete menu_;
 }
 
-void OverlaySelector::begin(const component::Recorder::Options& options, Completion completion)
+void OverlaySelector::begin(const Recorder::Options& options, Completion completion)
 {
     if (isOpen()) {
         return;

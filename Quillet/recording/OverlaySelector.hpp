@@ -2,7 +2,7 @@
 
 #include "Quillet/recording/AudioAuthorization.hpp"
 #include "Quillet/recording/SelectionView.hpp"
-#include "Quillet/recording/component/AreaSelector.hpp"
+#include "Quillet/recording/AreaSelector.hpp"
 
 #include <QMenu>
 #include <QObject>
@@ -24,7 +24,7 @@ class Microphones;
 // the whole screen, Escape to cancel, and pills that switch the microphone and the click markers.
 // The overlay window under the pointer holds the keyboard and pointer grab, and every pointer event
 // is placed on the screen it happened on by its global position. Main thread only.
-class OverlaySelector final : public QObject, public component::AreaSelector {
+class OverlaySelector final : public QObject, public AreaSelector {
     Q_OBJECT
 
 public:
@@ -42,11 +42,11 @@ public:
                              QObject* parent = nullptr);
     ~OverlaySelector() override;
 
-    void begin(const component::Recorder::Options& options, Completion completion) override;
+    void begin(const Recorder::Options& options, Completion completion) override;
     [[nodiscard]] bool isOpen() const override { return !views_.empty(); }
 
     // What the views show.
-    [[nodiscard]] const component::Recorder::Options& options() const { return options_; }
+    [[nodiscard]] const Recorder::Options& options() const { return options_; }
     [[nodiscard]] std::optional<QRect> selectionOn(const SelectionView* view) const;
     [[nodiscard]] QString microphoneName() const;
     [[nodiscard]] bool isMicrophoneBlocked() const;
@@ -78,7 +78,7 @@ private:
 
     const Microphones& microphones_;
     Platform platform_;
-    component::Recorder::Options options_;
+    Recorder::Options options_;
     Completion completion_;
     std::vector<std::unique_ptr<SelectionView>> views_;
     QPointer<SelectionView> inputView_;

@@ -29,7 +29,7 @@ brindle::Logger captureLog()
     return brindle::AppInfo::logger("capture");
 }
 
-ScreenCaptureArguments::Microphone microphoneFor(const component::Recorder::Options& options,
+ScreenCaptureArguments::Microphone microphoneFor(const Recorder::Options& options,
                                                  const Microphones& microphones)
 {
     if (!options.microphone) {

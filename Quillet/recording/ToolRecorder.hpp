@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Quillet/recording/RecordingsFolder.hpp"
-#include "Quillet/recording/component/Recorder.hpp"
+#include "Quillet/recording/Recorder.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -26,7 +26,7 @@ struct StopLimits {
 // waits a bounded time before it is terminated and then killed, so a hung tool never hangs the
 // program; whatever movie exists is then copied into an MPEG-4 file off the main thread. A movie
 // that cannot be exported is kept, never deleted. Main thread only.
-class ToolRecorder final : public QObject, public component::Recorder {
+class ToolRecorder final : public QObject, public Recorder {
     Q_OBJECT
 
 public:

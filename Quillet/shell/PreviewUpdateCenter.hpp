@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Quillet/shell/component/UpdateCenter.hpp"
+#include "Quillet/shell/UpdateCenter.hpp"
 
 namespace quillet {
 
 // The update centre of previews and view snapshots: it keeps no reminder clock, is never due and
 // opens nothing.
-class PreviewUpdateCenter final : public component::UpdateCenter {
+class PreviewUpdateCenter final : public UpdateCenter {
 public:
     using UpdateCenter::UpdateCenter;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Brindle/RepeatingTask.hpp"
-#include "Quillet/shell/component/UpdateCenter.hpp"
+#include "Quillet/shell/UpdateCenter.hpp"
 #include "kit-core/UpdateReminder.hpp"
 
 #include <QString>
@@ -15,7 +15,7 @@ namespace quillet {
 // The update reminder of a normal run: due 30 days after the clock started, re-checked every hour.
 // "Check" opens the maker's update page; the clock restarts only once the page really opened, so a
 // desktop that cannot open links keeps the reminder.
-class ReminderUpdateCenter final : public component::UpdateCenter {
+class ReminderUpdateCenter final : public UpdateCenter {
 public:
     static constexpr std::chrono::hours refreshInterval{1};
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Brindle/HotKeyCenter.hpp"
-#include "Quillet/shortcuts/component/HotKeyCenter.hpp"
+#include "Quillet/shortcuts/HotKeys.hpp"
 
 namespace quillet {
 
 // The capture actions' global hot keys, through the kit's hot-key centre.
-class CaptureHotKeys final : public component::HotKeyCenter {
+class CaptureHotKeys final : public HotKeys {
 public:
     explicit CaptureHotKeys(brindle::HotKeyDispatcher& dispatcher = brindle::HotKeyDispatcher::shared())
         : centre_(dispatcher)

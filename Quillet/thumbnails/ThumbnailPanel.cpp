@@ -1,10 +1,13 @@
 #include "Quillet/thumbnails/ThumbnailPanel.hpp"
 
 #include "Brindle/DesktopWindow.hpp"
+#include "Quillet/thumbnails/ThumbnailCard.hpp"
 #include "Quillet/thumbnails/ThumbnailStackView.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
 #include <QWindow>
+
+#include <algorithm>
 
 namespace quillet {
 namespace {
@@ -12,6 +15,8 @@ namespace {
 // Behind the cards' rounded corners when the window is cut to their outlines: the card colour, so
 // the anti-aliased edge pixels blend into the card instead of into black.
 const QColor opaqueBackground = QColor::fromRgbF(0.12f, 0.12f, 0.12f);
+
+constexpr int panelWidth = ThumbnailCard::size.width() + 2 * ThumbnailStackView::margin;
 
 constexpr Qt::WindowFlags panelFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                        Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
@@ -114,6 +119,14 @@ void ThumbnailPanel::hideEvent(QHideEvent* event)
     // A hidden stack is no longer under the pointer, whatever the last crossing said.
     model_.setHovering(false);
     QWidget::hideEvent(event);
+}
+
+QRect ThumbnailPanel::frameFor(const QRect& available, int count)
+{
+    const int cards = std::max(count, 0);
+    const int height = cards * ThumbnailCard::size.height() +
+                       std::max(cards - 1, 0) * ThumbnailStackView::spacing + 2 * ThumbnailStackView::margin;
+    return {available.right() + 1 - panelWidth, available.bottom() + 1 - height, panelWidth, height};
 }
 
 } // namespace quillet

@@ -22,6 +22,12 @@ public:
     // that card needs and shrinks to `frame` when it is gone.
     void setFrame(const QRect& frame);
     [[nodiscard]] QRect frame() const { return frame_; }
+    // Places the panel for `count` cards in the corner of `available`.
+    void placeIn(const QRect& available, int count) { setFrame(frameFor(available, count)); }
+
+    // Where the panel goes for `count` cards: flush with the bottom-right corner of `available`
+    // (a screen's geometry without panels and docks), 252 wide.
+    [[nodiscard]] static QRect frameFor(const QRect& available, int count);
 
     // Shows the panel above other windows without activating the program.
     void present();

@@ -1,21 +1,19 @@
 #pragma once
 
+#include "Quillet/thumbnails/ThumbnailDisplay.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
-#include "Quillet/thumbnails/component/Thumbnails.hpp"
 
 namespace quillet {
 
 // The floating thumbnail stack behind the application state's thumbnail interface.
-class ThumbnailStack final : public component::Thumbnails {
+class ThumbnailStack final : public ThumbnailDisplay {
 public:
     void add(const QUrl& url, const QImage& image, double scale, bool isVideo) override
     {
         stack_.add(url, image, scale, isVideo);
     }
     void replaceImage(const QUuid& id, const QImage& image) override { stack_.replaceImage(id, image); }
-    void remove(const QUuid& id) override { stack_.remove(id); }
     void setOnEdit(Action action) override { stack_.setOnEdit(std::move(action)); }
-    void setOnTrash(Action action) override { stack_.setOnTrash(std::move(action)); }
 
     [[nodiscard]] quillet::Thumbnails& stack() { return stack_; }
 

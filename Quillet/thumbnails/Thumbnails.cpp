@@ -1,11 +1,9 @@
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
-#include "Brindle/AppInfo.hpp"
 #include "Brindle/RepeatingTask.hpp"
 #include "Brindle/Trash.hpp"
-#include "Quillet/thumbnails/ThumbnailCard.hpp"
+#include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/thumbnails/ThumbnailPanel.hpp"
-#include "Quillet/thumbnails/ThumbnailStackView.hpp"
 #include "core/ThumbnailSize.hpp"
 
 #include <QApplication>
@@ -17,8 +15,6 @@
 
 namespace quillet {
 namespace {
-
-constexpr int panelWidth = ThumbnailCard::size.width() + 2 * ThumbnailStackView::margin;
 
 [[nodiscard]] QScreen* screenUnderPointer()
 {
@@ -106,7 +102,7 @@ bool Thumbnails::moveToTrash(const ThumbnailItem& item)
 {
     const QString path = item.url.toLocalFile();
     if (!brindle::Trash::moveToTrash(path)) {
-        brindle::AppInfo::logger("capture").error("could not move to Trash: %{public}s", path);
+        captureLog().error("could not move to Trash: %{public}s", path);
         QApplication::beep();
         return false;
     }
@@ -208,7 +204,8 @@ void Thumbnails::tick()
 
 QImage Thumbnails::thumbnail(const QImage& image)
 {
-    const auto reduced = ThumbnailSize::scaledDown(image.width(), image.height(), maximumThumbnailPixels);
+    const auto reduced =
+        ThumbnailSize::scaledDown(image.width(), image.height(), ThumbnailSize::maximumPixels);
     if (!reduced) {
         return image;
     }
@@ -221,14 +218,6 @@ QImage Thumbnails::thumbnail(const QImage& image)
     // Sized in its own pixels, like the unreduced bitmap the card would otherwise show.
     scaled.setDevicePixelRatio(1.0);
     return scaled;
-}
-
-QRect Thumbnails::panelFrame(const QRect& available, int count)
-{
-    const int cards = std::max(count, 0);
-    const int height = cards * ThumbnailCard::size.height() +
-                       std::max(cards - 1, 0) * ThumbnailStackView::spacing + 2 * ThumbnailStackView::margin;
-    return {available.right() + 1 - panelWidth, available.bottom() + 1 - height, panelWidth, height};
 }
 
 void Thumbnails::anchorTo(QScreen* screen)
@@ -259,7 +248,7 @@ void Thumbnails::layoutPanel()
     if (!screen || !panel_) {
         return;
     }
-    panel_->setFrame(panelFrame(screen->availableGeometry(), static_cast<int>(items_.size())));
+    panel_->placeIn(screen->availableGeometry(), static_cast<int>(items_.size()));
 }
 
 void Thumbnails::startTicker()

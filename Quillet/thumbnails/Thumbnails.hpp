@@ -35,7 +35,6 @@ public:
     static constexpr int maximumItems = 5;
     static constexpr std::chrono::seconds lifetime{120};
     static constexpr std::chrono::seconds tickInterval{1};
-    static constexpr int maximumThumbnailPixels = 440;
 
     // `clock` supplies the time the expiry runs on; the steady clock when none is given.
     explicit Thumbnails(Clock clock = {}, QObject* parent = nullptr);
@@ -79,10 +78,6 @@ public:
     // The image a card shows: `image` reduced to at most 440 pixels on its longer side with
     // high-quality scaling, or `image` itself when it already fits.
     [[nodiscard]] static QImage thumbnail(const QImage& image);
-
-    // Where the panel goes for `count` cards: flush with the bottom-right corner of `available`
-    // (a screen's geometry without panels and docks), 252 wide.
-    [[nodiscard]] static QRect panelFrame(const QRect& available, int count);
 
     // Called by the ticker once a second: removes the cards whose time is up.
     void tick();

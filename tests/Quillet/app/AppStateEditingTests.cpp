@@ -36,7 +36,7 @@ public:
 };
 
 // The hot keys as the desktop sees them: registered or not, and with which map.
-class RecordingHotKeys final : public component::HotKeyCenter {
+class RecordingHotKeys final : public HotKeys {
 public:
     void registerShortcuts(const ShortcutMap& shortcuts) override { registered = shortcuts; }
     void unregister() override { registered.reset(); }

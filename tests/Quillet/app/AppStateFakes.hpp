@@ -2,13 +2,13 @@
 
 // Stand-ins for the components the application state drives, recording what they were asked.
 
-#include "Quillet/capture/component/PermissionAlert.hpp"
-#include "Quillet/capture/component/ScreenRecordingPermission.hpp"
-#include "Quillet/editor/component/Editor.hpp"
-#include "Quillet/recording/component/AreaSelector.hpp"
-#include "Quillet/recording/component/Recorder.hpp"
-#include "Quillet/shortcuts/component/HotKeyCenter.hpp"
-#include "Quillet/thumbnails/component/Thumbnails.hpp"
+#include "Quillet/capture/PermissionAlert.hpp"
+#include "Quillet/capture/ScreenRecordingPermission.hpp"
+#include "Quillet/editor/Editor.hpp"
+#include "Quillet/recording/AreaSelector.hpp"
+#include "Quillet/recording/Recorder.hpp"
+#include "Quillet/shortcuts/HotKeys.hpp"
+#include "Quillet/thumbnails/ThumbnailDisplay.hpp"
 
 #include <optional>
 #include <vector>
@@ -22,7 +22,7 @@ struct AddedThumbnail {
     bool isVideo = false;
 };
 
-class FakeThumbnails final : public component::Thumbnails {
+class FakeThumbnails final : public ThumbnailDisplay {
 public:
     void add(const QUrl& url, const QImage& image, double scale, bool isVideo) override
     {
@@ -32,18 +32,14 @@ public:
     {
         replaced.emplace_back(id, image.size());
     }
-    void remove(const QUuid& id) override { removed.push_back(id); }
     void setOnEdit(Action action) override { onEdit = std::move(action); }
-    void setOnTrash(Action action) override { onTrash = std::move(action); }
 
     std::vector<AddedThumbnail> added;
     std::vector<std::pair<QUuid, QSize>> replaced;
-    std::vector<QUuid> removed;
     Action onEdit;
-    Action onTrash;
 };
 
-class FakeHotKeys final : public component::HotKeyCenter {
+class FakeHotKeys final : public HotKeys {
 public:
     void registerShortcuts(const ShortcutMap& shortcuts) override { registrations.push_back(shortcuts); }
     void unregister() override { ++unregistrations; }
@@ -58,7 +54,7 @@ public:
     std::function<void()> onFailedChange;
 };
 
-class FakeRecorder final : public component::Recorder {
+class FakeRecorder final : public Recorder {
 public:
     bool start(const Rect& rect, const Options& options) override
     {
@@ -104,9 +100,9 @@ public:
     std::vector<QString> stops;
 };
 
-class FakeSelector final : public component::AreaSelector {
+class FakeSelector final : public AreaSelector {
 public:
-    void begin(const component::Recorder::Options& options, Completion completion) override
+    void begin(const Recorder::Options& options, Completion completion) override
     {
         begun.push_back(options);
         this->completion = std::move(completion);
@@ -121,11 +117,11 @@ public:
     }
 
     bool open = false;
-    std::vector<component::Recorder::Options> begun;
+    std::vector<Recorder::Options> begun;
     Completion completion;
 };
 
-class FakeEditor final : public component::Editor {
+class FakeEditor final : public Editor {
 public:
     void open(const QUrl& url, double scale, SaveCallback onSave) override
     {
@@ -137,7 +133,7 @@ public:
     SaveCallback onSave;
 };
 
-class FakePermission final : public component::ScreenRecordingPermission {
+class FakePermission final : public ScreenRecordingPermission {
 public:
     explicit FakePermission(bool granted) : granted(granted) {}
     [[nodiscard]] bool preflight() const override
@@ -156,7 +152,7 @@ public:
     int requests = 0;
 };
 
-class FakeAlert final : public component::PermissionAlert {
+class FakeAlert final : public PermissionAlert {
 public:
     [[nodiscard]] Choice show() override
     {

@@ -54,7 +54,7 @@ TEST(AppStateRecording, LeftoversADeadToolAndQuittingAllEndInSavedMoviesNumbered
 
     const auto record = [&] {
         state.perform(CaptureAction::recording);
-        overlay.finish(component::AreaSelector::Record{Rect{0, 0, 100, 100}, {}});
+        overlay.finish(AreaSelector::Record{Rect{0, 0, 100, 100}, {}});
         ASSERT_TRUE(state.isRecording());
         EXPECT_EQ(state.status(), AppStatus::recording);
     };

@@ -313,9 +313,8 @@ TEST_F(AppStateFlow, WhileRecordingStillsAreRefusedAndTheRecordingShortcutStops)
     make();
     state_->perform(CaptureAction::recording);
     ASSERT_EQ(selector_->begun.size(), 1u);
-    EXPECT_EQ(selector_->begun[0], (component::Recorder::Options{false, std::nullopt, true}));
-    selector_->finish(
-        component::AreaSelector::Record{Rect(10, 20, 300, 200), {true, QString("mic-2"), false}});
+    EXPECT_EQ(selector_->begun[0], (Recorder::Options{false, std::nullopt, true}));
+    selector_->finish(AreaSelector::Record{Rect(10, 20, 300, 200), {true, QString("mic-2"), false}});
     ASSERT_TRUE(state_->isRecording());
     EXPECT_TRUE(state_->recordingStartedAt().has_value());
     EXPECT_TRUE(state_->recordMicrophone());
@@ -343,7 +342,7 @@ TEST_F(AppStateFlow, ARecordingWithTheMicrophoneOffKeepsTheChosenMicrophone)
     preferences_.set(PropertyList("mic-1"), "microphoneID");
     make();
     state_->toggleRecording();
-    selector_->finish(component::AreaSelector::Record{Rect(0, 0, 100, 100), {false, QString("other"), true}});
+    selector_->finish(AreaSelector::Record{Rect(0, 0, 100, 100), {false, QString("other"), true}});
     EXPECT_EQ(state_->microphoneID(), QString("mic-1"));
     EXPECT_FALSE(state_->recordMicrophone());
 }
@@ -352,9 +351,9 @@ TEST_F(AppStateFlow, TheMicrophoneRoundTripReopensTheSelectorWithTheAnswer)
 {
     make();
     state_->toggleRecording();
-    selector_->finish(component::AreaSelector::NeedsMicrophonePermission{{true, QString("mic"), false}});
+    selector_->finish(AreaSelector::NeedsMicrophonePermission{{true, QString("mic"), false}});
     ASSERT_TRUE(waitFor([&] { return selector_->begun.size() == 2; }));
-    EXPECT_EQ(selector_->begun[1], (component::Recorder::Options{true, QString("mic"), false}));
+    EXPECT_EQ(selector_->begun[1], (Recorder::Options{true, QString("mic"), false}));
 }
 
 TEST_F(AppStateFlow, HotKeysAreRegisteredAtStartAndFollowTheSwitch)
@@ -409,13 +408,11 @@ TEST_F(AppStateFlow, APreviewRegistersNothingAndPollsNothing)
     EXPECT_GT(permission_->preflights, before);
 }
 
-TEST_F(AppStateFlow, ThumbnailCallbacksEditAndTrashTheirItem)
+TEST_F(AppStateFlow, TheEditCallbackOpensTheEditorOnItsItem)
 {
     make();
-    QFile file(folder_.filePath("capture.webp"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const ThumbnailItem item{QUuid::createUuid(), QUrl::fromLocalFile(file.fileName()), QImage(), 2.0, false};
+    const ThumbnailItem item{QUuid::createUuid(), QUrl::fromLocalFile(folder_.filePath("capture.webp")),
+                             QImage(), 2.0, false};
 
     ASSERT_TRUE(thumbnails_->onEdit);
     thumbnails_->onEdit(item);
@@ -424,14 +421,6 @@ TEST_F(AppStateFlow, ThumbnailCallbacksEditAndTrashTheirItem)
     editor_->onSave(QImage(30, 20, QImage::Format_RGBA8888_Premultiplied));
     ASSERT_EQ(thumbnails_->replaced.size(), 1u);
     EXPECT_EQ(thumbnails_->replaced[0], std::make_pair(item.id, QSize(30, 20)));
-
-    QTemporaryDir data;
-    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-    thumbnails_->onTrash(item);
-    qputenv("XDG_DATA_HOME", savedData);
-    EXPECT_FALSE(QFile::exists(file.fileName()));
-    EXPECT_EQ(thumbnails_->removed, std::vector<QUuid>{item.id});
 
     // Once the state is gone the callbacks do nothing.
     const auto onSave = editor_->onSave;
@@ -446,22 +435,6 @@ TEST_F(AppStateFlow, WithoutAnEditorTheCardsOfferNoEdit)
     withEditor_ = false;
     make();
     EXPECT_FALSE(thumbnails_->onEdit);
-    EXPECT_TRUE(thumbnails_->onTrash);
-}
-
-TEST_F(AppStateFlow, AFileThatCannotBeTrashedKeepsItsCard)
-{
-    make();
-    const ThumbnailItem gone{QUuid::createUuid(),
-                             QUrl::fromLocalFile(folder_.filePath("deleted meanwhile.webp")), QImage(), 1.0,
-                             false};
-    QTemporaryDir data;
-    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-    thumbnails_->onTrash(gone);
-    qputenv("XDG_DATA_HOME", savedData);
-    EXPECT_TRUE(thumbnails_->removed.empty());
-    EXPECT_TRUE(log_.contains(captureCategory, "could not move to Trash: " + gone.url.toLocalFile()));
 }
 
 TEST_F(AppStateFlow, SettersWriteTheirPreferenceAndKeepTheNumberAboveZero)

@@ -63,7 +63,7 @@ TEST(ThumbnailStack, HandsTheStateCallsToTheStack)
 
     thumbnails.replaceImage(item.id, QImage(40, 20, QImage::Format_RGBA8888_Premultiplied));
     EXPECT_EQ(thumbnails.stack().items().front().image.size(), QSize(40, 20));
-    thumbnails.remove(item.id);
+    thumbnails.stack().remove(item.id);
     EXPECT_TRUE(thumbnails.stack().items().empty());
 }
 

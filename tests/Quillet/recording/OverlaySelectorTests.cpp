@@ -16,8 +16,8 @@ namespace quillet {
 namespace {
 
 using namespace std::chrono_literals;
-using Result = component::AreaSelector::Result;
-using Options = component::Recorder::Options;
+using Result = AreaSelector::Result;
+using Options = Recorder::Options;
 
 TEST(SelectionGeometry, ADragRecordsWholePointsInsideItsScreenAndASmallOneTheWholeScreen)
 {
@@ -78,7 +78,7 @@ protected:
     Result result()
     {
         EXPECT_TRUE(testing::waitFor([this] { return !results.empty(); }));
-        return results.empty() ? Result(component::AreaSelector::Cancelled{}) : results.front();
+        return results.empty() ? Result(AreaSelector::Cancelled{}) : results.front();
     }
 
     std::unique_ptr<FixedMicrophones> microphones = std::make_unique<FixedMicrophones>();
@@ -109,7 +109,7 @@ TEST_F(OverlaySelectorTest, ADragRecordsItsAreaWithTheOptionsAfterTheOverlaysHav
     EXPECT_FALSE(areaSelector.isOpen());
     EXPECT_TRUE(results.empty()) << "not before the pause";
     const Result recorded = result();
-    const auto* record = std::get_if<component::AreaSelector::Record>(&recorded);
+    const auto* record = std::get_if<AreaSelector::Record>(&recorded);
     EXPECT_GE(sinceRelease.elapsed(), OverlaySelector::completionDelay.count() - 5);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->options, (Options{false, QString("kept"), false}));
@@ -119,14 +119,14 @@ TEST_F(OverlaySelectorTest, ADragRecordsItsAreaWithTheOptionsAfterTheOverlaysHav
     open();
     click({50, 50});
     const Result clicked = result();
-    const auto* whole = std::get_if<component::AreaSelector::Record>(&clicked);
+    const auto* whole = std::get_if<AreaSelector::Record>(&clicked);
     ASSERT_NE(whole, nullptr);
     EXPECT_EQ(whole->rect, (Rect{0, 0, double(screen.width()), double(screen.height())}));
 
     open();
     areaSelector.begin({}, [](const Result&) { FAIL() << "a second begin is ignored"; });
     areaSelector.cancel();
-    EXPECT_TRUE(std::holds_alternative<component::AreaSelector::Cancelled>(result()));
+    EXPECT_TRUE(std::holds_alternative<AreaSelector::Cancelled>(result()));
 }
 
 TEST_F(OverlaySelectorTest, TheMicrophonePillFollowsTheAudioPermission)
@@ -163,7 +163,7 @@ TEST_F(OverlaySelectorTest, TheMicrophonePillFollowsTheAudioPermission)
             continue;
         }
         const Result requested = result();
-        const auto* request = std::get_if<component::AreaSelector::NeedsMicrophonePermission>(&requested);
+        const auto* request = std::get_if<AreaSelector::NeedsMicrophonePermission>(&requested);
         ASSERT_NE(request, nullptr);
         EXPECT_EQ(request->options, (Options{true, QString("usb_mic"), true}));
     }

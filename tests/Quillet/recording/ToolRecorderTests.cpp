@@ -200,7 +200,7 @@ TEST_F(ToolRecorderTest, TheToolIsToldTheAreaClicksAndMicrophone)
     };
     auto recorder = recorderRunning(dieAtOnce);
     for (const auto& c : cases) {
-        const component::Recorder::Options options{
+        const Recorder::Options options{
             c.microphone, c.id ? std::optional<QString>(c.id) : std::nullopt, c.showClicks};
         const QStringList arguments = recorder->arguments(Rect{10, 20, 300, 200}, options, "/out.mov");
         ASSERT_GE(arguments.size(), 5);

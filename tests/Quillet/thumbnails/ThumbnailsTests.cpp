@@ -97,7 +97,7 @@ class PanelFrame : public ::testing::TestWithParam<FrameCase> {};
 TEST_P(PanelFrame, IsFlushWithTheBottomRightOfTheAvailableArea)
 {
     const QRect available(1920, 24, 1280, 776); // a second screen with a top bar
-    const QRect frame = Thumbnails::panelFrame(available, GetParam().count);
+    const QRect frame = ThumbnailPanel::frameFor(available, GetParam().count);
     EXPECT_EQ(frame.width(), 252);
     EXPECT_EQ(frame.height(), GetParam().height);
     EXPECT_EQ(frame.right(), available.right());
@@ -118,7 +118,7 @@ TEST_F(ThumbnailsTest, SixAddsKeepTheNewestFiveAndThePanelHeightForFive)
     ThumbnailPanel* panel = thumbnails.panel();
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->frame(), Thumbnails::panelFrame(availableGeometry(), 5));
+    EXPECT_EQ(panel->frame(), ThumbnailPanel::frameFor(availableGeometry(), 5));
     EXPECT_EQ(panel->frame().height(), 762);
     settle();
     EXPECT_EQ(panel->geometry(), panel->frame());

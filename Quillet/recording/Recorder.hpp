@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-namespace quillet::component {
+namespace quillet {
 
 // What the application state needs of the screen recorder.
 class Recorder {
@@ -45,4 +45,4 @@ public:
     virtual void firstFrame(const QString& movie, int maxPixels, FrameCompletion completion) = 0;
 };
 
-} // namespace quillet::component
+} // namespace quillet

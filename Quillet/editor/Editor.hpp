@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace quillet::component {
+namespace quillet {
 
 // What the application state needs of the annotation editor.
 class Editor {
@@ -17,4 +17,4 @@ public:
     virtual void open(const QUrl& url, double scale, SaveCallback onSave) = 0;
 };
 
-} // namespace quillet::component
+} // namespace quillet

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace quillet::component {
+namespace quillet {
 
 // The desktop's permission to see the screen.
 class ScreenRecordingPermission {
@@ -13,4 +13,4 @@ public:
     virtual bool request() = 0;
 };
 
-} // namespace quillet::component
+} // namespace quillet

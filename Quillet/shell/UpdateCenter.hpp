@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-namespace quillet::component {
+namespace quillet {
 
 // What the application state, the status item and the menu need of the update reminder.
 // `changed` follows every change of `isUpdateReminderDue`.
@@ -21,4 +21,4 @@ signals:
     void changed();
 };
 
-} // namespace quillet::component
+} // namespace quillet

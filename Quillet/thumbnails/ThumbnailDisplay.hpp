@@ -8,20 +8,18 @@
 
 #include <functional>
 
-namespace quillet::component {
+namespace quillet {
 
 // What the application state needs of the floating thumbnail stack.
-class Thumbnails {
+class ThumbnailDisplay {
 public:
     using Action = std::function<void(const ThumbnailItem&)>;
-    virtual ~Thumbnails() = default;
+    virtual ~ThumbnailDisplay() = default;
 
     // `image` is the full capture; the card shows a reduced copy.
     virtual void add(const QUrl& url, const QImage& image, double scale, bool isVideo) = 0;
     virtual void replaceImage(const QUuid& id, const QImage& image) = 0;
-    virtual void remove(const QUuid& id) = 0;
     virtual void setOnEdit(Action action) = 0;
-    virtual void setOnTrash(Action action) = 0;
 };
 
-} // namespace quillet::component
+} // namespace quillet

@@ -6,13 +6,13 @@
 #include <functional>
 #include <set>
 
-namespace quillet::component {
+namespace quillet {
 
 // What the application state needs of the global hot keys of the capture actions.
-class HotKeyCenter {
+class HotKeys {
 public:
     using Action = std::function<void(CaptureAction)>;
-    virtual ~HotKeyCenter() = default;
+    virtual ~HotKeys() = default;
 
     // Replaces every earlier registration by the map's shortcuts.
     virtual void registerShortcuts(const ShortcutMap& shortcuts) = 0;
@@ -25,4 +25,4 @@ public:
     virtual void setOnFailedChange(std::function<void()> changed) { (void)changed; }
 };
 
-} // namespace quillet::component
+} // namespace quillet

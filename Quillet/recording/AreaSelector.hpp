@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Quillet/recording/component/Recorder.hpp"
+#include "Quillet/recording/Recorder.hpp"
 #include "core/Geometry.hpp"
 
 #include <functional>
 #include <variant>
 
-namespace quillet::component {
+namespace quillet {
 
 // What the application state needs of the area selector that starts a recording.
 class AreaSelector {
@@ -30,4 +30,4 @@ public:
     [[nodiscard]] virtual bool isOpen() const = 0;
 };
 
-} // namespace quillet::component
+} // namespace quillet

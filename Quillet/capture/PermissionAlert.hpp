@@ -1,6 +1,6 @@
 #pragma once
 
-namespace quillet::component {
+namespace quillet {
 
 // The modal alert that explains a missing screen-recording permission.
 class PermissionAlert {
@@ -11,4 +11,4 @@ public:
     [[nodiscard]] virtual Choice show() = 0;
 };
 
-} // namespace quillet::component
+} // namespace quillet

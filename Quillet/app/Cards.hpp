@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Quillet/editor/Editor.hpp"
+#include "Quillet/thumbnails/ThumbnailDisplay.hpp"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace quillet {
+
+// The cards of new captures and the editor their Edit button opens; an edited still's card shows
+// the saved image. Main thread only.
+class Cards : public QObject {
+    Q_OBJECT
+
+public:
+    // Without an editor the cards offer no Edit button at all, rather than one that does nothing.
+    Cards(std::unique_ptr<ThumbnailDisplay> thumbnails, std::unique_ptr<Editor> editor,
+          QObject* parent = nullptr);
+
+    // Lets the cards' Edit button open the editor.
+    void connectEditor();
+    void add(const QString& path, const QImage& image, double scale, bool isVideo);
+
+private:
+    void edit(const ThumbnailItem& item);
+
+    std::unique_ptr<ThumbnailDisplay> thumbnails_;
+    std::unique_ptr<Editor> editor_;
+};
+
+} // namespace quillet

@@ -1,0 +1,121 @@
+// The one place that chooses the program's real components.
+#include "Quillet/app/ProgramComponents.hpp"
+
+#include "Brindle/AppInfo.hpp"
+#include "Brindle/UserDefaults.hpp"
+#include "Quillet/capture/PermissionAlertBox.hpp"
+#include "Quillet/capture/ScreenCaptureTool.hpp"
+#include "Quillet/capture/X11ScreenRecordingPermission.hpp"
+#include "Quillet/editor/EditorWindows.hpp"
+#include "Quillet/library/WebPEncoder.hpp"
+#include "Quillet/recording/NoRecorder.hpp"
+#include "Quillet/recording/NoSelector.hpp"
+#include "Quillet/recording/OverlaySelector.hpp"
+#include "Quillet/recording/PulseMicrophones.hpp"
+#include "Quillet/recording/ToolRecorder.hpp"
+#include "Quillet/shell/FolderDialog.hpp"
+#include "Quillet/shell/PreviewUpdateCenter.hpp"
+#include "Quillet/shell/ReminderUpdateCenter.hpp"
+#include "Quillet/shortcuts/CaptureHotKeys.hpp"
+#include "Quillet/shortcuts/DesktopScreenshotShortcuts.hpp"
+#include "Quillet/shortcuts/NoHotKeys.hpp"
+#include "Quillet/thumbnails/NoThumbnails.hpp"
+#include "Quillet/thumbnails/ThumbnailStack.hpp"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QTimer>
+
+namespace quillet {
+namespace ProgramComponents {
+
+AppState::Components completed(AppState::Components components, bool isPreview)
+{
+    if (isPreview || !components.makeUpdateCenter) {
+        components.makeUpdateCenter = [] { return std::make_unique<PreviewUpdateCenter>(); };
+    }
+    if (!components.capturer) {
+        components.capturer = std::make_unique<Capturer>();
+    }
+    if (!components.screenRecording) {
+        components.screenRecording = std::make_unique<X11ScreenRecordingPermission>();
+    }
+    if (!components.permissionAlert) {
+        components.permissionAlert = std::make_unique<PermissionAlertBox>();
+    }
+    if (!components.encode) {
+        components.encode = &WebPEncoder::encode;
+    }
+    if (!components.requestAudioAccess) {
+        // Linux has no audio-capture permission: granted at once, never inside the asking call.
+        components.requestAudioAccess = [](std::function<void(bool)> answer) {
+            QTimer::singleShot(0, qApp, [answer = std::move(answer)] { answer(true); });
+        };
+    }
+    if (!components.now) {
+        components.now = [] { return std::chrono::system_clock::now(); };
+    }
+    if (!components.systemShortcutsOn) {
+        components.systemShortcutsOn = [desktop = std::make_shared<DesktopScreenshotShortcuts>()] {
+            return desktop->anyEnabled();
+        };
+    }
+    if (!components.beep) {
+        components.beep = &QApplication::beep;
+    }
+    if (!components.chooseDirectory) {
+        components.chooseDirectory = &FolderDialog::choose;
+    }
+    if (!components.openURL) {
+        components.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    }
+    return components;
+}
+
+AppState::Components program(brindle::PreferenceStore& preferences)
+{
+    AppState::Components components;
+    components.makeUpdateCenter = [&preferences]() -> std::unique_ptr<UpdateCenter> {
+        // The store outlives the state and its centre; the reminder only borrows it.
+        const std::shared_ptr<brindle::PreferenceStore> store(&preferences, [](brindle::PreferenceStore*) {});
+        return std::make_unique<ReminderUpdateCenter>(
+            store, QStringLiteral("quillet"), brindle::AppInfo::version(),
+            ReminderUpdateCenter::Services{
+                .openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                .beep = &QApplication::beep});
+    };
+    components.thumbnails = std::make_unique<ThumbnailStack>();
+    components.hotKeys = std::make_unique<CaptureHotKeys>();
+    // The sound server's inputs, for the whole process.
+    static auto* const microphones = new PulseMicrophones();
+    components.recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), *microphones);
+    components.selector = std::make_unique<OverlaySelector>(*microphones);
+    // Cards of stills now offer Edit; the editor keeps the arrow direction in the user's settings.
+    components.editor = std::make_unique<EditorWindows>(preferences);
+    return components;
+}
+
+AppState::Components preview()
+{
+    AppState::Components components;
+    components.thumbnails = std::make_unique<NoThumbnails>();
+    components.hotKeys = std::make_unique<NoHotKeys>();
+    components.recorder = std::make_unique<NoRecorder>();
+    components.selector = std::make_unique<NoSelector>();
+    components.systemShortcutsOn = [] { return false; };
+    return components;
+}
+
+} // namespace ProgramComponents
+
+AppState& AppState::shared()
+{
+    // Never destroyed: the state lives as long as the process, and nothing of it may run once the
+    // application object is gone.
+    static auto* const preferences =
+        new brindle::UserDefaults(brindle::UserDefaults::standardFilePath(QStringLiteral("quillet")));
+    static auto* const instance = new AppState(*preferences, false, ProgramComponents::program(*preferences));
+    return *instance;
+}
+
+} // namespace quillet

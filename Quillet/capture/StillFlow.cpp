@@ -1,0 +1,56 @@
+#include "Quillet/capture/StillFlow.hpp"
+
+#include "Quillet/capture/PermissionGate.hpp"
+#include "Quillet/common/BackgroundWork.hpp"
+#include "Quillet/common/CaptureLog.hpp"
+
+#include <QPointer>
+
+namespace quillet {
+
+StillFlow::StillFlow(std::unique_ptr<Capturer> capturer, PermissionGate& gate,
+                     std::unique_ptr<StillSaver> saver, QObject* parent)
+    : QObject(parent), capturer_(std::move(capturer)), gate_(gate), saver_(std::move(saver))
+{
+}
+
+void StillFlow::capture(Capturer::Mode mode)
+{
+    if (!capturer_ || !gate_.ensure()) {
+        return;
+    }
+    // From the tool's start to the written file, a capture is work that quitting waits for.
+    BackgroundWork::instance().begin();
+    capturer_->capture(mode, [self = QPointer(this)](std::optional<CapturedImage> image) {
+        if (self) {
+            self->captured(std::move(image));
+        }
+        BackgroundWork::instance().end();
+    });
+}
+
+void StillFlow::shutDown()
+{
+    capturer_.reset();
+}
+
+void StillFlow::captured(std::optional<CapturedImage> image)
+{
+    if (!image) {
+        captureLog().log("capture cancelled or empty");
+        return;
+    }
+    const bool blank = image->isBlank();
+    captureLog().log("captured %ldx%ld blank=%{bool}d", image->image.width(), image->image.height(), blank);
+    if (blank) {
+        gate_.showAlert();
+        return;
+    }
+    saver_->save(image->image, [self = QPointer(this), image = *image](const QString& path) {
+        if (self) {
+            emit self->saved(path, image.image, image.scale);
+        }
+    });
+}
+
+} // namespace quillet

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Quillet/capture/Capturer.hpp"
+#include "Quillet/library/StillSaver.hpp"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace quillet {
+
+class PermissionGate;
+
+// A still from the key press to the saved file: asks the gate, captures, turns a blank capture into
+// the permission alert and hands the rest to the saver. Main thread only.
+class StillFlow : public QObject {
+    Q_OBJECT
+
+public:
+    StillFlow(std::unique_ptr<Capturer> capturer, PermissionGate& gate, std::unique_ptr<StillSaver> saver,
+              QObject* parent = nullptr);
+
+    void capture(Capturer::Mode mode);
+    // Ends a capture tool still running, with its file; no capture starts after it.
+    void shutDown();
+
+signals:
+    // A still was written to `path`; `image` is the full capture.
+    void saved(const QString& path, const QImage& image, double scale);
+
+private:
+    void captured(std::optional<CapturedImage> image);
+
+    std::unique_ptr<Capturer> capturer_;
+    PermissionGate& gate_;
+    std::unique_ptr<StillSaver> saver_;
+};
+
+} // namespace quillet

@@ -1,0 +1,181 @@
+#include "Quillet/recording/RecordingFlow.hpp"
+
+#include "Quillet/common/CaptureLog.hpp"
+#include "Quillet/common/Settings.hpp"
+#include "Quillet/library/CaptureNames.hpp"
+#include "core/Overloaded.hpp"
+#include "core/ThumbnailSize.hpp"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+namespace quillet {
+namespace {
+
+// How long quitting waits for a recording to be stopped and written: the tool's bounded stop plus the
+// copy of a long movie.
+constexpr std::chrono::seconds quitSaveLimit{120};
+
+} // namespace
+
+RecordingFlow::RecordingFlow(std::unique_ptr<Recorder> recorder, std::unique_ptr<AreaSelector> selector,
+                             Settings& settings, CaptureNames& names, RequestAudioAccess requestAudioAccess,
+                             QObject* parent)
+    : QObject(parent), recorder_(std::move(recorder)), selector_(std::move(selector)), settings_(settings),
+      names_(names), requestAudioAccess_(std::move(requestAudioAccess))
+{
+}
+
+void RecordingFlow::activate()
+{
+    recorder_->setOnEnded([self = QPointer(this)] {
+        if (self) {
+            self->stop();
+        }
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &RecordingFlow::saveBeforeQuit);
+    recoverLeftovers();
+}
+
+void RecordingFlow::setRecordMicrophone(bool on)
+{
+    settings_.setRecordMicrophone(on);
+    if (on) {
+        // Only so that the platform can ask early; the answer is not needed here.
+        requestAudioAccess_([](bool) {});
+    }
+}
+
+void RecordingFlow::select()
+{
+    openSelector({settings_.recordMicrophone(), settings_.microphoneID(), settings_.showClicks()});
+}
+
+void RecordingFlow::openSelector(const Recorder::Options& options)
+{
+    selector_->begin(options, [self = QPointer(this)](const AreaSelector::Result& result) {
+        if (self) {
+            self->selectorFinished(result);
+        }
+    });
+}
+
+void RecordingFlow::selectorFinished(const AreaSelector::Result& result)
+{
+    std::visit(Overloaded{
+                   [this](const AreaSelector::Record& record) { start(record.rect, record.options); },
+                   [this](const AreaSelector::NeedsMicrophonePermission& request) {
+                       requestAudioAccess_(
+                           [self = QPointer(this), options = request.options](bool granted) mutable {
+                               if (!self) {
+                                   return;
+                               }
+                               options.microphone = granted;
+                               self->openSelector(options);
+                           });
+                   },
+                   [](const AreaSelector::Cancelled&) {},
+               },
+               result);
+}
+
+void RecordingFlow::start(const Rect& rect, const Recorder::Options& options)
+{
+    setRecordMicrophone(options.microphone);
+    if (options.microphone) {
+        settings_.setMicrophoneID(options.microphoneID);
+    }
+    settings_.setShowClicks(options.showClicks);
+    if (!recorder_->start(rect, options)) {
+        return;
+    }
+    captureLog().log("recording started");
+    publish(true, recorder_->sessionStartedAt());
+}
+
+void RecordingFlow::stop()
+{
+    if (!isRecording_) {
+        return;
+    }
+    const auto file = names_.next(Library::Kind::recording);
+    if (!file.isSuccess()) {
+        return; // the recording goes on; the user can try again
+    }
+    captureLog().log("recording stopped");
+    publish(false, std::nullopt);
+    ++recordingsSaving_;
+    recorder_->stop(file.value().path, [self = QPointer(this)](std::optional<QString> movie) {
+        if (!self) {
+            return;
+        }
+        self->stopped(std::move(movie));
+        if (--self->recordingsSaving_ == 0 && self->whenRecordingsSaved_) {
+            self->whenRecordingsSaved_();
+        }
+    });
+}
+
+void RecordingFlow::stopped(std::optional<QString> movie)
+{
+    if (!movie) {
+        return;
+    }
+    const QString path = *movie;
+    recorder_->firstFrame(path, ThumbnailSize::maximumPixels,
+                          [self = QPointer(this), path](std::optional<QImage> frame) {
+                              if (self && frame) {
+                                  emit self->saved(path, *frame);
+                              }
+                          });
+}
+
+void RecordingFlow::publish(bool recording, std::optional<QDateTime> startedAt)
+{
+    if (isRecording_ == recording && recordingStartedAt_ == startedAt) {
+        return;
+    }
+    isRecording_ = recording;
+    recordingStartedAt_ = std::move(startedAt);
+    emit changed();
+}
+
+// Movies a run that crashed or was killed never saved: they go into the capture folder under new
+// names, each with its card, as if that run had stopped them.
+void RecordingFlow::recoverLeftovers()
+{
+    const auto leftovers = recorder_->leftovers();
+    for (const QString& movie : leftovers) {
+        const auto file = names_.next(Library::Kind::recording);
+        if (!file.isSuccess()) {
+            captureLog().error("could not recover the recording %{public}s: %{public}s", movie, file.error());
+            return;
+        }
+        captureLog().log("recovering the recording %{public}s", movie);
+        recorder_->save(movie, file.value().path, [self = QPointer(this)](std::optional<QString> saved) {
+            if (self) {
+                self->stopped(std::move(saved));
+            }
+        });
+    }
+}
+
+// Quitting (from the menu, a signal or the end of the session) while recording: the recording is
+// stopped and saved first, within the recorder's own limits.
+void RecordingFlow::saveBeforeQuit()
+{
+    stop();
+    if (recordingsSaving_ == 0) {
+        return;
+    }
+    captureLog().log("saving the recording before quitting");
+    QEventLoop loop;
+    whenRecordingsSaved_ = [&loop] { loop.quit(); };
+    QTimer::singleShot(quitSaveLimit, &loop, &QEventLoop::quit);
+    loop.exec();
+    whenRecordingsSaved_ = nullptr;
+}
+
+} // namespace quillet

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Quillet/shortcuts/HotKeys.hpp"
+
+namespace quillet {
+
+// The hot keys of a preview: it registers none, so none is ever refused.
+class NoHotKeys final : public HotKeys {
+public:
+    void registerShortcuts(const ShortcutMap&) override {}
+    void unregister() override {}
+    [[nodiscard]] std::set<CaptureAction> failed() const override { return {}; }
+    void setOnPress(Action) override {}
+};
+
+} // namespace quillet
