@@ -17,8 +17,8 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
 
 AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Components components,
                    QObject* parent, Completed)
-    : QObject(parent), isPreview_(isPreview), settings_(preferences),
-      names_(settings_, std::move(components.now)),
+    : QObject(parent), isPreview_(isPreview), microphones_(std::move(components.microphones)),
+      settings_(preferences), names_(settings_, std::move(components.now)),
       permission_(std::move(components.screenRecording), std::move(components.permissionAlert)),
       stillFlow_(std::move(components.capturer), permission_,
                  std::make_unique<StillSaver>(names_, std::move(components.encode))),

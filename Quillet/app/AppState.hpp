@@ -8,6 +8,7 @@
 #include "Quillet/common/Settings.hpp"
 #include "Quillet/editor/Editor.hpp"
 #include "Quillet/library/CaptureNames.hpp"
+#include "Quillet/recording/Microphones.hpp"
 #include "Quillet/recording/RecordingFlow.hpp"
 #include "Quillet/shell/FolderActions.hpp"
 #include "Quillet/shell/UpdateCenter.hpp"
@@ -43,6 +44,9 @@ public:
     struct Components {
         std::unique_ptr<ThumbnailDisplay> thumbnails;
         std::unique_ptr<HotKeys> hotKeys;
+        // The sound inputs the panel offers; the recorder and the selector may hold on to them. None
+        // unless given.
+        std::unique_ptr<Microphones> microphones;
         std::unique_ptr<Recorder> recorder;
         std::unique_ptr<AreaSelector> selector;
         // Absent until the program has an editor: cards then offer no Edit button.
@@ -128,6 +132,7 @@ public:
     // Components, for the shell and the menu.
     [[nodiscard]] UpdateCenter& updates() const { return *updates_; }
     [[nodiscard]] Library& library() { return names_.library(); }
+    [[nodiscard]] const Microphones& microphones() const { return *microphones_; }
 
     // Runs a capture action at once (also what a hot key does).
     void perform(CaptureAction action);
@@ -167,6 +172,8 @@ private:
     [[nodiscard]] bool isCapturing() const;
 
     bool isPreview_;
+    // Before the flows, whose recorder and selector may hold on to it.
+    std::unique_ptr<Microphones> microphones_;
     Settings settings_;
     CaptureNames names_;
     PermissionGate permission_;

@@ -17,6 +17,8 @@ AppStateMenuModel::AppStateMenuModel(AppState& state, std::function<void()> quit
 {
     connect(&state_, &AppState::changed, this, &MenuModel::changed);
     connect(&state_.updates(), &UpdateCenter::changed, this, &MenuModel::changed);
+    // A microphone plugged in or out while the panel is open shows at once.
+    connect(&state_.microphones(), &Microphones::changed, this, &MenuModel::changed);
 }
 
 void AppStateMenuModel::requestScreenRecording()
@@ -36,6 +38,15 @@ std::optional<brindle::Shortcut> AppStateMenuModel::shortcut(CaptureAction actio
         return std::nullopt;
     }
     return shortcut;
+}
+
+std::vector<MenuModel::Microphone> AppStateMenuModel::microphones() const
+{
+    std::vector<Microphone> listed;
+    for (const auto& device : state_.microphones().available()) {
+        listed.push_back({device.id, device.name});
+    }
+    return listed;
 }
 
 void AppStateMenuModel::quit()

@@ -54,8 +54,7 @@ public:
     void setRecordMicrophone(bool on) override { state_.setRecordMicrophone(on); }
     [[nodiscard]] std::optional<QString> microphoneID() const override { return state_.microphoneID(); }
     void setMicrophoneID(std::optional<QString> id) override { state_.setMicrophoneID(std::move(id)); }
-    // No list of inputs in this build yet: the picker stays hidden.
-    [[nodiscard]] std::vector<Microphone> microphones() const override { return {}; }
+    [[nodiscard]] std::vector<Microphone> microphones() const override;
     [[nodiscard]] bool showClicks() const override { return state_.showClicks(); }
     void setShowClicks(bool on) override { state_.setShowClicks(on); }
     [[nodiscard]] bool isUpdateReminderDue() const override { return state_.updates().isUpdateReminderDue(); }

@@ -34,6 +34,9 @@ AppState::Components completed(AppState::Components components, bool isPreview)
     if (isPreview || !components.makeUpdateCenter) {
         components.makeUpdateCenter = [] { return std::make_unique<PreviewUpdateCenter>(); };
     }
+    if (!components.microphones) {
+        components.microphones = std::make_unique<FixedMicrophones>();
+    }
     if (!components.capturer) {
         components.capturer = std::make_unique<Capturer>();
     }
@@ -86,10 +89,11 @@ AppState::Components program(brindle::PreferenceStore& preferences)
     };
     components.thumbnails = std::make_unique<ThumbnailStack>();
     components.hotKeys = std::make_unique<CaptureHotKeys>();
-    // The sound server's inputs, for the whole process.
-    static auto* const microphones = new PulseMicrophones();
-    components.recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), *microphones);
-    components.selector = std::make_unique<OverlaySelector>(*microphones);
+    // The sound server's inputs, owned by the state with the recorder and the selector that use them.
+    components.microphones = std::make_unique<PulseMicrophones>();
+    const Microphones& microphones = *components.microphones;
+    components.recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), microphones);
+    components.selector = std::make_unique<OverlaySelector>(microphones);
     // Cards of stills now offer Edit; the editor keeps the arrow direction in the user's settings.
     components.editor = std::make_unique<EditorWindows>(preferences);
     return components;

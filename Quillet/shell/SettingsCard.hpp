@@ -40,6 +40,8 @@ public:
     [[nodiscard]] brindle::TextLine& nextFileCaption() const { return *nextFile_; }
     [[nodiscard]] QWidget& numberRows() const { return *numberRows_; }
     [[nodiscard]] QWidget& microphoneRow() const { return *microphoneRow_; }
+    [[nodiscard]] brindle::MenuSwitch& microphoneSwitch() const { return *microphoneSwitch_; }
+    [[nodiscard]] brindle::MenuPicker& microphonePicker() const { return *microphones_; }
 
 private:
     [[nodiscard]] QWidget* folderAccessory();
