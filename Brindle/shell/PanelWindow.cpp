@@ -2,7 +2,6 @@
 
 #include "Brindle/menu/Tone.hpp"
 
-#include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPainter>
@@ -99,13 +98,6 @@ void PanelWindow::hideEvent(QHideEvent* event)
     hiddenAt_.start();
     QWidget::hideEvent(event);
     emit hidden();
-}
-
-void PanelWindow::closeEvent(QCloseEvent* event)
-{
-    // Closing the window only hides it: the program keeps running in the background.
-    event->ignore();
-    hide();
 }
 
 void PanelWindow::paintEvent(QPaintEvent*)

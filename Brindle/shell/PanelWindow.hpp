@@ -11,7 +11,8 @@ namespace brindle {
 
 // The window that holds a tray panel. Next to a tray icon it is a frameless pop-up that closes when
 // the user clicks elsewhere; without a tray it is an ordinary, movable window that hides when
-// closed. Its content is made on first show.
+// closed. Its content is made on first show. It accepts every close (a closed widget is only
+// hidden): one it refused would also refuse the application's quit while the panel is open.
 class PanelWindow : public QWidget {
     Q_OBJECT
 
@@ -35,7 +36,6 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
