@@ -3,12 +3,22 @@
 #include <QApplication>
 
 namespace quillet {
+namespace {
+
+// The tray icon, where the tray embeds it, is a window of its own: it belongs to the desktop's panel
+// (in the picture like every other tray icon), and a tray does not take it back once it was unmapped.
+[[nodiscard]] bool isTrayIcon(const QWidget& window)
+{
+    return window.inherits("QSystemTrayIconSys");
+}
+
+} // namespace
 
 WindowsHiddenForGrab::WindowsHiddenForGrab()
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!window->isVisible() || window->testAttribute(Qt::WA_DontShowOnScreen) ||
-            window->property(foreignWindowProperty).toBool()) {
+            window->property(foreignWindowProperty).toBool() || isTrayIcon(*window)) {
             continue;
         }
         hidAny_ = true;

@@ -8,6 +8,7 @@
 #include "tests/support/XvfbServer.hpp"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -122,6 +123,39 @@ protected:
         return {panel.left() + 40, panel.bottom() - 28};
     }
 
+    // Clicks the tray icon until the panel shows; gives the icon's last rectangle. The tray may still
+    // be laying out its icons when the first one shows: each try reads the icon afresh, and a try
+    // only follows one that opened nothing.
+    QRect openPanelFromIcon()
+    {
+        QRect icon;
+        for (int tries = 0; tries < 3 && !panel(); ++tries) {
+            icon = trayIcon().value_or(QRect());
+            click(icon.center());
+            (void)waitFor([this] { return panel().has_value(); }, answerLimit);
+        }
+        return icon;
+    }
+
+    // The folder dialog's window, once it has the keyboard.
+    [[nodiscard]] bool folderDialogHasFocus() const
+    {
+        const auto dialog = window("Find Directory", [](const QRect&) { return true; });
+        return dialog && run("xdotool", {"getwindowfocus"}).trimmed().toULongLong() ==
+                             dialog->id.toULongLong(nullptr, 16);
+    }
+
+    [[nodiscard]] QString storedPreferences() const
+    {
+        QFile file(home_.filePath(".config/quillet/preferences.plist"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    [[nodiscard]] static bool hasStill(const QDir& folder)
+    {
+        return !folder.entryList({"*.webp"}, QDir::Files).isEmpty();
+    }
+
     // Whether the program ended by itself with status 0 within the limit.
     [[nodiscard]] static bool quitCleanly(ChildProcess& program)
     {
@@ -137,7 +171,7 @@ protected:
     testing::OtherXClient other_{server_.display().c_str()};
 };
 
-TEST_F(TrayApplication, TheIconOpensThePanelBesideItAndTheSwitchFreesTheShortcuts)
+TEST_F(TrayApplication, ThePanelAtTheIconSwitchesTheShortcutsStoresTheChosenFolderAndQuits)
 {
     startTray();
     auto quillet = startQuillet();
@@ -146,14 +180,7 @@ TEST_F(TrayApplication, TheIconOpensThePanelBesideItAndTheSwitchFreesTheShortcut
         << "the shortcuts were never registered";
     EXPECT_FALSE(panel()) << "with a tray the panel waits for a click";
 
-    // The tray may still be laying out its icons when the first one shows: each try reads the icon
-    // afresh, and a try only follows one that opened nothing.
-    QRect icon;
-    for (int tries = 0; tries < 3 && !panel(); ++tries) {
-        icon = trayIcon().value_or(QRect());
-        click(icon.center());
-        (void)waitFor([this] { return panel().has_value(); }, answerLimit);
-    }
+    const QRect icon = openPanelFromIcon();
     ASSERT_TRUE(panel().has_value()) << "clicks on the icon opened no panel";
     const QRect opened = *panel();
     // The tray sits at the bottom right: the panel opens just above the icon, inside the screen.
@@ -172,7 +199,29 @@ TEST_F(TrayApplication, TheIconOpensThePanelBesideItAndTheSwitchFreesTheShortcut
     EXPECT_TRUE(waitFor([this] { return holdsShortcuts(); }, answerLimit))
         << "switching on did not take them back";
 
-    click(quitRow(opened));
+    // Change… in the "Save to" row opens the folder dialog; the folder typed there is stored and
+    // takes the next capture.
+    const QDir elsewhere(home_.filePath("Elsewhere"));
+    ASSERT_TRUE(elsewhere.mkpath("."));
+    click({opened.right() - 53, opened.top() + 255});
+    ASSERT_TRUE(waitFor([this] { return folderDialogHasFocus(); }, answerLimit)) << "no folder dialog";
+    EXPECT_FALSE(panel()) << "the panel closes before the dialog opens";
+    run("xdotool", {"type", elsewhere.path()});
+    run("xdotool", {"key", "Return"});
+    EXPECT_TRUE(
+        waitFor([&] { return storedPreferences().contains("<string>" + elsewhere.path() + "</string>"); },
+                answerLimit))
+        << "the chosen folder was not stored";
+    run("xdotool", {"key", "super+shift+3"});
+    EXPECT_TRUE(waitFor([&] { return hasStill(elsewhere); }, answerLimit)) << "the capture went elsewhere";
+    EXPECT_TRUE(waitFor([&] { return trayIcon() == icon; }, answerLimit))
+        << "the capture cost the tray its icon";
+
+    // The capture's card now covers the icon (this tray reserves no screen edge): the panel comes
+    // back through a second launch.
+    EXPECT_EQ(startQuillet()->wait(startLimit).exitCode, 0);
+    ASSERT_TRUE(waitFor([this] { return panel().has_value(); }, answerLimit));
+    click(quitRow(*panel()));
     EXPECT_TRUE(quitCleanly(*quillet)) << "a click on Quit did not end the program with status 0";
 }
 
