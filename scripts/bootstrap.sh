@@ -12,13 +12,16 @@ packages=(
   libxcb-xfixes0-dev libxcb-xkb-dev libxcb-shape0-dev libxkbcommon-dev libxkbcommon-x11-dev
   libwebp-dev zlib1g-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libyuv-dev
-  libpulse-dev
+  libpulse-dev libpipewire-0.3-dev
   # run
   fonts-inter fonts-material-design-icons-iconfont xdg-utils
   # test and benchmark
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils
+  # the headless Wayland desktop of tests/wayland/rig.sh
+  mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome weston libglib2.0-bin
+  qt6-wayland
 )
 
 if [ "${1:-}" = fuzz ]; then
