@@ -42,7 +42,10 @@ void writeFile(const QString& path, const QByteArray& xml)
         return;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit()) {
+    // The settings hold the user's secrets (the screen cast's restore token): the owner's alone.
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(xml) != xml.size() || !file.commit()) {
         logger().error("could not save preferences to %{public}s: %{public}s", path, file.errorString());
     }
 }

@@ -29,8 +29,8 @@ public:
 
     // A request made while a capture runs gets nothing at once. The tool's file is read off the main
     // thread and removed on every path.
-    void capture(Mode mode, Completion completion);
-    [[nodiscard]] bool isRunning() const { return isRunning_; }
+    virtual void capture(Mode mode, Completion completion);
+    [[nodiscard]] virtual bool isRunning() const { return isRunning_; }
 
     // Reads a PNG written by the tool: the bitmap as premultiplied RGBA and the scale from its
     // resolution (dots per inch ÷ 72, rounded, at least 1). Nothing when it cannot be decoded.

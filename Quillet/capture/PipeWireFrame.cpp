@@ -1,0 +1,250 @@
+#include "Quillet/capture/PipeWireFrame.hpp"
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <pipewire/pipewire.h>
+#include <spa/param/video/format-utils.h>
+#include <spa/pod/builder.h>
+#include <unistd.h>
+
+namespace quillet::PipeWireFrame {
+namespace {
+
+constexpr int maximumSide = 16384;
+constexpr std::size_t podBufferBytes = 1024;
+
+struct Taking {
+    pw_main_loop* loop = nullptr;
+    pw_stream* stream = nullptr;
+    spa_video_info_raw format{};
+    std::optional<QImage> frame;
+    QString error;
+
+    void fail(QString description)
+    {
+        if (error.isEmpty() && !frame) {
+            error = std::move(description);
+        }
+        pw_main_loop_quit(loop);
+    }
+};
+
+std::optional<QImage::Format> qtFormat(spa_video_format format)
+{
+    // Byte order in memory; Qt's 32-bit formats name the word on a little-endian machine.
+    switch (format) {
+    case SPA_VIDEO_FORMAT_BGRx:
+        return QImage::Format_RGB32;
+    case SPA_VIDEO_FORMAT_BGRA:
+        return QImage::Format_ARGB32;
+    case SPA_VIDEO_FORMAT_RGBx:
+        return QImage::Format_RGBX8888;
+    case SPA_VIDEO_FORMAT_RGBA:
+        return QImage::Format_RGBA8888;
+    default:
+        return std::nullopt;
+    }
+}
+
+const spa_pod* formatsWanted(spa_pod_builder& builder)
+{
+    const spa_rectangle smallest = SPA_RECTANGLE(1, 1);
+    const spa_rectangle largest = SPA_RECTANGLE(maximumSide, maximumSide);
+    const spa_rectangle usual = SPA_RECTANGLE(1920, 1080);
+    const spa_fraction noRate = SPA_FRACTION(0, 1);
+    const spa_fraction fastest = SPA_FRACTION(1000, 1);
+    const spa_fraction usualRate = SPA_FRACTION(30, 1);
+    // No modifiers offered: the compositor then hands frames in shared memory, readable without a GPU.
+    return static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
+        SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
+        SPA_FORMAT_VIDEO_format,
+        SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA,
+                               SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA),
+        SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&usual, &smallest, &largest),
+        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&usualRate, &noRate, &fastest)));
+}
+
+void onParamChanged(void* data, uint32_t id, const spa_pod* param)
+{
+    auto& taking = *static_cast<Taking*>(data);
+    if (param == nullptr || id != SPA_PARAM_Format) {
+        return;
+    }
+    uint32_t mediaType = 0;
+    uint32_t mediaSubtype = 0;
+    if (spa_format_parse(param, &mediaType, &mediaSubtype) < 0 || mediaType != SPA_MEDIA_TYPE_video ||
+        mediaSubtype != SPA_MEDIA_SUBTYPE_raw || spa_format_video_raw_parse(param, &taking.format) < 0) {
+        taking.fail(QStringLiteral("the stream offers no raw video"));
+        return;
+    }
+    std::array<uint8_t, podBufferBytes> bytes{};
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(bytes.data(), bytes.size());
+    const auto* buffers = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_dataType,
+        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_MemFd))));
+    const auto* header = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
+        SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
+    std::array<const spa_pod*, 2> params{buffers, header};
+    pw_stream_update_params(taking.stream, params.data(), params.size());
+}
+
+// A copy of the buffer's picture, or nothing when the buffer holds no whole picture (compositors send
+// cursor-only updates and mark damaged frames).
+std::optional<QImage> pictureIn(const spa_buffer& buffer, const spa_video_info_raw& format)
+{
+    const auto* header = static_cast<const spa_meta_header*>(
+        spa_buffer_find_meta_data(&buffer, SPA_META_Header, sizeof(spa_meta_header)));
+    if (header != nullptr && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) != 0) {
+        return std::nullopt;
+    }
+    if (buffer.n_datas < 1) {
+        return std::nullopt;
+    }
+    const spa_data& plane = buffer.datas[0];
+    const auto qt = qtFormat(format.format);
+    const int width = static_cast<int>(format.size.width);
+    const int height = static_cast<int>(format.size.height);
+    if (plane.data == nullptr || plane.chunk == nullptr || !qt || width <= 0 || height <= 0 ||
+        width > maximumSide || height > maximumSide || (plane.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) != 0) {
+        return std::nullopt;
+    }
+    const int rowBytes = width * 4;
+    const int stride = plane.chunk->stride > 0 ? plane.chunk->stride : rowBytes;
+    const uint64_t needed =
+        uint64_t(plane.chunk->offset) + uint64_t(stride) * uint64_t(height - 1) + rowBytes;
+    if (plane.chunk->size == 0 || stride < rowBytes || needed > plane.maxsize) {
+        return std::nullopt;
+    }
+    const auto* first = static_cast<const uchar*>(plane.data) + plane.chunk->offset;
+    QImage image(width, height, *qt);
+    if (image.isNull()) {
+        return std::nullopt;
+    }
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(image.scanLine(row), first + std::size_t(row) * std::size_t(stride),
+                    std::size_t(rowBytes));
+    }
+    return image;
+}
+
+void onProcess(void* data)
+{
+    auto& taking = *static_cast<Taking*>(data);
+    while (pw_buffer* buffer = pw_stream_dequeue_buffer(taking.stream)) {
+        if (!taking.frame && buffer->buffer != nullptr) {
+            taking.frame = pictureIn(*buffer->buffer, taking.format);
+        }
+        pw_stream_queue_buffer(taking.stream, buffer);
+    }
+    if (taking.frame) {
+        pw_main_loop_quit(taking.loop);
+    }
+}
+
+void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error)
+{
+    auto& taking = *static_cast<Taking*>(data);
+    if (state == PW_STREAM_STATE_ERROR) {
+        taking.fail(QStringLiteral("the stream failed: %1").arg(QString::fromUtf8(error ? error : "")));
+    } else if (state == PW_STREAM_STATE_UNCONNECTED) {
+        taking.fail(QStringLiteral("the stream was closed"));
+    }
+}
+
+void onTimeout(void* data, uint64_t)
+{
+    static_cast<Taking*>(data)->fail(QStringLiteral("no frame came in time"));
+}
+
+const pw_stream_events streamEvents = [] {
+    pw_stream_events events{};
+    events.version = PW_VERSION_STREAM_EVENTS;
+    events.state_changed = onStateChanged;
+    events.param_changed = onParamChanged;
+    events.process = onProcess;
+    return events;
+}();
+
+template <typename T, void (*destroy)(T*)> struct Deleter {
+    void operator()(T* object) const { destroy(object); }
+};
+template <typename T, void (*destroy)(T*)> using Owned = std::unique_ptr<T, Deleter<T, destroy>>;
+
+void disconnect(pw_core* core)
+{
+    pw_core_disconnect(core);
+}
+
+} // namespace
+
+Outcome<QImage> take(int fd, std::uint32_t node, std::chrono::milliseconds limit)
+{
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { pw_init(nullptr, nullptr); });
+
+    Owned<pw_main_loop, pw_main_loop_destroy> loop(pw_main_loop_new(nullptr));
+    if (!loop) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return Outcome<QImage>::failure(QStringLiteral("no PipeWire loop"));
+    }
+    pw_loop* events = pw_main_loop_get_loop(loop.get());
+    Owned<pw_context, pw_context_destroy> context(pw_context_new(events, nullptr, 0));
+    if (!context) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return Outcome<QImage>::failure(QStringLiteral("no PipeWire context"));
+    }
+    // pw_context_connect_fd owns the descriptor from here on, even when it fails.
+    Owned<pw_core, disconnect> core(fd >= 0 ? pw_context_connect_fd(context.get(), fd, nullptr, 0)
+                                            : pw_context_connect(context.get(), nullptr, 0));
+    if (!core) {
+        return Outcome<QImage>::failure(QStringLiteral("cannot reach PipeWire"));
+    }
+    Taking taking;
+    taking.loop = loop.get();
+    Owned<pw_stream, pw_stream_destroy> stream(
+        pw_stream_new(core.get(), "quillet-still",
+                      pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
+                                        PW_KEY_MEDIA_ROLE, "Screen", nullptr)));
+    if (!stream) {
+        return Outcome<QImage>::failure(QStringLiteral("no PipeWire stream"));
+    }
+    taking.stream = stream.get();
+    spa_hook listener{};
+    pw_stream_add_listener(stream.get(), &listener, &streamEvents, &taking);
+
+    std::array<uint8_t, podBufferBytes> bytes{};
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(bytes.data(), bytes.size());
+    std::array<const spa_pod*, 1> params{formatsWanted(builder)};
+    const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
+    if (pw_stream_connect(stream.get(), PW_DIRECTION_INPUT, node, flags, params.data(), params.size()) < 0) {
+        return Outcome<QImage>::failure(QStringLiteral("cannot connect to stream %1").arg(node));
+    }
+
+    spa_source* timer = pw_loop_add_timer(events, onTimeout, &taking);
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit);
+    timespec timeout{};
+    timeout.tv_sec = seconds.count();
+    timeout.tv_nsec = std::chrono::duration_cast<std::chrono::nanoseconds>(limit - seconds).count();
+    pw_loop_update_timer(events, timer, &timeout, nullptr, false);
+
+    pw_main_loop_run(loop.get());
+    pw_loop_destroy_source(events, timer);
+    spa_hook_remove(&listener);
+    pw_stream_disconnect(stream.get());
+
+    if (taking.frame) {
+        return *taking.frame;
+    }
+    return Outcome<QImage>::failure(taking.error.isEmpty() ? QStringLiteral("no frame") : taking.error);
+}
+
+} // namespace quillet::PipeWireFrame

@@ -1,0 +1,245 @@
+#include "Quillet/capture/PortalCapturer.hpp"
+
+#include "Quillet/capture/PipeWireFrame.hpp"
+#include "Quillet/capture/PortalRequest.hpp"
+#include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/common/CaptureLog.hpp"
+#include "kit-core/PreferenceStore.hpp"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusUnixFileDescriptor>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quillet {
+namespace {
+
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString screenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
+
+constexpr uint monitorSources = 1;
+constexpr uint cursorHidden = 1;
+// Until the user withdraws it: the choice of monitor is asked once.
+constexpr uint persistUntilRevoked = 2;
+
+struct Stream {
+    uint node = 0;
+    int logicalWidth = 0;
+};
+
+// The first stream of Start's answer, a(ua{sv}); nothing when the answer holds none.
+std::optional<Stream> firstStream(const QVariantMap& started)
+{
+    const auto streams = started.value(QStringLiteral("streams"));
+    if (!streams.canConvert<QDBusArgument>()) {
+        return std::nullopt;
+    }
+    const auto argument = streams.value<QDBusArgument>();
+    if (argument.currentSignature() != QLatin1String("a(ua{sv})")) {
+        return std::nullopt;
+    }
+    std::optional<Stream> first;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        Stream stream;
+        QVariantMap properties;
+        argument.beginStructure();
+        argument >> stream.node >> properties;
+        argument.endStructure();
+        const auto size = properties.value(QStringLiteral("size"));
+        if (size.canConvert<QDBusArgument>()) {
+            const auto sizeArgument = size.value<QDBusArgument>();
+            if (sizeArgument.currentSignature() == QLatin1String("(ii)")) {
+                int height = 0;
+                sizeArgument.beginStructure();
+                sizeArgument >> stream.logicalWidth >> height;
+                sizeArgument.endStructure();
+            }
+        }
+        if (!first) {
+            first = stream;
+        }
+    }
+    argument.endArray();
+    return first;
+}
+
+QString sessionHandle(const QVariantMap& created)
+{
+    const auto handle = created.value(QStringLiteral("session_handle"));
+    if (handle.canConvert<QDBusObjectPath>()) {
+        return handle.value<QDBusObjectPath>().path();
+    }
+    return handle.toString();
+}
+
+} // namespace
+
+PortalCapturer::PortalCapturer(brindle::PreferenceStore& preferences, Limits limits, QDBusConnection bus,
+                               QObject* parent)
+    : Capturer(ScreenCaptureTool(), parent), preferences_(preferences), limits_(limits), bus_(std::move(bus))
+{
+}
+
+PortalCapturer::~PortalCapturer()
+{
+    closeSession();
+}
+
+CapturedImage PortalCapturer::stillFrom(QImage frame, int logicalWidth)
+{
+    const double scale =
+        logicalWidth > 0 ? std::max(1.0, std::round(double(frame.width()) / logicalWidth)) : 1.0;
+    frame.convertTo(QImage::Format_RGBA8888_Premultiplied);
+    return CapturedImage{std::move(frame), scale};
+}
+
+void PortalCapturer::capture(Mode mode, Completion completion)
+{
+    if (isRunning()) {
+        completion(std::nullopt);
+        return;
+    }
+    if (mode == Mode::interactive) {
+        captureLog().error("an area cannot be picked through the desktop portal yet");
+        completion(std::nullopt);
+        return;
+    }
+    completion_ = std::move(completion);
+    PortalRequest::call(bus_, screenCast, QStringLiteral("CreateSession"), {},
+                        {{QStringLiteral("session_handle_token"), QStringLiteral("quillet")}}, limits_.answer,
+                        this, [this](Outcome<QVariantMap> created) {
+                            if (!created.isSuccess()) {
+                                fail(QStringLiteral("create a screen cast"), created.error());
+                                return;
+                            }
+                            selectSources(created.value());
+                        });
+}
+
+void PortalCapturer::selectSources(const QVariantMap& created)
+{
+    session_ = sessionHandle(created);
+    if (session_.isEmpty()) {
+        fail(QStringLiteral("create a screen cast"), QStringLiteral("no session in the answer"));
+        return;
+    }
+    QVariantMap options{{QStringLiteral("types"), monitorSources},
+                        {QStringLiteral("multiple"), false},
+                        {QStringLiteral("cursor_mode"), cursorHidden},
+                        {QStringLiteral("persist_mode"), persistUntilRevoked}};
+    const auto stored = preferences_.object(restoreTokenKey);
+    const std::string* token = stored ? stored->get<std::string>() : nullptr;
+    if (token != nullptr && !token->empty()) {
+        options.insert(QStringLiteral("restore_token"), QString::fromStdString(*token));
+    }
+    PortalRequest::call(bus_, screenCast, QStringLiteral("SelectSources"),
+                        {QVariant::fromValue(QDBusObjectPath(session_))}, options, limits_.answer, this,
+                        [this](Outcome<QVariantMap> selected) {
+                            if (!selected.isSuccess()) {
+                                fail(QStringLiteral("choose the screen"), selected.error());
+                                return;
+                            }
+                            start();
+                        });
+}
+
+void PortalCapturer::start()
+{
+    // Without a token the desktop asks the user, who may take a while; with one it answers at once,
+    // unless the remembered monitor is gone and it asks again: the user's limit holds either way.
+    PortalRequest::call(bus_, screenCast, QStringLiteral("Start"),
+                        {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {}, limits_.choice, this,
+                        [this](Outcome<QVariantMap> started) {
+                            if (!started.isSuccess()) {
+                                fail(QStringLiteral("start the screen cast"), started.error());
+                                return;
+                            }
+                            openPipeWire(started.value());
+                        });
+}
+
+void PortalCapturer::openPipeWire(const QVariantMap& started)
+{
+    const QString token = started.value(QStringLiteral("restore_token")).toString();
+    if (!token.isEmpty()) {
+        preferences_.set(token.toStdString(), restoreTokenKey);
+    }
+    const auto stream = firstStream(started);
+    if (!stream) {
+        fail(QStringLiteral("start the screen cast"), QStringLiteral("no stream in the answer"));
+        return;
+    }
+    auto message = QDBusMessage::createMethodCall(portalService, portalPath, screenCast,
+                                                  QStringLiteral("OpenPipeWireRemote"));
+    message.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap()});
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, int(limits_.answer.count())), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, stream = *stream](QDBusPendingCallWatcher* call) {
+                call->deleteLater();
+                const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *call;
+                if (reply.isError() || !reply.value().isValid()) {
+                    fail(QStringLiteral("reach the screen cast"), reply.error().message());
+                    return;
+                }
+                // The reply closes its descriptor; the frame's reader owns a copy.
+                const int fd = ::fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+                if (fd < 0) {
+                    fail(QStringLiteral("reach the screen cast"),
+                         QString::fromLocal8Bit(std::strerror(errno)));
+                    return;
+                }
+                takeFrame(fd, stream.node, stream.logicalWidth);
+            });
+}
+
+void PortalCapturer::takeFrame(int fd, uint node, int logicalWidth)
+{
+    runInBackground(
+        this, [fd, node, limit = limits_.frame] { return PipeWireFrame::take(fd, node, limit); },
+        [this, logicalWidth](Outcome<QImage> frame) {
+            closeSession();
+            if (!frame.isSuccess()) {
+                fail(QStringLiteral("take a frame of the screen"), frame.error());
+                return;
+            }
+            finish(stillFrom(frame.value(), logicalWidth));
+        });
+}
+
+void PortalCapturer::fail(const QString& step, const QString& reason)
+{
+    captureLog().error("could not %{public}s through the desktop portal: %{public}s", step, reason);
+    closeSession();
+    finish(std::nullopt);
+}
+
+void PortalCapturer::closeSession()
+{
+    if (session_.isEmpty()) {
+        return;
+    }
+    bus_.send(QDBusMessage::createMethodCall(
+        portalService, session_, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close")));
+    session_.clear();
+}
+
+void PortalCapturer::finish(std::optional<CapturedImage> image)
+{
+    const Completion completion = std::move(completion_);
+    completion_ = nullptr;
+    if (completion) {
+        completion(std::move(image));
+    }
+}
+
+} // namespace quillet

@@ -1,0 +1,198 @@
+// Runs inside the headless Wayland desktop of rig.sh (see tests/CMakeLists.txt): stills through the
+// desktop portal, from the user's first choice of monitor to captures that need no choice.
+#include "Brindle/UserDefaults.hpp"
+#include "Quillet/capture/PortalCapturer.hpp"
+#include "Quillet/library/WebPEncoder.hpp"
+
+#include "tests/support/LogCapture.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QPainter>
+#include <QProcess>
+#include <QRasterWindow>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+
+const QColor windowColour(0x3a, 0x7b, 0xd5);
+const QString captureCategory = QStringLiteral("app.quillet.Quillet.capture");
+
+class ColourWindow : public QRasterWindow {
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), windowColour); }
+};
+
+// Pointer clicks through the compositor's own remote-desktop interface: the one way into the
+// desktop's dialogs that a test has.
+class RemotePointer {
+public:
+    RemotePointer()
+    {
+        QDBusInterface desktop(QStringLiteral("org.gnome.Mutter.RemoteDesktop"),
+                               QStringLiteral("/org/gnome/Mutter/RemoteDesktop"),
+                               QStringLiteral("org.gnome.Mutter.RemoteDesktop"));
+        const QDBusReply<QDBusObjectPath> session = desktop.call(QStringLiteral("CreateSession"));
+        session_ = std::make_unique<QDBusInterface>(QStringLiteral("org.gnome.Mutter.RemoteDesktop"),
+                                                    session.value().path(),
+                                                    QStringLiteral("org.gnome.Mutter.RemoteDesktop.Session"));
+        session_->call(QStringLiteral("Start"));
+    }
+
+    void click(double x, double y)
+    {
+        // To the top left corner first: relative moves are all a remote pointer without a stream has.
+        session_->call(QStringLiteral("NotifyPointerMotionRelative"), -10000.0, -10000.0);
+        session_->call(QStringLiteral("NotifyPointerMotionRelative"), x, y);
+        session_->call(QStringLiteral("NotifyPointerButton"), leftButton, true);
+        session_->call(QStringLiteral("NotifyPointerButton"), leftButton, false);
+    }
+
+private:
+    static constexpr int leftButton = 0x110;
+    std::unique_ptr<QDBusInterface> session_;
+};
+
+// The monitor chooser of the GNOME portal as it shows on the rig's 1280x720 monitor.
+void acceptMonitorChooser(RemotePointer& pointer)
+{
+    pointer.click(640, 386); // the monitor's row
+    pointer.click(852, 232); // Share
+}
+
+struct Attempt {
+    std::optional<std::optional<CapturedImage>> result;
+};
+
+std::optional<CapturedImage> capture(PortalCapturer& capturer, const std::function<void()>& whileWaiting = {})
+{
+    Attempt attempt;
+    capturer.capture(Capturer::Mode::screen,
+                     [&attempt](std::optional<CapturedImage> image) { attempt.result = std::move(image); });
+    QDeadlineTimer nextNudge(0);
+    const bool ended = testing::waitFor(
+        [&] {
+            if (whileWaiting && nextNudge.hasExpired()) {
+                whileWaiting();
+                nextNudge.setRemainingTime(500ms);
+            }
+            return attempt.result.has_value();
+        },
+        60s);
+    EXPECT_TRUE(ended) << "the capture never called back";
+    return ended ? *attempt.result : std::nullopt;
+}
+
+// Colour differences a lossy encoding may leave, per channel.
+constexpr int tolerance = 6;
+
+::testing::AssertionResult showsWindowColour(const QImage& image)
+{
+    const std::vector<QPoint> probes{{2, 2},
+                                     {image.width() - 3, 2},
+                                     {image.width() / 2, image.height() / 2},
+                                     {2, image.height() - 3},
+                                     {image.width() - 3, image.height() - 3}};
+    for (const QPoint& probe : probes) {
+        const QColor seen = image.pixelColor(probe);
+        if (std::abs(seen.red() - windowColour.red()) > tolerance ||
+            std::abs(seen.green() - windowColour.green()) > tolerance ||
+            std::abs(seen.blue() - windowColour.blue()) > tolerance) {
+            return ::testing::AssertionFailure()
+                   << "pixel " << probe.x() << "," << probe.y() << " is " << seen.name().toStdString();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The still as a WebP file, read back by libwebp's own command-line decoder.
+QImage throughWebP(const QImage& image, const QTemporaryDir& folder)
+{
+    const auto bytes = WebPEncoder::encode(image);
+    const QString webp = folder.filePath(QStringLiteral("still.webp"));
+    const QString decoded = folder.filePath(QStringLiteral("still.ppm"));
+    QFile file(webp);
+    if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size()) {
+        return {};
+    }
+    file.close();
+    QProcess dwebp;
+    dwebp.start(QStringLiteral("dwebp"), {webp, QStringLiteral("-ppm"), QStringLiteral("-o"), decoded});
+    if (!dwebp.waitForFinished(30'000) || dwebp.exitCode() != 0) {
+        return {};
+    }
+    return QImage(decoded);
+}
+
+TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
+{
+    ColourWindow window;
+    window.showFullScreen();
+    ASSERT_TRUE(testing::waitFor([&] { return window.isExposed(); }, 20s));
+
+    // The rig gives every run a home of its own.
+    const QString preferencesPath = brindle::UserDefaults::standardFilePath(QStringLiteral("quillet"));
+    testing::LogCapture log;
+    RemotePointer pointer;
+
+    // Nobody answers the desktop's question: the capture gives up at its limit, says why, and the
+    // dialog goes with it.
+    {
+        brindle::UserDefaults preferences(preferencesPath);
+        PortalCapturer capturer(preferences, {.answer = 10s, .choice = 1500ms, .frame = 5s});
+        EXPECT_FALSE(capture(capturer).has_value());
+        EXPECT_TRUE(log.contains(captureCategory,
+                                 QStringLiteral("could not start the screen cast through the desktop portal: "
+                                                "Start: no answer in time")));
+        EXPECT_FALSE(preferences.object(PortalCapturer::restoreTokenKey).has_value());
+    }
+
+    // The user shares the monitor: the still is the screen, and the token is kept.
+    QTemporaryDir folder;
+    {
+        brindle::UserDefaults preferences(preferencesPath);
+        PortalCapturer capturer(preferences, {.answer = 10s, .choice = 30s, .frame = 5s});
+        const auto still = capture(capturer, [&] { acceptMonitorChooser(pointer); });
+        ASSERT_TRUE(still.has_value());
+        EXPECT_EQ(still->image.size(), QSize(1280, 720));
+        EXPECT_EQ(still->scale, 1);
+        EXPECT_TRUE(showsWindowColour(still->image));
+        const QImage decoded = throughWebP(still->image, folder);
+        EXPECT_EQ(decoded.size(), QSize(1280, 720));
+        EXPECT_TRUE(showsWindowColour(decoded));
+        ASSERT_TRUE(preferences.synchronize(10s));
+    }
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(preferencesPath).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+    // As after a restart: the token read from the file starts the cast with no question, which
+    // nobody would answer here.
+    brindle::UserDefaults preferences(preferencesPath);
+    const auto token = preferences.object(PortalCapturer::restoreTokenKey);
+    ASSERT_TRUE(token && token->get<std::string>() && !token->get<std::string>()->empty());
+    PortalCapturer capturer(preferences, {.answer = 10s, .choice = 10s, .frame = 5s});
+    const auto again = capture(capturer);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_TRUE(showsWindowColour(again->image));
+}
+
+} // namespace
+} // namespace quillet
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
