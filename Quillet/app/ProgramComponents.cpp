@@ -4,6 +4,7 @@
 #include "Brindle/AppInfo.hpp"
 #include "Brindle/UserDefaults.hpp"
 #include "Quillet/capture/PermissionAlertBox.hpp"
+#include "Quillet/capture/PortalCapturer.hpp"
 #include "Quillet/capture/ScreenCaptureTool.hpp"
 #include "Quillet/capture/X11ScreenRecordingPermission.hpp"
 #include "Quillet/editor/EditorWindows.hpp"
@@ -21,6 +22,7 @@
 #include "Quillet/shortcuts/NoHotKeys.hpp"
 #include "Quillet/thumbnails/NoThumbnails.hpp"
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
+#include "core/DesktopSession.hpp"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -87,6 +89,10 @@ AppState::Components program(brindle::PreferenceStore& preferences)
                 .openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); },
                 .beep = &QApplication::beep});
     };
+    // Under Wayland an X11 grab sees only black: stills come through the desktop portal instead.
+    if (DesktopSession::detect(SessionEnvironment::ofProcess()).isWayland()) {
+        components.capturer = std::make_unique<PortalCapturer>(preferences);
+    }
     components.thumbnails = std::make_unique<ThumbnailStack>();
     components.hotKeys = std::make_unique<CaptureHotKeys>();
     // The sound server's inputs, owned by the state with the recorder and the selector that use them.
