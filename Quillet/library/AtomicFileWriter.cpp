@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quillet {
 namespace {
@@ -19,6 +21,7 @@ constexpr mode_t documentMode = 0666;
 constexpr mode_t permissionBits = 07777;
 // Hidden scratch names are random; this many clashes in a row means something else is wrong.
 constexpr int hiddenNameAttempts = 64;
+constexpr std::size_t copyChunkBytes = std::size_t(1) << 20;
 
 using Status = AtomicFileWriter::Status;
 using Result = AtomicFileWriter::Result;
@@ -57,10 +60,8 @@ Result failure(const QString& path, int error)
 }
 
 // 0 or the errno of the failure.
-int writeAll(int fd, const QByteArray& bytes)
+int writeAll(int fd, const char* data, std::size_t left)
 {
-    const char* data = bytes.constData();
-    std::size_t left = static_cast<std::size_t>(bytes.size());
     while (left > 0) {
         const ssize_t written = ::write(fd, data, left);
         if (written < 0) {
@@ -75,10 +76,49 @@ int writeAll(int fd, const QByteArray& bytes)
     return 0;
 }
 
+// Copies what is left to read of `from` into `to`; 0 or the errno of the failure.
+int copyAll(int from, int to)
+{
+    std::vector<char> buffer(copyChunkBytes);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got == 0) {
+            return 0;
+        }
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return errno;
+        }
+        if (const int error = writeAll(to, buffer.data(), std::size_t(got))) {
+            return error;
+        }
+    }
+}
+
 QByteArray hiddenName()
 {
     return QByteArrayLiteral(".quillet-") + QByteArray::number(QRandomGenerator::global()->generate64(), 16) +
            QByteArrayLiteral(".part");
+}
+
+// Gives `from` the name `to` inside `folder` unless something has that name (EEXIST); on success
+// `from` is gone. 0 or the errno of the failure.
+int renameWithoutReplacing(int folder, const char* from, const char* to)
+{
+    if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // No exclusive rename on this file system: a hard link is just as exclusive.
+    if (::linkat(folder, from, folder, to, 0) != 0) {
+        return errno;
+    }
+    ::unlinkat(folder, from, 0);
+    return 0;
 }
 
 // The file being written: nameless where the file system can do that, else under a hidden name that
@@ -120,15 +160,11 @@ public:
         if (hiddenName_.isEmpty()) {
             return linkNameless(name);
         }
-        if (::renameat2(folder_, hiddenName_.constData(), folder_, name, RENAME_NOREPLACE) == 0) {
+        const int error = renameWithoutReplacing(folder_, hiddenName_.constData(), name);
+        if (error == 0) {
             hiddenName_.clear();
-            return 0;
         }
-        if (errno != EINVAL && errno != ENOSYS) {
-            return errno;
-        }
-        // No exclusive rename on this file system: a hard link is just as exclusive.
-        return ::linkat(folder_, hiddenName_.constData(), folder_, name, 0) == 0 ? 0 : errno;
+        return error;
     }
 
     // Puts the file in place of whatever has `name`, in one step.
@@ -205,7 +241,10 @@ void keepPermissions(int folder, const char* name, int fd)
     }
 }
 
-Result write(const QString& requested, const QByteArray& bytes, Publishing publishing)
+// Fills the scratch file; 0 or the errno of the failure.
+using Fill = std::function<int(int fd)>;
+
+Result write(const QString& requested, const Fill& fill, Publishing publishing)
 {
     const QString path = publishing == Publishing::replace ? replacedPath(requested) : requested;
     const QFileInfo info(path);
@@ -223,7 +262,7 @@ Result write(const QString& requested, const QByteArray& bytes, Publishing publi
     if (publishing == Publishing::replace) {
         keepPermissions(folder.get(), name.constData(), scratch.fd());
     }
-    if (const int error = writeAll(scratch.fd(), bytes)) {
+    if (const int error = fill(scratch.fd())) {
         return failure(path, error);
     }
     if (::fdatasync(scratch.fd()) != 0) {
@@ -240,19 +279,91 @@ Result write(const QString& requested, const QByteArray& bytes, Publishing publi
     // The file is complete on disk; syncing the folder makes its name survive a crash too. A failure
     // here cannot be undone and does not make the file any less there.
     ::fsync(folder.get());
-    return {Status::written, bytes.size(), QString()};
+    struct stat status {};
+    return {Status::written, ::fstat(scratch.fd(), &status) == 0 ? qint64(status.st_size) : 0, QString()};
+}
+
+Fill bytesFill(const QByteArray& bytes)
+{
+    return [&bytes](int fd) { return writeAll(fd, bytes.constData(), std::size_t(bytes.size())); };
 }
 
 } // namespace
 
 Result AtomicFileWriter::createNew(const QString& path, const QByteArray& bytes)
 {
-    return write(path, bytes, Publishing::createNew);
+    return write(path, bytesFill(bytes), Publishing::createNew);
 }
 
 Result AtomicFileWriter::replace(const QString& path, const QByteArray& bytes)
 {
-    return write(path, bytes, Publishing::replace);
+    return write(path, bytesFill(bytes), Publishing::replace);
+}
+
+QString AtomicFileWriter::hiddenSibling(const QString& path)
+{
+    return QFileInfo(path).absolutePath() + QLatin1Char('/') + QString::fromLatin1(hiddenName());
+}
+
+Result AtomicFileWriter::publish(const QString& hidden, const QString& path)
+{
+    const QFileInfo info(path);
+    const FileDescriptor folder(
+        ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isOpen()) {
+        return failure(path, errno);
+    }
+    const QByteArray hiddenPath = QFile::encodeName(hidden);
+    const FileDescriptor file(::open(hiddenPath.constData(), O_RDONLY | O_CLOEXEC));
+    if (!file.isOpen()) {
+        return failure(path, errno);
+    }
+    if (::fsync(file.get()) != 0) {
+        return failure(path, errno);
+    }
+    const QByteArray hiddenName = QFile::encodeName(QFileInfo(hidden).fileName());
+    const int published = renameWithoutReplacing(folder.get(), hiddenName.constData(),
+                                                 QFile::encodeName(info.fileName()).constData());
+    if (published == EEXIST) {
+        return {Status::nameTaken, 0, QString()};
+    }
+    if (published != 0) {
+        return failure(path, published);
+    }
+    ::fsync(folder.get());
+    struct stat status {};
+    return {Status::written, ::fstat(file.get(), &status) == 0 ? qint64(status.st_size) : 0, QString()};
+}
+
+Result AtomicFileWriter::move(const QString& from, const QString& path)
+{
+    const QByteArray source = QFile::encodeName(from);
+    if (::link(source.constData(), QFile::encodeName(path).constData()) == 0) {
+        ::unlink(source.constData());
+        const FileDescriptor folder(::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                                           O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.isOpen()) {
+            ::fsync(folder.get());
+        }
+        return {Status::written, QFileInfo(path).size(), QString()};
+    }
+    if (errno == EEXIST) {
+        return {Status::nameTaken, 0, QString()};
+    }
+    if (errno != EXDEV && errno != EPERM) {
+        return failure(path, errno);
+    }
+    // Another file system: a complete copy under the name first, the original removed after.
+    const FileDescriptor input(::open(source.constData(), O_RDONLY | O_CLOEXEC));
+    if (!input.isOpen()) {
+        return failure(path, errno);
+    }
+    const Result copied = write(
+        path, [&input](int fd) { return copyAll(input.get(), fd); }, Publishing::createNew);
+    if (copied.status == Status::written) {
+        ::unlink(source.constData());
+    }
+    return copied;
 }
 
 } // namespace quillet

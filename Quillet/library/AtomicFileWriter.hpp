@@ -25,6 +25,18 @@ struct AtomicFileWriter {
     // Saving over a file in place: readers see the old contents or the new, never a mix. The file
     // keeps its permissions; a link is followed, so the link stays and its target changes.
     [[nodiscard]] static Result replace(const QString& path, const QByteArray& bytes);
+
+    // For a file that something other than a byte buffer produces (a muxer): a hidden, unused name
+    // beside `path` to write it under, and `publish` to give it `path` once it is complete.
+    [[nodiscard]] static QString hiddenSibling(const QString& path);
+
+    // Flushes the complete file at `hidden` to the disk and gives it the name `path` without ever
+    // replacing a file (`nameTaken`). Unless `written`, `hidden` stays for the caller to remove.
+    [[nodiscard]] static Result publish(const QString& hidden, const QString& path);
+
+    // Moves a complete file to `path`, which may be on another file system, never replacing a file.
+    // `from` is removed only once `path` holds the whole file.
+    [[nodiscard]] static Result move(const QString& from, const QString& path);
 };
 
 } // namespace quillet

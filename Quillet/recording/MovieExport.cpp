@@ -1,6 +1,6 @@
 #include "Quillet/recording/MovieExport.hpp"
 
-#include "Quillet/library/FinishedFile.hpp"
+#include "Quillet/library/AtomicFileWriter.hpp"
 
 #include <QFile>
 
@@ -164,19 +164,19 @@ std::optional<QString> MovieExport::toMP4(const QString& movie, const QString& d
     if (QFile::exists(destination)) {
         return QStringLiteral("%1 already exists").arg(destination);
     }
-    const QString hidden = FinishedFile::hiddenSibling(destination);
+    const QString hidden = AtomicFileWriter::hiddenSibling(destination);
     if (auto failed = remux(movie, hidden)) {
         QFile::remove(hidden);
         return failed;
     }
-    const FinishedFile::Result published = FinishedFile::publish(hidden, destination);
+    const AtomicFileWriter::Result published = AtomicFileWriter::publish(hidden, destination);
     switch (published.status) {
-    case FinishedFile::Status::done:
+    case AtomicFileWriter::Status::written:
         return std::nullopt;
-    case FinishedFile::Status::nameTaken:
+    case AtomicFileWriter::Status::nameTaken:
         QFile::remove(hidden);
         return QStringLiteral("%1 already exists").arg(destination);
-    case FinishedFile::Status::failed:
+    case AtomicFileWriter::Status::failed:
         QFile::remove(hidden);
         return published.error;
     }

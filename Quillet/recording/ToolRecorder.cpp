@@ -3,7 +3,7 @@
 #include "Brindle/AppInfo.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
-#include "Quillet/library/FinishedFile.hpp"
+#include "Quillet/library/AtomicFileWriter.hpp"
 #include "Quillet/recording/Microphones.hpp"
 #include "Quillet/recording/MovieExport.hpp"
 #include "Quillet/recording/VideoFrame.hpp"
@@ -65,13 +65,13 @@ QString keepMovie(const QString& movie, const QString& intended)
     for (int attempt = 1; attempt <= keptNameAttempts; ++attempt) {
         const QString name =
             attempt == 1 ? base + QStringLiteral(".mov") : base + QStringLiteral(" %1.mov").arg(attempt);
-        const FinishedFile::Result moved = FinishedFile::move(movie, name);
+        const AtomicFileWriter::Result moved = AtomicFileWriter::move(movie, name);
         switch (moved.status) {
-        case FinishedFile::Status::done:
+        case AtomicFileWriter::Status::written:
             return name;
-        case FinishedFile::Status::nameTaken:
+        case AtomicFileWriter::Status::nameTaken:
             continue;
-        case FinishedFile::Status::failed:
+        case AtomicFileWriter::Status::failed:
             return QString();
         }
     }

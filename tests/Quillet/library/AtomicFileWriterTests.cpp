@@ -144,5 +144,53 @@ TEST_F(AtomicFileWriterTest, KillingTheWriterMidSaveLeavesNoPartialFile)
     }
 }
 
+// A file another writer finished (a muxer's, a tool's) reaches its name the same way: whole, never over
+// another file, never lost on the way; from a folder on another file system too (/dev/shm is one).
+TEST_F(AtomicFileWriterTest, AFinishedFileIsPublishedOrMovedWholeAndNeverOverAnother)
+{
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/quillet-move-XXXXXX"));
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString taken = root_.filePath("taken.mp4");
+    ASSERT_EQ(AtomicFileWriter::createNew(taken, "old").status, Status::written);
+
+    const QString hidden = AtomicFileWriter::hiddenSibling(root_.filePath("movie.mp4"));
+    EXPECT_TRUE(QFileInfo(hidden).fileName().startsWith('.'));
+    EXPECT_EQ(QFileInfo(hidden).absolutePath(), QFileInfo(root_.path()).absoluteFilePath());
+    ASSERT_EQ(AtomicFileWriter::createNew(hidden, "movie").status, Status::written);
+    EXPECT_EQ(AtomicFileWriter::publish(hidden, taken).status, Status::nameTaken);
+    EXPECT_EQ(contents(hidden), "movie");
+    const auto published = AtomicFileWriter::publish(hidden, root_.filePath("movie.mp4"));
+    EXPECT_EQ(published.status, Status::written);
+    EXPECT_EQ(published.bytesWritten, 5);
+
+    struct Move {
+        QString from;
+        QString to;
+        Status status;
+    };
+    const QString near = root_.filePath("near.mov");
+    const QString far = elsewhere.filePath("far.mov");
+    for (const auto& [from, bytes] :
+         {std::pair{near, QByteArray("near")}, std::pair{far, QByteArray("far")}}) {
+        ASSERT_EQ(AtomicFileWriter::createNew(from, bytes).status, Status::written);
+    }
+    const Move moves[] = {
+        {near, taken, Status::nameTaken},
+        {far, taken, Status::nameTaken},
+        {near, root_.filePath("kept near.mov"), Status::written},
+        {far, root_.filePath("kept far.mov"), Status::written},
+        {far, root_.filePath("again.mov"), Status::failed},
+    };
+    for (const Move& move : moves) {
+        EXPECT_EQ(AtomicFileWriter::move(move.from, move.to).status, move.status) << move.to.toStdString();
+    }
+    EXPECT_EQ(contents(taken), "old");
+    EXPECT_EQ(contents(root_.filePath("kept near.mov")), "near");
+    EXPECT_EQ(contents(root_.filePath("kept far.mov")), "far");
+    EXPECT_EQ(entries(root_.path()),
+              QStringList({"kept far.mov", "kept near.mov", "movie.mp4", "taken.mp4"}));
+    EXPECT_EQ(entries(elsewhere.path()), QStringList());
+}
+
 } // namespace
 } // namespace quillet
