@@ -3,11 +3,13 @@
 #include "Brindle/menu/Tone.hpp"
 
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -46,6 +48,7 @@ void PanelWindow::ensureContent()
     content_ = makeContent_();
     content_->setAutoFillBackground(false);
     scroll_->setWidget(content_);
+    content_->installEventFilter(this);
 }
 
 void PanelWindow::prepare()
@@ -67,15 +70,21 @@ void PanelWindow::fitToScreen(const QRect& workArea)
     resize(contentWidth + margins.left() + margins.right() + scrollBar, std::min(wanted, workArea.height()));
 }
 
-void PanelWindow::present(const std::function<QPoint(const QSize&)>& place)
+QRect PanelWindow::workArea() const
 {
-    ensureContent();
-    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    const QScreen* screen = QGuiApplication::screenAt(isVisible() ? geometry().center() : QCursor::pos());
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
-    if (screen) {
-        fitToScreen(screen->availableGeometry());
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void PanelWindow::present(const std::function<QPoint(const QSize&)>& place)
+{
+    ensureContent();
+    place_ = place;
+    if (const QRect area = workArea(); area.isValid()) {
+        fitToScreen(area);
     }
     if (kind_ == Kind::popup || !wasShown_) {
         move(place(size()));
@@ -86,6 +95,34 @@ void PanelWindow::present(const std::function<QPoint(const QSize&)>& place)
     activateWindow();
     // The panel takes the keyboard at once, so Escape and typed shortcuts reach it.
     content_->setFocus(Qt::PopupFocusReason);
+}
+
+bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Once the content's own layout has taken the change, on the next turn of the loop.
+    if (watched == content_ && event->type() == QEvent::LayoutRequest && isVisible() && !refitPending_) {
+        refitPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            refitPending_ = false;
+            refit();
+        });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PanelWindow::refit()
+{
+    const QRect area = workArea();
+    if (!isVisible() || !area.isValid()) {
+        return;
+    }
+    const QSize before = size();
+    fitToScreen(area);
+    // A pop-up stays anchored at its icon (above a bottom tray it grows upwards); a window keeps
+    // where the user put it.
+    if (size() != before && kind_ == Kind::popup && place_) {
+        move(place_(size()));
+    }
 }
 
 qint64 PanelWindow::sinceHidden() const

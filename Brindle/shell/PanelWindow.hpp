@@ -35,17 +35,23 @@ signals:
     void hidden();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void ensureContent();
     void fitToScreen(const QRect& workArea);
+    [[nodiscard]] QRect workArea() const;
+    // Fits an open panel to content that grew or shrank (a row shown or hidden) and places it again.
+    void refit();
 
     Kind kind_;
     std::function<QWidget*()> makeContent_;
     QScrollArea* scroll_;
     QWidget* content_ = nullptr;
+    std::function<QPoint(const QSize&)> place_;
+    bool refitPending_ = false;
     QElapsedTimer hiddenAt_;
     bool wasShown_ = false;
 };

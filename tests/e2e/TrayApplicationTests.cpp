@@ -4,6 +4,7 @@
 
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/OtherXClient.hpp"
+#include "tests/support/PulseAudioServer.hpp"
 #include "tests/support/WaitFor.hpp"
 #include "tests/support/XvfbServer.hpp"
 
@@ -223,6 +224,38 @@ TEST_F(TrayApplication, ThePanelAtTheIconSwitchesTheShortcutsStoresTheChosenFold
     ASSERT_TRUE(waitFor([this] { return panel().has_value(); }, answerLimit));
     click(quitRow(*panel()));
     EXPECT_TRUE(quitCleanly(*quillet)) << "a click on Quit did not end the program with status 0";
+}
+
+TEST_F(TrayApplication, TheSoundServersMicrophonesAppearInThePanelAndTheChoiceIsStored)
+{
+    testing::PulseAudioServer sound(
+        {"module-null-source source_name=usb_mic", "module-null-source source_name=headset_mic"});
+    ASSERT_TRUE(sound.waitUntilReady(startLimit)) << "no sound server";
+    environment_["PULSE_SERVER"] = sound.address();
+    startTray();
+    auto quillet = startQuillet();
+    ASSERT_TRUE(waitFor([this] { return trayIcon().has_value(); }, startLimit)) << "no tray icon appeared";
+    openPanelFromIcon();
+    ASSERT_TRUE(panel().has_value()) << "clicks on the icon opened no panel";
+    const QRect before = *panel();
+
+    // "Record microphone": the picker row appears below it and the open panel grows to show it.
+    const int microphoneRow = 333;
+    const int rowPitch = 39;
+    click({before.right() - 32, before.top() + microphoneRow});
+    ASSERT_TRUE(
+        waitFor([&] { return panel() && panel()->height() == before.height() + rowPitch; }, answerLimit))
+        << "the server's two microphones gave no picker";
+    EXPECT_EQ(panel()->bottom(), before.bottom()) << "the panel grows away from its icon";
+    EXPECT_TRUE(storedPreferences().contains("<key>recordMicrophone</key>\n  <true/>"));
+
+    // The picker lists the default, then the server's inputs in its order: the second one is chosen.
+    const QRect grown = *panel();
+    click({grown.right() - 40, grown.top() + microphoneRow + rowPitch});
+    run("xdotool", {"key", "Down", "Down", "Down", "Return"});
+    EXPECT_TRUE(
+        waitFor([&] { return storedPreferences().contains("<string>headset_mic</string>"); }, answerLimit))
+        << storedPreferences().toStdString();
 }
 
 TEST_F(TrayApplication, ASecondLaunchStepsAsideAndTheRunningCopyShowsItsPanel)
