@@ -132,6 +132,8 @@ env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     WAYLAND_DISPLAY="$display_name" QT_QPA_PLATFORM=wayland RIG_LOGS="$root/logs" \
     ${QUILLET_SOURCE_DIR:+QUILLET_SOURCE_DIR="$QUILLET_SOURCE_DIR"} \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} \
+    ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} \
     setsid dbus-run-session -- bash "$0" --inside "$@" &
 group=$!
 status=0
