@@ -1,5 +1,6 @@
 #include "Quillet/capture/PortalCapturer.hpp"
 
+#include "Quillet/capture/FrozenFramePicker.hpp"
 #include "Quillet/capture/PipeWireFrame.hpp"
 #include "Quillet/capture/PortalRequest.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
@@ -92,6 +93,7 @@ PortalCapturer::PortalCapturer(brindle::PreferenceStore& preferences, Limits lim
 
 PortalCapturer::~PortalCapturer()
 {
+    delete picker_;
     closeSession();
 }
 
@@ -109,15 +111,11 @@ void PortalCapturer::capture(Mode mode, Completion completion)
         completion(std::nullopt);
         return;
     }
-    if (mode == Mode::interactive) {
-        captureLog().error("an area cannot be picked through the desktop portal yet");
-        completion(std::nullopt);
-        return;
-    }
     completion_ = std::move(completion);
+    mode_ = mode;
     PortalRequest::call(bus_, screenCast, QStringLiteral("CreateSession"), {},
-                        {{QStringLiteral("session_handle_token"), QStringLiteral("quillet")}}, limits_.answer,
-                        this, [this](Outcome<QVariantMap> created) {
+                        {{QStringLiteral("session_handle_token"), PortalRequest::uniqueToken()}},
+                        limits_.answer, this, [this](Outcome<QVariantMap> created) {
                             if (!created.isSuccess()) {
                                 fail(QStringLiteral("create a screen cast"), created.error());
                                 return;
@@ -212,8 +210,29 @@ void PortalCapturer::takeFrame(int fd, uint node, int logicalWidth)
                 fail(QStringLiteral("take a frame of the screen"), frame.error());
                 return;
             }
-            finish(stillFrom(frame.value(), logicalWidth));
+            auto still = stillFrom(frame.value(), logicalWidth);
+            switch (mode_) {
+            case Mode::screen:
+                finish(std::move(still));
+                return;
+            case Mode::interactive:
+                pickArea(std::move(still));
+                return;
+            }
         });
+}
+
+void PortalCapturer::pickArea(CapturedImage still)
+{
+    auto* picker = new FrozenFramePicker(still.image, [this, still](std::optional<QRect> area) {
+        if (!area) {
+            finish(std::nullopt);
+            return;
+        }
+        finish(CapturedImage{still.image.copy(*area), still.scale});
+    });
+    picker_ = picker;
+    picker->showFullScreen();
 }
 
 void PortalCapturer::fail(const QString& step, const QString& reason)

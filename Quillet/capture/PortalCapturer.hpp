@@ -5,7 +5,9 @@
 
 #include <QDBusConnection>
 #include <QImage>
+#include <QPointer>
 #include <QVariantMap>
+#include <QWidget>
 
 #include <chrono>
 #include <string_view>
@@ -29,8 +31,9 @@ struct PortalCaptureLimits {
 // Takes stills through the desktop portal's screen cast, where X11 sees nothing (Wayland): the
 // desktop asks the user once which monitor to share, and the portal's restore token, kept in the
 // preferences, lets every later capture start without asking. Each capture opens a cast, takes one
-// frame from PipeWire and closes the cast, so the desktop shows no sharing for longer than that.
-// Main thread only; one capture at a time.
+// frame from PipeWire and closes the cast, so the desktop shows no sharing for longer than that. An
+// area is picked on that frame, shown still over the whole screen. Main thread only; one capture at
+// a time.
 class PortalCapturer : public Capturer {
     Q_OBJECT
 
@@ -57,6 +60,7 @@ private:
     void start();
     void openPipeWire(const QVariantMap& started);
     void takeFrame(int fd, uint node, int logicalWidth);
+    void pickArea(CapturedImage still);
     void fail(const QString& step, const QString& reason);
     void closeSession();
     void finish(std::optional<CapturedImage> image);
@@ -65,7 +69,9 @@ private:
     Limits limits_;
     QDBusConnection bus_;
     Completion completion_;
+    Mode mode_ = Mode::screen;
     QString session_;
+    QPointer<QWidget> picker_;
 };
 
 } // namespace quillet

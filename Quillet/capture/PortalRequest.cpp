@@ -14,12 +14,6 @@ const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
 
-QString nextToken()
-{
-    static std::atomic<int> counter = 0;
-    return QStringLiteral("quillet%1").arg(++counter);
-}
-
 // Where the portal puts the request object, known before the call so that no answer is missed.
 QString requestPath(const QDBusConnection& bus, const QString& token)
 {
@@ -29,6 +23,12 @@ QString requestPath(const QDBusConnection& bus, const QString& token)
 }
 
 } // namespace
+
+QString PortalRequest::uniqueToken()
+{
+    static std::atomic<int> counter = 0;
+    return QStringLiteral("quillet%1").arg(++counter);
+}
 
 PortalRequest::PortalRequest(QDBusConnection bus, QString method, Answer answer, QObject* parent)
     : QObject(parent), bus_(std::move(bus)), method_(std::move(method)), answer_(std::move(answer))
@@ -48,7 +48,7 @@ void PortalRequest::call(QDBusConnection bus, const QString& interface, const QS
         return;
     }
     auto* request = new PortalRequest(bus, method, std::move(answer), context);
-    const QString token = nextToken();
+    const QString token = uniqueToken();
     options.insert(QStringLiteral("handle_token"), token);
     request->listen(requestPath(bus, token));
     request->limit_.start(limit);

@@ -27,6 +27,10 @@ public:
 
     using Answer = std::function<void(Outcome<QVariantMap> results)>;
 
+    // A name for a request or a session no other of this process's has had: the portal may still
+    // hold a closed one a moment later.
+    [[nodiscard]] static QString uniqueToken();
+
     // `arguments` precede the options; the handle token is added to `options` here.
     static void call(QDBusConnection bus, const QString& interface, const QString& method,
                      QVariantList arguments, QVariantMap options, std::chrono::milliseconds limit,

@@ -1,6 +1,7 @@
 // Runs inside the headless Wayland desktop of rig.sh (see tests/CMakeLists.txt): stills through the
 // desktop portal, from the user's first choice of monitor to captures that need no choice.
 #include "Brindle/UserDefaults.hpp"
+#include "Quillet/capture/FrozenFramePicker.hpp"
 #include "Quillet/capture/PortalCapturer.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
 
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QRasterWindow>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -49,13 +51,20 @@ public:
         session_->call(QStringLiteral("Start"));
     }
 
-    void click(double x, double y)
+    void moveTo(double x, double y)
     {
         // To the top left corner first: relative moves are all a remote pointer without a stream has.
         session_->call(QStringLiteral("NotifyPointerMotionRelative"), -10000.0, -10000.0);
         session_->call(QStringLiteral("NotifyPointerMotionRelative"), x, y);
-        session_->call(QStringLiteral("NotifyPointerButton"), leftButton, true);
-        session_->call(QStringLiteral("NotifyPointerButton"), leftButton, false);
+    }
+
+    void press(bool down) { session_->call(QStringLiteral("NotifyPointerButton"), leftButton, down); }
+
+    void click(double x, double y)
+    {
+        moveTo(x, y);
+        press(true);
+        press(false);
     }
 
 private:
@@ -70,14 +79,26 @@ void acceptMonitorChooser(RemotePointer& pointer)
     pointer.click(852, 232); // Share
 }
 
+QWidget* shownPicker()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<FrozenFramePicker*>(widget) && widget->windowHandle() &&
+            widget->windowHandle()->isExposed()) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
 struct Attempt {
     std::optional<std::optional<CapturedImage>> result;
 };
 
-std::optional<CapturedImage> capture(PortalCapturer& capturer, const std::function<void()>& whileWaiting = {})
+std::optional<CapturedImage> capture(PortalCapturer& capturer, const std::function<void()>& whileWaiting = {},
+                                     Capturer::Mode mode = Capturer::Mode::screen)
 {
     Attempt attempt;
-    capturer.capture(Capturer::Mode::screen,
+    capturer.capture(mode,
                      [&attempt](std::optional<CapturedImage> image) { attempt.result = std::move(image); });
     QDeadlineTimer nextNudge(0);
     const bool ended = testing::waitFor(
@@ -185,6 +206,26 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
     const auto again = capture(capturer);
     ASSERT_TRUE(again.has_value());
     EXPECT_TRUE(showsWindowColour(again->image));
+
+    // An area dragged on the frozen frame: exactly the pixels between press and release.
+    bool dragged = false;
+    const auto area = capture(
+        capturer,
+        [&] {
+            if (dragged || !shownPicker()) {
+                return;
+            }
+            pointer.moveTo(100, 100);
+            pointer.press(true);
+            pointer.moveTo(300, 250);
+            pointer.press(false);
+            dragged = true;
+        },
+        Capturer::Mode::interactive);
+    ASSERT_TRUE(area.has_value());
+    EXPECT_EQ(area->image.size(), QSize(200, 150));
+    EXPECT_TRUE(showsWindowColour(area->image));
+    EXPECT_EQ(shownPicker(), nullptr);
 }
 
 } // namespace
