@@ -1,6 +1,7 @@
 // The whole still path as a shortcut runs it — capture tool, PNG load, WebP encode, file write —
 // against the bare in-process encode of the same screen's pixels, both in every iteration.
-// Target: the whole path within 1.25 × the bare encode. Needs an X server: run bench/still-path.sh,
+// Targets: the whole path within 0.8 × the bare encode; the card within 150 ms of the capture (printed
+// from the key press, so the capture's own time is included). Needs an X server: run bench/still-path.sh,
 // which starts a private 3840×2160 Xvfb.
 #include "Quillet/app/AppState.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
@@ -29,7 +30,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr double target = 1.25;
+constexpr double target = 0.8;
+constexpr double cardTargetMs = 150;
 
 class ScreenLikeWindow : public QWidget {
 public:
@@ -104,7 +106,7 @@ void wholeStillPath(benchmark::State& state)
     preferences.set(brindle::PropertyList(folder.filePath("Screenshots").toStdString()), "folder");
     quillet::AppState::Components components;
     auto thumbnails = std::make_unique<quillet::testing::FakeThumbnails>();
-    auto* added = &thumbnails->added;
+    auto* cards = thumbnails.get();
     components.thumbnails = std::move(thumbnails);
     components.hotKeys = std::make_unique<quillet::testing::FakeHotKeys>();
     components.recorder = std::make_unique<quillet::testing::FakeRecorder>();
@@ -116,16 +118,21 @@ void wholeStillPath(benchmark::State& state)
 
     double pathSeconds = 0;
     double bareSeconds = 0;
+    double cardSeconds = 0;
     for (auto _ : state) {
         auto start = Clock::now();
         const std::size_t bareBytes = quillet::bench::bareEncode(words, screen.width(), screen.height());
         bareSeconds += std::chrono::duration<double>(Clock::now() - start).count();
         benchmark::DoNotOptimize(bareBytes);
 
-        const std::size_t before = added->size();
         start = Clock::now();
         app.perform(quillet::CaptureAction::screen);
-        if (!spinUntil([&] { return added->size() > before; })) {
+        if (!spinUntil([&] { return !cards->added.empty(); })) {
+            state.SkipWithError("no card appeared");
+            return;
+        }
+        cardSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        if (!spinUntil([&] { return cards->finished() > 0; })) {
             state.SkipWithError("the still was not saved");
             return;
         }
@@ -133,13 +140,18 @@ void wholeStillPath(benchmark::State& state)
         state.SetIterationTime(seconds);
         pathSeconds += seconds;
         QDir(folder.filePath("Screenshots")).removeRecursively();
+        cards->added.clear();
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["bare_ms"] = bareSeconds / iterations * 1e3;
     state.counters["ratio"] = pathSeconds / bareSeconds;
-    std::printf("whole still path at %dx%d: %.3f x bare libwebp (target <= %.2f x: %s)\n", screen.width(),
-                screen.height(), pathSeconds / bareSeconds, target,
-                pathSeconds / bareSeconds <= target ? "met" : "MISSED");
+    state.counters["card_ms"] = cardSeconds / iterations * 1e3;
+    std::printf("whole still path at %dx%d: %.0f ms, bare libwebp %.0f ms: %.3f x (target <= %.2f x: %s); "
+                "card after %.0f ms (target <= %.0f ms)\n",
+                screen.width(), screen.height(), pathSeconds / iterations * 1e3,
+                bareSeconds / iterations * 1e3, pathSeconds / bareSeconds, target,
+                pathSeconds / bareSeconds <= target ? "met" : "MISSED", cardSeconds / iterations * 1e3,
+                cardTargetMs);
 }
 
 BENCHMARK(wholeStillPath)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);

@@ -34,10 +34,9 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
     connect(&permission_, &PermissionGate::changed, this, &AppState::changed);
     connect(&recordingFlow_, &RecordingFlow::changed, this, &AppState::changed);
     connect(&shortcutFlow_, &ShortcutFlow::changed, this, &AppState::changed);
-    connect(&stillFlow_, &StillFlow::saved, &cards_,
-            [this](const QString& path, const QImage& image, double scale) {
-                cards_.add(path, image, scale, false);
-            });
+    connect(&stillFlow_, &StillFlow::saving, &cards_, &Cards::addSaving);
+    connect(&stillFlow_, &StillFlow::saved, &cards_, &Cards::finishSaving);
+    connect(&stillFlow_, &StillFlow::failed, &cards_, &Cards::removeSaving);
     connect(&recordingFlow_, &RecordingFlow::saved, &cards_,
             [this](const QString& path, const QImage& frame) { cards_.add(path, frame, 1.0, true); });
     if (!isPreview_) {

@@ -27,6 +27,27 @@ void Cards::add(const QString& path, const QImage& image, double scale, bool isV
     thumbnails_->add(QUrl::fromLocalFile(path), image, scale, isVideo);
 }
 
+void Cards::addSaving(quint64 still, const QImage& image, double scale)
+{
+    saving_[still] = thumbnails_->addSaving(image, scale);
+}
+
+void Cards::finishSaving(quint64 still, const QString& path)
+{
+    const auto card = saving_.extract(still);
+    if (!card.empty()) {
+        thumbnails_->finishSaving(card.mapped(), QUrl::fromLocalFile(path));
+    }
+}
+
+void Cards::removeSaving(quint64 still)
+{
+    const auto card = saving_.extract(still);
+    if (!card.empty()) {
+        thumbnails_->remove(card.mapped());
+    }
+}
+
 void Cards::edit(const ThumbnailItem& item)
 {
     editor_->open(item.url, item.scale, [self = QPointer(this), id = item.id](const QImage& saved) {

@@ -6,8 +6,10 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QUuid>
 
 #include <memory>
+#include <unordered_map>
 
 namespace quillet {
 
@@ -24,12 +26,18 @@ public:
     // Lets the cards' Edit button open the editor.
     void connectEditor();
     void add(const QString& path, const QImage& image, double scale, bool isVideo);
+    // A still's card from its captured pixels while its file is written, keyed by the caller's
+    // `still`; completed with the file or removed when the save failed.
+    void addSaving(quint64 still, const QImage& image, double scale);
+    void finishSaving(quint64 still, const QString& path);
+    void removeSaving(quint64 still);
 
 private:
     void edit(const ThumbnailItem& item);
 
     std::unique_ptr<ThumbnailDisplay> thumbnails_;
     std::unique_ptr<Editor> editor_;
+    std::unordered_map<quint64, QUuid> saving_;
 };
 
 } // namespace quillet

@@ -46,9 +46,16 @@ void StillFlow::captured(std::optional<CapturedImage> image)
         gate_.showAlert();
         return;
     }
-    saver_->save(image->image, [self = QPointer(this), image = *image](const QString& path) {
-        if (self) {
-            emit self->saved(path, image.image, image.scale);
+    const StillId still = ++lastStill_;
+    emit saving(still, image->image, image->scale);
+    saver_->save(image->image, [self = QPointer(this), still](const std::optional<QString>& path) {
+        if (!self) {
+            return;
+        }
+        if (path) {
+            emit self->saved(still, *path);
+        } else {
+            emit self->failed(still);
         }
     });
 }

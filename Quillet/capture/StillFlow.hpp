@@ -19,6 +19,9 @@ class StillFlow : public QObject {
     Q_OBJECT
 
 public:
+    // Tells one still's signals from another's.
+    using StillId = quint64;
+
     StillFlow(std::unique_ptr<Capturer> capturer, PermissionGate& gate, std::unique_ptr<StillSaver> saver,
               QObject* parent = nullptr);
 
@@ -27,8 +30,12 @@ public:
     void shutDown();
 
 signals:
-    // A still was written to `path`; `image` is the full capture.
-    void saved(const QString& path, const QImage& image, double scale);
+    // A still was captured and is being saved; `image` is the full capture. Exactly one of `saved`
+    // and `failed` follows with the same id, unless the flow is gone first.
+    void saving(StillId still, const QImage& image, double scale);
+    void saved(StillId still, const QString& path);
+    // The save failed; the failure was logged.
+    void failed(StillId still);
 
 private:
     void captured(std::optional<CapturedImage> image);
@@ -36,6 +43,7 @@ private:
     std::unique_ptr<Capturer> capturer_;
     PermissionGate& gate_;
     std::unique_ptr<StillSaver> saver_;
+    StillId lastStill_ = 0;
 };
 
 } // namespace quillet

@@ -24,11 +24,6 @@ QString couldNotBeSaved(const QString& path)
     return QStringLiteral("The file \u201c%1\u201d couldn\u2019t be saved.").arg(QFileInfo(path).fileName());
 }
 
-void logSaveFailure(const QString& description)
-{
-    captureLog().error("could not save screenshot: %{public}s", description);
-}
-
 } // namespace
 
 StillSaver::StillSaver(CaptureNames& names, Encode encode, QObject* parent)
@@ -40,7 +35,7 @@ void StillSaver::save(const QImage& image, Saved saved)
 {
     const auto file = names_.next(Library::Kind::still);
     if (!file.isSuccess()) {
-        logSaveFailure(file.error());
+        fail(file.error(), saved);
         return;
     }
     const QString path = file.value().path;
@@ -60,7 +55,7 @@ void StillSaver::save(const QImage& image, Saved saved)
         },
         [this, path, saved = std::move(saved)](const WriteAttempt& outcome) {
             if (!outcome.encoded) {
-                logSaveFailure(outcome.result.error);
+                fail(outcome.result.error, saved);
                 return;
             }
             handleWrite(outcome.result, outcome.bytes, path, 1, saved);
@@ -88,7 +83,7 @@ void StillSaver::handleWrite(const AtomicFileWriter::Result& result, const QByte
         nameTaken(bytes, attempt, saved);
         return;
     case AtomicFileWriter::Status::failed:
-        logSaveFailure(result.error);
+        fail(result.error, saved);
         return;
     }
 }
@@ -98,15 +93,21 @@ void StillSaver::handleWrite(const AtomicFileWriter::Result& result, const QByte
 void StillSaver::nameTaken(const QByteArray& bytes, int attempt, Saved saved)
 {
     if (attempt >= maximumNameAttempts) {
-        logSaveFailure(QStringLiteral("every new name was taken before it could be written"));
+        fail(QStringLiteral("every new name was taken before it could be written"), saved);
         return;
     }
     const auto file = names_.next(Library::Kind::still);
     if (!file.isSuccess()) {
-        logSaveFailure(file.error());
+        fail(file.error(), saved);
         return;
     }
     write(bytes, file.value().path, attempt + 1, std::move(saved));
+}
+
+void StillSaver::fail(const QString& description, const Saved& saved)
+{
+    captureLog().error("could not save screenshot: %{public}s", description);
+    saved(std::nullopt);
 }
 
 } // namespace quillet

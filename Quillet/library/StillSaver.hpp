@@ -21,8 +21,9 @@ class StillSaver : public QObject {
 
 public:
     using Encode = std::function<std::optional<QByteArray>(const QImage&)>;
-    // Called on the main thread with the written file's path; never after a failure.
-    using Saved = std::function<void(const QString& path)>;
+    // Called once on the main thread: with the written file's path, or with nothing after a failure
+    // (which is logged by then).
+    using Saved = std::function<void(const std::optional<QString>& path)>;
 
     // How often a name may turn out to be taken at the moment of writing before saving gives up.
     static constexpr int maximumNameAttempts = 20;
@@ -36,6 +37,7 @@ private:
     void handleWrite(const AtomicFileWriter::Result& result, const QByteArray& bytes, const QString& path,
                      int attempt, const Saved& saved);
     void nameTaken(const QByteArray& bytes, int attempt, Saved saved);
+    static void fail(const QString& description, const Saved& saved);
 
     CaptureNames& names_;
     Encode encode_;

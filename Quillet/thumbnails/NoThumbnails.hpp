@@ -8,6 +8,9 @@ namespace quillet {
 class NoThumbnails final : public ThumbnailDisplay {
 public:
     void add(const QUrl&, const QImage&, double, bool) override {}
+    QUuid addSaving(const QImage&, double) override { return {}; }
+    void finishSaving(const QUuid&, const QUrl&) override {}
+    void remove(const QUuid&) override {}
     void replaceImage(const QUuid&, const QImage&) override {}
     void setOnEdit(Action) override {}
 };

@@ -18,6 +18,10 @@ public:
 
     // `image` is the full capture; the card shows a reduced copy.
     virtual void add(const QUrl& url, const QImage& image, double scale, bool isVideo) = 0;
+    // A still's card while its file is being written: only Dismiss until `finishSaving`.
+    virtual QUuid addSaving(const QImage& image, double scale) = 0;
+    virtual void finishSaving(const QUuid& id, const QUrl& url) = 0;
+    virtual void remove(const QUuid& id) = 0;
     virtual void replaceImage(const QUuid& id, const QImage& image) = 0;
     virtual void setOnEdit(Action action) = 0;
 };

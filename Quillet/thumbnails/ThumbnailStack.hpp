@@ -12,6 +12,9 @@ public:
     {
         stack_.add(url, image, scale, isVideo);
     }
+    QUuid addSaving(const QImage& image, double scale) override { return stack_.addSaving(image, scale); }
+    void finishSaving(const QUuid& id, const QUrl& url) override { stack_.finishSaving(id, url); }
+    void remove(const QUuid& id) override { stack_.remove(id); }
     void replaceImage(const QUuid& id, const QImage& image) override { stack_.replaceImage(id, image); }
     void setOnEdit(Action action) override { stack_.setOnEdit(std::move(action)); }
 

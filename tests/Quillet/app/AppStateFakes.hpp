@@ -10,6 +10,7 @@
 #include "Quillet/shortcuts/HotKeys.hpp"
 #include "Quillet/thumbnails/ThumbnailDisplay.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -20,13 +21,39 @@ struct AddedThumbnail {
     QSize size;
     double scale = 1;
     bool isVideo = false;
+    bool isSaving = false;
+    QUuid id;
 };
 
 class FakeThumbnails final : public ThumbnailDisplay {
 public:
     void add(const QUrl& url, const QImage& image, double scale, bool isVideo) override
     {
-        added.push_back({url, image.size(), scale, isVideo});
+        added.push_back({url, image.size(), scale, isVideo, false, QUuid::createUuid()});
+    }
+    QUuid addSaving(const QImage& image, double scale) override
+    {
+        added.push_back({QUrl(), image.size(), scale, false, true, QUuid::createUuid()});
+        return added.back().id;
+    }
+    void finishSaving(const QUuid& id, const QUrl& url) override
+    {
+        for (auto& card : added) {
+            if (card.id == id) {
+                card = {url, card.size, card.scale, false, false, id};
+            }
+        }
+    }
+    void remove(const QUuid& id) override
+    {
+        std::erase_if(added, [&id](const AddedThumbnail& card) { return card.id == id; });
+        ++removed;
+    }
+    // Cards whose file is complete (or that never waited for one).
+    [[nodiscard]] std::size_t finished() const
+    {
+        return std::count_if(added.begin(), added.end(),
+                             [](const AddedThumbnail& card) { return !card.isSaving; });
     }
     void replaceImage(const QUuid& id, const QImage& image) override
     {
@@ -36,6 +63,7 @@ public:
 
     std::vector<AddedThumbnail> added;
     std::vector<std::pair<QUuid, QSize>> replaced;
+    int removed = 0;
     Action onEdit;
 };
 

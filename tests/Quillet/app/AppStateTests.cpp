@@ -14,7 +14,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace quillet {
 namespace {
@@ -86,11 +88,11 @@ protected:
     // Runs a still capture until its flow has ended (a thumbnail, or a message that ends it).
     void captureScreen()
     {
-        const std::size_t thumbnailsBefore = thumbnails_->added.size();
+        const std::size_t thumbnailsBefore = thumbnails_->finished();
         const std::size_t messagesBefore = log_.texts(captureCategory).size();
         state_->perform(CaptureAction::screen);
         ASSERT_TRUE(waitFor([&] {
-            if (thumbnails_->added.size() > thumbnailsBefore) {
+            if (thumbnails_->finished() > thumbnailsBefore) {
                 return true;
             }
             const auto texts = log_.texts(captureCategory);
@@ -157,6 +159,42 @@ TEST_F(AppStateFlow, AScreenCaptureIsSavedAsWebPNamedByDateAndShownAsACard)
     EXPECT_FALSE(preferences_.object("nextNumber").has_value());
 }
 
+TEST_F(AppStateFlow, AStillsCardShowsTheCapturedPixelsAtOnceAndTakesItsFileWhenComplete)
+{
+    // The encoder waits until the test has seen the card, so the saving state cannot be missed.
+    std::mutex mutex;
+    std::condition_variable released;
+    bool go = false;
+    const auto release = [&] {
+        const std::lock_guard lock(mutex);
+        go = true;
+        released.notify_all();
+    };
+    const std::unique_ptr<void, std::function<void(void*)>> releaseOnExit(&go, [&](void*) { release(); });
+    make(false, [&](const QImage& image) -> std::optional<QByteArray> {
+        std::unique_lock lock(mutex);
+        released.wait(lock, [&] { return go; });
+        return QByteArray("webp bytes of ") + QByteArray::number(image.width());
+    });
+    state_->perform(CaptureAction::screen);
+    ASSERT_TRUE(waitFor([&] { return !thumbnails_->added.empty(); }));
+    const AddedThumbnail early = thumbnails_->added[0];
+    EXPECT_TRUE(early.isSaving);
+    EXPECT_TRUE(early.url.isEmpty());
+    EXPECT_EQ(early.size, QSize(64, 48));
+    EXPECT_EQ(early.scale, 1);
+    EXPECT_TRUE(files().isEmpty());
+
+    release();
+    ASSERT_TRUE(waitFor([&] { return thumbnails_->finished() == 1; }));
+    ASSERT_EQ(thumbnails_->added.size(), 1u);
+    EXPECT_EQ(thumbnails_->added[0].id, early.id);
+    EXPECT_EQ(thumbnails_->added[0].url,
+              QUrl::fromLocalFile(folder_.filePath("Screenshot 2025-01-31 at 14.05.09.webp")));
+    EXPECT_EQ(files(), QStringList{"Screenshot 2025-01-31 at 14.05.09.webp"});
+    EXPECT_EQ(thumbnails_->removed, 0);
+}
+
 TEST_F(AppStateFlow, NumberedStillsUseTheNextNumbersAlsoWhenASaveFails)
 {
     useNumbers(7);
@@ -181,6 +219,7 @@ TEST_F(AppStateFlow, AFailedEncodeIsLoggedAndAddsNoThumbnail)
     make(false, [](const QImage&) { return std::optional<QByteArray>(); });
     captureScreen();
     EXPECT_TRUE(thumbnails_->added.empty());
+    EXPECT_EQ(thumbnails_->removed, 1) << "the card shown while saving leaves with the failure";
     EXPECT_TRUE(files().isEmpty());
     const auto failures = log_.messages();
     const auto failure = std::find_if(failures.begin(), failures.end(), [](const LoggedMessage& message) {
