@@ -15,8 +15,10 @@ namespace {
 
 constexpr int connectMilliseconds = 1000;
 constexpr int answerMilliseconds = 3000;
-const QByteArray showRequest = "show\n";
-const QByteArray showAnswer = "ok\n";
+// A longer line is not a request of ours; the connection is dropped rather than buffered.
+constexpr qint64 longestRequest = 256;
+const QByteArray takenAnswer = "ok\n";
+const QByteArray refusedAnswer = "refused\n";
 
 const Logger& log()
 {
@@ -43,39 +45,49 @@ QString SingleInstance::socketPath(const QString& application)
     return runtimeFolder() + QLatin1Char('/') + application + QStringLiteral("/instance-") + display;
 }
 
-SingleInstance::Claim SingleInstance::claim(const QString& path)
+SingleInstance::Claim SingleInstance::claim(const QString& path, const QString& request)
 {
-    if (askRunningCopy(path)) {
-        return Claim::another;
+    if (const auto running = askRunningCopy(path, request)) {
+        return *running;
     }
     if (listen(path)) {
         return Claim::first;
     }
     // Someone started at the same moment and listens now.
-    if (askRunningCopy(path)) {
-        return Claim::another;
+    if (const auto running = askRunningCopy(path, request)) {
+        return *running;
     }
     log().error("could not listen on %{public}s; running without the one-copy guard", path.toStdString());
     return Claim::first;
 }
 
-bool SingleInstance::askRunningCopy(const QString& path)
+std::optional<SingleInstance::Claim> SingleInstance::askRunningCopy(const QString& path,
+                                                                    const QString& request)
 {
     if (!QFile::exists(path)) {
-        return false;
+        return std::nullopt;
     }
     QLocalSocket socket;
     socket.connectToServer(path);
     if (!socket.waitForConnected(connectMilliseconds)) {
-        return false;
+        return std::nullopt;
     }
-    socket.write(showRequest);
+    socket.write(request.toUtf8() + '\n');
     socket.waitForBytesWritten(connectMilliseconds);
-    // A copy that hangs still counts as running: a second one must not write the preferences too.
-    if (socket.waitForReadyRead(answerMilliseconds) && socket.readAll() != showAnswer) {
-        log().error("the running copy gave an unexpected answer");
+    // The answer may come in pieces; the copy closes the connection after it.
+    QByteArray answer;
+    while (!answer.endsWith('\n') && answer.size() <= longestRequest &&
+           socket.waitForReadyRead(answerMilliseconds)) {
+        answer += socket.readAll();
     }
-    return true;
+    if (answer == takenAnswer) {
+        return Claim::another;
+    }
+    if (answer == refusedAnswer) {
+        return Claim::refused;
+    }
+    log().error("the running copy gave no answer to %{public}s", request.toStdString());
+    return Claim::silent;
 }
 
 bool SingleInstance::listen(const QString& path)
@@ -104,16 +116,26 @@ void SingleInstance::answer()
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
+                if (socket->bytesAvailable() > longestRequest) {
+                    socket->disconnectFromServer();
+                }
                 return;
             }
-            if (socket->readLine() == showRequest) {
-                socket->write(showAnswer);
-                socket->flush();
-                emit showRequested();
-            }
+            const QString request = QString::fromUtf8(socket->readLine(longestRequest + 1)).trimmed();
+            socket->write(take(request) ? takenAnswer : refusedAnswer);
+            socket->flush();
             socket->disconnectFromServer();
         });
     }
+}
+
+bool SingleInstance::take(const QString& request)
+{
+    if (request == QLatin1String(showRequest)) {
+        emit showRequested();
+        return true;
+    }
+    return handler_ && handler_(request);
 }
 
 } // namespace brindle

@@ -10,8 +10,10 @@
 #include "Quillet/app/MemoryProbe.hpp"
 #include "Quillet/app/MenuSnapshot.hpp"
 #include "Quillet/app/QuitOnSignal.hpp"
+#include "Quillet/app/RemoteActions.hpp"
 #include "Quillet/library/TemporaryFolder.hpp"
 #include "Quillet/shell/MenuView.hpp"
+#include "core/ActionRequest.hpp"
 #include "core/RunMode.hpp"
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <cstdlib>
 #include <malloc.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,8 @@ Quillet sits in the tray and takes screenshots and screen recordings with three 
 Super+Shift+3 (the screen under the pointer), Super+Shift+4 (an area or a window) and
 Super+Shift+5 (a recording). Click the tray icon for the panel with every setting.
 
+  --action ACTION         have the running Quillet (started now if none runs) do what a shortcut
+                          does: screen, area or record; bind it to a key in your desktop's settings
   --snapshot DIR          render the panel to menu-*.png files in DIR and exit
   --snapshot-editor DIR   render the editor to PNG files in DIR and exit
   --measure-memory FILE   measure memory over synthetic captures, write the report to FILE, exit
@@ -59,8 +64,31 @@ Super+Shift+5 (a recording). Click the tray icon for the panel with every settin
 }
 
 constexpr int noDisplayStatus = 1;
+constexpr int unansweredActionStatus = 1;
+constexpr int badArgumentsStatus = 2;
 
-int runMenuBarApp(int argc, char* argv[])
+// Whether this process steps aside for the copy that runs, and with which exit status.
+[[nodiscard]] std::optional<int> stepAside(brindle::SingleInstance::Claim claim,
+                                           std::optional<quillet::CaptureAction> action)
+{
+    using Claim = brindle::SingleInstance::Claim;
+    switch (claim) {
+    case Claim::first:
+        return std::nullopt;
+    case Claim::another:
+        return 0;
+    case Claim::refused:
+    case Claim::silent:
+        if (!action) {
+            return 0;
+        }
+        std::fputs("quillet: the running Quillet did not take the action\n", stderr);
+        return unansweredActionStatus;
+    }
+    return 0;
+}
+
+int runMenuBarApp(int argc, char* argv[], std::optional<quillet::CaptureAction> action)
 {
     if (const auto problem = quillet::DisplayCheck::problem()) {
         std::fprintf(stderr, "%s\n", problem->c_str());
@@ -74,9 +102,12 @@ int runMenuBarApp(int argc, char* argv[])
 
     // Before the state reads or writes any preference: one copy per user and display.
     brindle::SingleInstance instance;
-    if (instance.claim(brindle::SingleInstance::socketPath(QStringLiteral("quillet"))) ==
-        brindle::SingleInstance::Claim::another) {
-        return 0;
+    const QString request = action ? quillet::RemoteActions::request(*action)
+                                   : QString::fromLatin1(brindle::SingleInstance::showRequest);
+    if (const auto status =
+            stepAside(instance.claim(brindle::SingleInstance::socketPath(QStringLiteral("quillet")), request),
+                      action)) {
+        return *status;
     }
     // What a killed earlier run left in its temporary folder goes now, off the main thread.
     QThreadPool::globalInstance()->start(
@@ -87,6 +118,13 @@ int runMenuBarApp(int argc, char* argv[])
     // Registers the hot keys and starts the status watch; kept until the process ends.
     quillet::AppState& state = quillet::AppState::shared();
     quillet::AppStateMenuModel model(state, [] { quillet::GracefulQuit::quitAfterSaves(); });
+    quillet::RemoteActions remoteActions([&state](quillet::CaptureAction asked) { state.perform(asked); });
+    instance.setRequestHandler([&remoteActions](const QString& asked) { return remoteActions.take(asked); });
+    (void)remoteActions.publish();
+    if (action) {
+        // Once the loop runs, as if its key had been pressed right after the start.
+        QTimer::singleShot(0, &state, [&state, asked = *action] { state.perform(asked); });
+    }
     const brindle::AppBrand brand = quillet::MenuView::brand();
     brindle::MenuBarController* controller = nullptr;
     brindle::MenuBarController menuBar({
@@ -196,6 +234,14 @@ int main(int argc, char* argv[])
         return 0;
     }
     const auto mode = quillet::RunMode::select(arguments);
+    auto actionRequest = quillet::ActionRequest::parse(arguments);
+    if (actionRequest.action && mode.kind != quillet::RunMode::Kind::menuBar) {
+        actionRequest.error = "--action cannot be combined with a one-shot option";
+    }
+    if (!actionRequest.error.empty()) {
+        std::fprintf(stderr, "quillet: %s\nTry 'quillet --help'.\n", actionRequest.error.c_str());
+        return badArgumentsStatus;
+    }
 
     // Each one-shot mode runs here and ends the process with status 0, whatever its outcome.
     switch (mode.kind) {
@@ -214,5 +260,5 @@ int main(int argc, char* argv[])
     case quillet::RunMode::Kind::menuBar:
         break;
     }
-    return runMenuBarApp(argc, argv);
+    return runMenuBarApp(argc, argv, actionRequest.action);
 }

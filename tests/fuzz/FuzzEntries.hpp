@@ -33,6 +33,8 @@ void desktopKeyBindings(Bytes data);
 void capturePng(Bytes data);
 // A file the editor opens: WebP or PNG.
 void editorImage(Bytes data);
+// The program's own command line as `--action` reads it: the bytes split at NUL into arguments.
+void actionArguments(Bytes data);
 
 struct NamedEntry {
     std::string_view name; // also the corpus folder's name
@@ -45,6 +47,7 @@ inline constexpr NamedEntry entries[] = {
     {"desktop-key-bindings", &desktopKeyBindings},
     {"capture-png", &capturePng},
     {"editor-image", &editorImage},
+    {"action-arguments", &actionArguments},
 };
 
 } // namespace quillet::fuzz

@@ -1,0 +1,120 @@
+// `quillet --action NAME` and the session bus's Activate(NAME), as a desktop's key binding runs them:
+// the real program on a private X server and a private session bus, capturing with the real tool.
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/WaitFor.hpp"
+#include "tests/support/XvfbServer.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+using testing::waitFor;
+
+const QColor rootColour(40, 110, 200);
+
+class ActionRequests : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server_.isRunning());
+        ASSERT_TRUE(home_.isValid());
+        environment_ = ChildProcess::baseEnvironment(server_.display());
+        environment_["HOME"] = home_.path().toStdString();
+        environment_["XDG_CONFIG_HOME"] = home_.filePath(".config").toStdString();
+        environment_["XDG_DATA_HOME"] = home_.filePath(".local/share").toStdString();
+        // A bus of the test's own, at an address it chose, so nothing reaches the user's session.
+        const QString socket = home_.filePath("bus");
+        bus_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork",
+                                     "--address=unix:path=" + socket.toStdString()},
+            environment_);
+        ASSERT_TRUE(waitFor([&socket] { return QFile::exists(socket); }, 10s)) << "the bus did not start";
+        environment_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + socket.toStdString();
+        ASSERT_EQ(
+            ChildProcess::run({"xsetroot", "-solid", rootColour.name().toStdString()}, environment_).exitCode,
+            0);
+    }
+
+    [[nodiscard]] static std::string program()
+    {
+        const char* binaries = std::getenv("QUILLET_BIN_DIR");
+        return std::string(binaries ? binaries : "bin") + "/quillet";
+    }
+
+    [[nodiscard]] ChildProcess::Result activate(const std::string& action) const
+    {
+        return ChildProcess::run({"gdbus", "call", "--session", "--dest", "app.quillet.Quillet",
+                                  "--object-path", "/app/quillet/Quillet", "--method",
+                                  "app.quillet.Quillet.Activate", action},
+                                 environment_);
+    }
+
+    [[nodiscard]] QStringList stills() const
+    {
+        return QDir(home_.filePath("Screenshots")).entryList({"*.webp"}, QDir::Files, QDir::Name);
+    }
+
+    testing::XvfbServer server_;
+    QTemporaryDir home_;
+    std::map<std::string, std::string> environment_;
+    std::unique_ptr<ChildProcess> bus_;
+};
+
+TEST_F(ActionRequests, TheCommandLineAndTheBusCaptureAsTheShortcutDoes)
+{
+    // With no copy running, the command starts one, which captures at once and stays.
+    auto instance = std::make_unique<ChildProcess>(std::vector<std::string>{program(), "--action", "screen"},
+                                                   environment_);
+    ASSERT_TRUE(waitFor([this] { return stills().size() == 1; }, 30s)) << "the first start captured nothing";
+    EXPECT_TRUE(instance->isRunning());
+
+    const auto second = ChildProcess::run({program(), "--action", "screen"}, environment_);
+    EXPECT_EQ(second.exitCode, 0) << second.standardError;
+    ASSERT_TRUE(waitFor([this] { return stills().size() == 2; }, 30s)) << "the running copy did not capture";
+
+    const auto called = activate("screen");
+    EXPECT_EQ(called.exitCode, 0) << called.standardError;
+    ASSERT_TRUE(waitFor([this] { return stills().size() == 3; }, 30s)) << "Activate did not capture";
+
+    const auto unknownCall = activate("everything");
+    EXPECT_NE(unknownCall.exitCode, 0);
+    EXPECT_NE(unknownCall.standardError.find("unknown action"), std::string::npos)
+        << unknownCall.standardError;
+    const auto unknownOption = ChildProcess::run({program(), "--action", "everything"}, environment_);
+    EXPECT_EQ(unknownOption.exitCode, 2);
+    EXPECT_NE(unknownOption.standardError.find("unknown action \"everything\""), std::string::npos)
+        << unknownOption.standardError;
+    EXPECT_EQ(stills().size(), 3) << "a refused request captured";
+    EXPECT_TRUE(instance->isRunning()) << "a refused request ended the running copy";
+
+    // Each still is a whole, valid WebP of the screen.
+    const QDir folder(home_.filePath("Screenshots"));
+    for (const QString& name : stills()) {
+        const QString decoded = home_.filePath(name + ".png");
+        ASSERT_TRUE(waitFor(
+            [&] {
+                return QProcess::execute("dwebp", {"-quiet", folder.filePath(name), "-o", decoded}) == 0;
+            },
+            10s))
+            << name.toStdString();
+        const QImage picture(decoded);
+        EXPECT_EQ(picture.size(), QSize(1280, 800)) << name.toStdString();
+        const QColor centre = picture.pixelColor(640, 400);
+        EXPECT_LE(std::abs(centre.red() - rootColour.red()) + std::abs(centre.green() - rootColour.green()) +
+                      std::abs(centre.blue() - rootColour.blue()),
+                  12)
+            << name.toStdString() << " " << centre.name().toStdString();
+    }
+}
+
+} // namespace
+} // namespace quillet
