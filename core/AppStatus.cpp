@@ -2,7 +2,7 @@
 
 namespace quillet {
 
-AppStatus appStatus(const AppConditions& conditions)
+AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes)
 {
     if (conditions.isRecording) {
         return AppStatus::recording;
@@ -10,8 +10,15 @@ AppStatus appStatus(const AppConditions& conditions)
     if (!conditions.isEnabled) {
         return AppStatus::paused;
     }
+    if (routes.capture == CaptureRoute::none) {
+        return AppStatus::noScreenCapture;
+    }
     if (!conditions.hasScreenRecording) {
         return AppStatus::waitingForPermission;
+    }
+    // The desktop's own bindings replace the program's keys, so none of them can conflict or be taken.
+    if (routes.shortcuts == ShortcutRoute::desktopBinding) {
+        return AppStatus::bindKeysInDesktop;
     }
     if (conditions.conflictsWithSystemShortcuts) {
         return AppStatus::systemShortcutsOn;
@@ -19,7 +26,9 @@ AppStatus appStatus(const AppConditions& conditions)
     if (conditions.shortcutsTaken) {
         return AppStatus::shortcutsTaken;
     }
-    return AppStatus::ready;
+    return routes.shortcuts == ShortcutRoute::globalShortcutsPortal
+               ? AppStatus::readyThroughPortals
+               : AppStatus::ready;
 }
 
 std::string_view menuBarSymbol(AppStatus status)
@@ -29,8 +38,11 @@ std::string_view menuBarSymbol(AppStatus status)
         return "stop.circle.fill";
     case AppStatus::paused:
         return "camera";
+    case AppStatus::noScreenCapture:
     case AppStatus::waitingForPermission:
         return "exclamationmark.triangle.fill";
+    case AppStatus::bindKeysInDesktop:
+    case AppStatus::readyThroughPortals:
     case AppStatus::systemShortcutsOn:
     case AppStatus::shortcutsTaken:
     case AppStatus::ready:
@@ -46,8 +58,15 @@ std::string_view statusText(AppStatus status)
         return "Recording";
     case AppStatus::paused:
         return "Shortcuts paused";
+    case AppStatus::noScreenCapture:
+        return "No capture: this desktop offers no portal for it";
     case AppStatus::waitingForPermission:
         return "Waiting for permission";
+    case AppStatus::bindKeysInDesktop:
+        // The panel is one line wide: the README and --help tell the whole binding.
+        return "Ready \u00B7 bind keys to quillet --action";
+    case AppStatus::readyThroughPortals:
+        return "Ready \u00B7 capture and keys through the portal";
     case AppStatus::systemShortcutsOn:
         // On Linux the screenshot keys belong to the desktop environment, not to the operating system.
         return "The desktop is using the shortcuts";
@@ -66,10 +85,14 @@ SystemColor statusColor(AppStatus status)
         return SystemColor::red;
     case AppStatus::paused:
         return SystemColor::gray;
+    case AppStatus::noScreenCapture:
+        return SystemColor::red;
     case AppStatus::waitingForPermission:
+    case AppStatus::bindKeysInDesktop:
     case AppStatus::systemShortcutsOn:
     case AppStatus::shortcutsTaken:
         return SystemColor::orange;
+    case AppStatus::readyThroughPortals:
     case AppStatus::ready:
         return SystemColor::green;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DesktopSession.hpp"
 #include "core/SystemColor.hpp"
 
 #include <string_view>
@@ -8,7 +9,19 @@ namespace quillet {
 
 // Whether a capture shortcut works right now and, if not, why. Cases in order of precedence: the first
 // whose condition holds wins.
-enum class AppStatus { recording, paused, waitingForPermission, systemShortcutsOn, shortcutsTaken, ready };
+// The Wayland cases say what the desktop gives instead of the X11 routes: no capture at all, keys the
+// user binds in the desktop's settings, or capture and shortcuts through the desktop's portals.
+enum class AppStatus {
+    recording,
+    paused,
+    noScreenCapture,
+    waitingForPermission,
+    bindKeysInDesktop,
+    systemShortcutsOn,
+    shortcutsTaken,
+    readyThroughPortals,
+    ready
+};
 
 // What the status is computed from.
 struct AppConditions {
@@ -21,7 +34,8 @@ struct AppConditions {
     bool shortcutsTaken = false;
 };
 
-[[nodiscard]] AppStatus appStatus(const AppConditions& conditions);
+// `routes`: how this session lets the program capture and receive its shortcuts.
+[[nodiscard]] AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes = {});
 
 // The symbol name of the menu-bar icon.
 [[nodiscard]] std::string_view menuBarSymbol(AppStatus status);

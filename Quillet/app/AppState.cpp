@@ -28,7 +28,7 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
                     std::move(components.beep)),
       folderActions_(settings_, std::move(components.chooseDirectory), std::move(components.openURL)),
       cards_(std::move(components.thumbnails), std::move(components.editor)),
-      updates_(components.makeUpdateCenter())
+      updates_(components.makeUpdateCenter()), routes_(components.routes)
 {
     connect(&settings_, &Settings::changed, this, &AppState::changed);
     connect(&permission_, &PermissionGate::changed, this, &AppState::changed);
@@ -76,7 +76,8 @@ AppStatus AppState::status() const
                       .isEnabled = isEnabled(),
                       .hasScreenRecording = hasScreenRecording(),
                       .conflictsWithSystemShortcuts = conflictsWithSystemShortcuts(),
-                      .shortcutsTaken = !failedShortcuts().empty()});
+                      .shortcutsTaken = !failedShortcuts().empty()},
+                     routes_);
 }
 
 void AppState::refreshStatus()

@@ -16,6 +16,7 @@
 #include "Quillet/thumbnails/ThumbnailDisplay.hpp"
 #include "core/AppStatus.hpp"
 #include "core/CaptureAction.hpp"
+#include "core/DesktopSession.hpp"
 #include "kit-core/PreferenceStore.hpp"
 
 #include <QByteArray>
@@ -71,6 +72,8 @@ public:
         FolderActions::ChooseDirectory chooseDirectory;
         // QDesktopServices unless replaced.
         FolderActions::OpenURL openURL;
+        // How the session lets the program capture and receive keys; the X11 routes unless replaced.
+        DesktopRoutes routes;
     };
 
     static constexpr std::chrono::milliseconds menuActionDelay{300};
@@ -184,6 +187,7 @@ private:
     Cards cards_;
     std::unique_ptr<UpdateCenter> updates_;
     std::unique_ptr<brindle::RepeatingTask> statusWatch_;
+    DesktopRoutes routes_;
 };
 
 } // namespace quillet

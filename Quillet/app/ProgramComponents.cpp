@@ -6,7 +6,9 @@
 #include "Quillet/capture/PermissionAlertBox.hpp"
 #include "Quillet/capture/PortalCapturer.hpp"
 #include "Quillet/capture/ScreenCaptureTool.hpp"
+#include "Quillet/capture/UnavailableScreenRecordingPermission.hpp"
 #include "Quillet/capture/X11ScreenRecordingPermission.hpp"
+#include "Quillet/common/DesktopPortals.hpp"
 #include "Quillet/editor/EditorWindows.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
 #include "Quillet/recording/NoRecorder.hpp"
@@ -30,6 +32,41 @@
 
 namespace quillet {
 namespace ProgramComponents {
+namespace {
+
+// The portal service may be started on demand by the first question; it starts well within this.
+constexpr std::chrono::milliseconds portalAnswerLimit{3000};
+
+[[nodiscard]] std::unique_ptr<HotKeys> hotKeysFor(ShortcutRoute route)
+{
+    switch (route) {
+    case ShortcutRoute::x11HotKeys:
+        return std::make_unique<CaptureHotKeys>();
+    case ShortcutRoute::globalShortcutsPortal:
+    case ShortcutRoute::desktopBinding:
+        return std::make_unique<NoHotKeys>();
+    }
+    return std::make_unique<NoHotKeys>();
+}
+
+// The routes X11 offers are never tried where they are known to fail: under Wayland a root grab is
+// black and a key grab fires only while an X11 window has focus.
+void useSessionRoutes(AppState::Components& components)
+{
+    const DesktopSession session = DesktopSession::detect(SessionEnvironment::ofProcess());
+    const PortalOffer offer = session.isWayland() ? DesktopPortals::offer(portalAnswerLimit) : PortalOffer{};
+    components.routes = session.routes(offer);
+    components.hotKeys = hotKeysFor(components.routes.shortcuts);
+    if (components.routes.capture == CaptureRoute::none) {
+        components.screenRecording = std::make_unique<UnavailableScreenRecordingPermission>();
+    }
+    if (session.isWayland()) {
+        // The desktop's screenshot keys cannot take keys the program never grabs.
+        components.systemShortcutsOn = [] { return false; };
+    }
+}
+
+} // namespace
 
 AppState::Components completed(AppState::Components components, bool isPreview)
 {
@@ -94,7 +131,7 @@ AppState::Components program(brindle::PreferenceStore& preferences)
         components.capturer = std::make_unique<PortalCapturer>(preferences);
     }
     components.thumbnails = std::make_unique<ThumbnailStack>();
-    components.hotKeys = std::make_unique<CaptureHotKeys>();
+    useSessionRoutes(components);
     // The sound server's inputs, owned by the state with the recorder and the selector that use them.
     components.microphones = std::make_unique<PulseMicrophones>();
     const Microphones& microphones = *components.microphones;

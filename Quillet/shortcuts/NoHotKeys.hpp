@@ -4,7 +4,8 @@
 
 namespace quillet {
 
-// The hot keys of a preview: it registers none, so none is ever refused.
+// The hot keys of a preview, and of a session whose desktop gives programs no global keys (the user
+// binds `quillet --action` there instead): none is registered, so none is ever refused.
 class NoHotKeys final : public HotKeys {
 public:
     void registerShortcuts(const ShortcutMap&) override {}

@@ -9,13 +9,14 @@ struct PrecedenceCase {
     const char* title;
     AppConditions conditions;
     AppStatus expected;
+    DesktopRoutes routes{};
 };
 
 class Precedence : public ::testing::TestWithParam<PrecedenceCase> {};
 
 TEST_P(Precedence, FirstApplyingConditionWins)
 {
-    EXPECT_EQ(appStatus(GetParam().conditions), GetParam().expected);
+    EXPECT_EQ(appStatus(GetParam().conditions, GetParam().routes), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -37,8 +38,27 @@ INSTANTIATE_TEST_SUITE_P(
                       PrecedenceCase{"systemShortcutsBeforeTakenOnes",
                                      {.conflictsWithSystemShortcuts = true, .shortcutsTaken = true},
                                      AppStatus::systemShortcutsOn},
-                      PrecedenceCase{
-                          "oneShortcutTaken", {.shortcutsTaken = true}, AppStatus::shortcutsTaken}),
+                      PrecedenceCase{"oneShortcutTaken", {.shortcutsTaken = true}, AppStatus::shortcutsTaken},
+                      PrecedenceCase{"pausedEvenWithoutACaptureRoute",
+                                     {.isEnabled = false},
+                                     AppStatus::paused,
+                                     {CaptureRoute::none, ShortcutRoute::desktopBinding}},
+                      PrecedenceCase{"noCaptureRouteBeforePermission",
+                                     {.hasScreenRecording = false},
+                                     AppStatus::noScreenCapture,
+                                     {CaptureRoute::none, ShortcutRoute::desktopBinding}},
+                      PrecedenceCase{"desktopBindingLeavesNoKeyToConflictOrTake",
+                                     {.conflictsWithSystemShortcuts = true, .shortcutsTaken = true},
+                                     AppStatus::bindKeysInDesktop,
+                                     {CaptureRoute::portal, ShortcutRoute::desktopBinding}},
+                      PrecedenceCase{"aPortalKeyCanBeTaken",
+                                     {.shortcutsTaken = true},
+                                     AppStatus::shortcutsTaken,
+                                     {CaptureRoute::portal, ShortcutRoute::globalShortcutsPortal}},
+                      PrecedenceCase{"bothThroughThePortals",
+                                     {},
+                                     AppStatus::readyThroughPortals,
+                                     {CaptureRoute::portal, ShortcutRoute::globalShortcutsPortal}}),
     [](const auto& info) { return info.param.title; });
 
 struct PresentationCase {
