@@ -13,6 +13,10 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
 
 #include <cerrno>
 #include <cmath>
@@ -113,11 +117,12 @@ void PortalCapturer::capture(Mode mode, Completion completion)
     }
     completion_ = std::move(completion);
     mode_ = mode;
+    triedScreenshot_ = false;
     PortalRequest::call(bus_, screenCast, QStringLiteral("CreateSession"), {},
                         {{QStringLiteral("session_handle_token"), PortalRequest::uniqueToken()}},
-                        limits_.answer, this, [this](Outcome<QVariantMap> created) {
+                        limits_.answer, this, [this](Outcome<QVariantMap> created, bool cancelled) {
                             if (!created.isSuccess()) {
-                                fail(QStringLiteral("create a screen cast"), created.error());
+                                fail(QStringLiteral("create a screen cast"), created.error(), cancelled);
                                 return;
                             }
                             selectSources(created.value());
@@ -142,9 +147,9 @@ void PortalCapturer::selectSources(const QVariantMap& created)
     }
     PortalRequest::call(bus_, screenCast, QStringLiteral("SelectSources"),
                         {QVariant::fromValue(QDBusObjectPath(session_))}, options, limits_.answer, this,
-                        [this](Outcome<QVariantMap> selected) {
+                        [this](Outcome<QVariantMap> selected, bool cancelled) {
                             if (!selected.isSuccess()) {
-                                fail(QStringLiteral("choose the screen"), selected.error());
+                                fail(QStringLiteral("choose the screen"), selected.error(), cancelled);
                                 return;
                             }
                             start();
@@ -157,9 +162,9 @@ void PortalCapturer::start()
     // unless the remembered monitor is gone and it asks again: the user's limit holds either way.
     PortalRequest::call(bus_, screenCast, QStringLiteral("Start"),
                         {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {}, limits_.choice, this,
-                        [this](Outcome<QVariantMap> started) {
+                        [this](Outcome<QVariantMap> started, bool cancelled) {
                             if (!started.isSuccess()) {
-                                fail(QStringLiteral("start the screen cast"), started.error());
+                                fail(QStringLiteral("start the screen cast"), started.error(), cancelled);
                                 return;
                             }
                             openPipeWire(started.value());
@@ -210,16 +215,57 @@ void PortalCapturer::takeFrame(int fd, uint node, int logicalWidth)
                 fail(QStringLiteral("take a frame of the screen"), frame.error());
                 return;
             }
-            auto still = stillFrom(frame.value(), logicalWidth);
-            switch (mode_) {
-            case Mode::screen:
-                finish(std::move(still));
-                return;
-            case Mode::interactive:
-                pickArea(std::move(still));
+            handOn(stillFrom(frame.value(), logicalWidth));
+        });
+}
+
+void PortalCapturer::takeScreenshot()
+{
+    triedScreenshot_ = true;
+    PortalRequest::call(
+        bus_, QStringLiteral("org.freedesktop.portal.Screenshot"), QStringLiteral("Screenshot"), {QString()},
+        {{QStringLiteral("interactive"), false}}, limits_.answer, this,
+        [this](Outcome<QVariantMap> taken, bool cancelled) {
+            if (!taken.isSuccess()) {
+                fail(QStringLiteral("take a screenshot"), taken.error(), cancelled);
                 return;
             }
+            const QString path = QUrl(taken.value().value(QStringLiteral("uri")).toString()).toLocalFile();
+            if (path.isEmpty()) {
+                fail(QStringLiteral("take a screenshot"), QStringLiteral("no file in the answer"));
+                return;
+            }
+            const QRect desktop = QGuiApplication::primaryScreen() != nullptr
+                                      ? QGuiApplication::primaryScreen()->virtualGeometry()
+                                      : QRect();
+            runInBackground(
+                this,
+                [path]() -> std::optional<QImage> {
+                    // The portal wrote this file for this request alone; the still is saved our way.
+                    QImage image(path);
+                    QFile::remove(path);
+                    return image.isNull() ? std::nullopt : std::optional(image);
+                },
+                [this, desktop](std::optional<QImage> image) {
+                    if (!image) {
+                        fail(QStringLiteral("take a screenshot"), QStringLiteral("its file is not an image"));
+                        return;
+                    }
+                    handOn(stillFrom(*image, desktop.width()));
+                });
         });
+}
+
+void PortalCapturer::handOn(CapturedImage still)
+{
+    switch (mode_) {
+    case Mode::screen:
+        finish(std::move(still));
+        return;
+    case Mode::interactive:
+        pickArea(std::move(still));
+        return;
+    }
 }
 
 void PortalCapturer::pickArea(CapturedImage still)
@@ -235,10 +281,20 @@ void PortalCapturer::pickArea(CapturedImage still)
     picker->showFullScreen();
 }
 
-void PortalCapturer::fail(const QString& step, const QString& reason)
+void PortalCapturer::fail(const QString& step, const QString& reason, bool cancelledByUser)
 {
-    captureLog().error("could not %{public}s through the desktop portal: %{public}s", step, reason);
     closeSession();
+    if (cancelledByUser) {
+        captureLog().log("the desktop's question was cancelled: %{public}s", reason);
+        finish(std::nullopt);
+        return;
+    }
+    captureLog().error("could not %{public}s through the desktop portal: %{public}s", step, reason);
+    // Desktops whose screen cast cannot serve us may still hand out a screenshot without asking.
+    if (!triedScreenshot_) {
+        takeScreenshot();
+        return;
+    }
     finish(std::nullopt);
 }
 

@@ -31,8 +31,10 @@ struct PortalCaptureLimits {
 // Takes stills through the desktop portal's screen cast, where X11 sees nothing (Wayland): the
 // desktop asks the user once which monitor to share, and the portal's restore token, kept in the
 // preferences, lets every later capture start without asking. Each capture opens a cast, takes one
-// frame from PipeWire and closes the cast, so the desktop shows no sharing for longer than that. An
-// area is picked on that frame, shown still over the whole screen. Main thread only; one capture at
+// frame from PipeWire and closes the cast, so the desktop shows no sharing for longer than that. Where
+// the cast fails for another reason than the user's cancel, the portal's screenshot is the fallback,
+// which some desktops give without asking. An area is picked on the frame, shown still over the whole
+// screen. Main thread only; one capture at
 // a time.
 class PortalCapturer : public Capturer {
     Q_OBJECT
@@ -60,8 +62,10 @@ private:
     void start();
     void openPipeWire(const QVariantMap& started);
     void takeFrame(int fd, uint node, int logicalWidth);
+    void takeScreenshot();
+    void handOn(CapturedImage still);
     void pickArea(CapturedImage still);
-    void fail(const QString& step, const QString& reason);
+    void fail(const QString& step, const QString& reason, bool cancelledByUser = false);
     void closeSession();
     void finish(std::optional<CapturedImage> image);
 
@@ -70,6 +74,7 @@ private:
     QDBusConnection bus_;
     Completion completion_;
     Mode mode_ = Mode::screen;
+    bool triedScreenshot_ = false;
     QString session_;
     QPointer<QWidget> picker_;
 };

@@ -44,7 +44,7 @@ void PortalRequest::call(QDBusConnection bus, const QString& interface, const QS
                          QObject* context, Answer answer)
 {
     if (!bus.isConnected()) {
-        answer(Outcome<QVariantMap>::failure(QStringLiteral("no session bus")));
+        answer(Outcome<QVariantMap>::failure(QStringLiteral("no session bus")), false);
         return;
     }
     auto* request = new PortalRequest(bus, method, std::move(answer), context);
@@ -84,16 +84,20 @@ void PortalRequest::listen(const QString& path)
 
 void PortalRequest::response(uint code, const QVariantMap& results)
 {
+    if (code == cancelCode) {
+        finish(
+            Outcome<QVariantMap>::failure(QStringLiteral("%1: cancelled (code %2)").arg(method_).arg(code)),
+            true);
+        return;
+    }
     if (code != 0) {
-        finish(Outcome<QVariantMap>::failure(
-            code == cancelledByUser ? QStringLiteral("%1: cancelled (code %2)").arg(method_).arg(code)
-                                    : QStringLiteral("%1: refused (code %2)").arg(method_).arg(code)));
+        finish(Outcome<QVariantMap>::failure(QStringLiteral("%1: refused (code %2)").arg(method_).arg(code)));
         return;
     }
     finish(results);
 }
 
-void PortalRequest::finish(Outcome<QVariantMap> results)
+void PortalRequest::finish(Outcome<QVariantMap> results, bool cancelledByUser)
 {
     if (!answer_) {
         return;
@@ -104,7 +108,7 @@ void PortalRequest::finish(Outcome<QVariantMap> results)
     const Answer answer = std::move(answer_);
     answer_ = nullptr;
     deleteLater();
-    answer(std::move(results));
+    answer(std::move(results), cancelledByUser);
 }
 
 } // namespace quillet

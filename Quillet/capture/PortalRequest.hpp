@@ -22,10 +22,11 @@ class PortalRequest : public QObject {
     Q_OBJECT
 
 public:
-    // The answer's code: 1 is the user's cancel. Failures carry it in their text.
-    static constexpr uint cancelledByUser = 1;
+    // The answer's code for the user's cancel; failures carry every code in their text.
+    static constexpr uint cancelCode = 1;
 
-    using Answer = std::function<void(Outcome<QVariantMap> results)>;
+    // `cancelledByUser` tells the user's own no from every other failure.
+    using Answer = std::function<void(Outcome<QVariantMap> results, bool cancelledByUser)>;
 
     // A name for a request or a session no other of this process's has had: the portal may still
     // hold a closed one a moment later.
@@ -42,7 +43,7 @@ private slots:
 private:
     PortalRequest(QDBusConnection bus, QString method, Answer answer, QObject* parent);
     void listen(const QString& path);
-    void finish(Outcome<QVariantMap> results);
+    void finish(Outcome<QVariantMap> results, bool cancelledByUser = false);
 
     QDBusConnection bus_;
     QString method_;
