@@ -105,10 +105,6 @@ fi
 root=$(mktemp -d "${TMPDIR:-/tmp}/quillet-rig.XXXXXX")
 mkdir -m 0700 "$root/runtime" "$root/home"
 mkdir "$root/portals" "$root/logs"
-# Pointer moves without acceleration, so that a test's remote pointer lands where it is sent.
-mkdir -p "$root/home/.config/glib-2.0/settings"
-printf '[org/gnome/desktop/peripherals/mouse]\naccel-profile='"'"'flat'"'"'\n' \
-    >"$root/home/.config/glib-2.0/settings/keyfile"
 # Only the GNOME back-end: this portal version has no configuration file and would otherwise pick
 # among every installed back-end by desktop name.
 cp "$portal_file" "$root/portals/"
@@ -132,7 +128,7 @@ trap 'exit 130' INT TERM
 env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     HOME="$root/home" XDG_RUNTIME_DIR="$root/runtime" XDG_CONFIG_HOME="$root/home/.config" \
     XDG_DATA_HOME="$root/home/.local/share" XDG_CACHE_HOME="$root/home/.cache" \
-    GSETTINGS_BACKEND=keyfile XDG_DESKTOP_PORTAL_DIR="$root/portals" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland \
+    XDG_DESKTOP_PORTAL_DIR="$root/portals" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland \
     WAYLAND_DISPLAY="$display_name" QT_QPA_PLATFORM=wayland RIG_LOGS="$root/logs" \
     ${QUILLET_SOURCE_DIR:+QUILLET_SOURCE_DIR="$QUILLET_SOURCE_DIR"} \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \
