@@ -8,7 +8,7 @@
 
 #include "bench/BareWebPEncode.hpp"
 #include "bench/ScreenLikeImage.hpp"
-#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/app/FakeComponents.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -104,16 +104,10 @@ void wholeStillPath(benchmark::State& state)
 
     brindle::InMemoryPreferenceStore preferences;
     preferences.set(brindle::PropertyList(folder.filePath("Screenshots").toStdString()), "folder");
-    quillet::AppState::Components components;
-    auto thumbnails = std::make_unique<quillet::testing::FakeThumbnails>();
-    auto* cards = thumbnails.get();
-    components.thumbnails = std::move(thumbnails);
-    components.hotKeys = std::make_unique<quillet::testing::FakeHotKeys>();
-    components.recorder = std::make_unique<quillet::testing::FakeRecorder>();
-    components.selector = std::make_unique<quillet::testing::FakeSelector>();
-    components.editor = std::make_unique<quillet::testing::FakeEditor>();
-    components.permissionAlert = std::make_unique<quillet::testing::FakeAlert>();
-    components.capturer = std::make_unique<quillet::Capturer>(quillet::ScreenCaptureTool(tool));
+    quillet::testing::FakeComponents fakes = quillet::testing::fakeComponents(tool);
+    auto* cards = fakes.thumbnails;
+    quillet::AppState::Components& components = fakes.components;
+    components.screenRecording.reset(); // the program's own check, as in a normal run
     quillet::AppState app(preferences, false, std::move(components));
 
     double pathSeconds = 0;

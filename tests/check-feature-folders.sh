@@ -10,8 +10,9 @@ status=0
 for folder in "$root"/Quillet/*/; do
     feature=$(basename "$folder")
     [ "$feature" = app ] && continue
-    hits=$(grep -rnE '^\s*#\s*include\s*"Quillet/[^/"]+/' "$folder" |
-        grep -vE "#\s*include\s*\"Quillet/($feature|$shared)/")
+    # "Quillet/x/…" or <Quillet/x/…>, and "../x/…" beside it, all name the folder x.
+    hits=$(grep -rnE '^\s*#\s*include\s*["<](Quillet|\.\.)/[^/">]+/' "$folder" |
+        grep -vE "#\s*include\s*[\"<](Quillet|\.\.)/($feature|$shared)/")
     if [ -n "$hits" ]; then
         echo "$feature/ includes another feature folder:"
         echo "$hits"

@@ -1,6 +1,6 @@
 #include "Quillet/recording/PulseMicrophones.hpp"
 
-#include "Brindle/AppInfo.hpp"
+#include "Quillet/common/CaptureLog.hpp"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -204,8 +204,7 @@ struct PulseMicrophones::Connection {
 PulseMicrophones::PulseMicrophones(QObject* parent) : Microphones(parent)
 {
     if (!isSupported()) {
-        brindle::AppInfo::logger("capture").error(
-            "microphones cannot be listed: the event loop does not run GLib");
+        captureLog().error("microphones cannot be listed: the event loop does not run GLib");
         return;
     }
     connection_ = std::make_unique<Connection>(*this);

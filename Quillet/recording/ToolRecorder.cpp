@@ -1,7 +1,7 @@
 #include "Quillet/recording/ToolRecorder.hpp"
 
-#include "Brindle/AppInfo.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
 #include "Quillet/library/AtomicFileWriter.hpp"
 #include "Quillet/recording/Microphones.hpp"
@@ -23,11 +23,6 @@ using namespace std::chrono_literals;
 constexpr auto startLimit = 5s;
 // Names tried for a kept movie when the first one is taken.
 constexpr int keptNameAttempts = 50;
-
-brindle::Logger captureLog()
-{
-    return brindle::AppInfo::logger("capture");
-}
 
 ScreenCaptureArguments::Microphone microphoneFor(const Recorder::Options& options,
                                                  const Microphones& microphones)

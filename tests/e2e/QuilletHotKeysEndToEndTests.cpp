@@ -6,7 +6,7 @@
 #include "Quillet/shortcuts/CaptureHotKeys.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/app/FakeComponents.hpp"
 #include "tests/Quillet/capture/FakeCaptureTool.hpp"
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/OtherXClient.hpp"
@@ -197,17 +197,10 @@ protected:
     {
         tool_.setImage(QImage(32, 24, QImage::Format_RGB32));
         preferences_.set(brindle::PropertyList(folder_.path().toStdString()), "folder");
-        AppState::Components components;
-        auto thumbnails = std::make_unique<testing::FakeThumbnails>();
-        thumbnails_ = thumbnails.get();
-        components.thumbnails = std::move(thumbnails);
+        testing::FakeComponents fakes = testing::fakeComponents(tool_.program());
+        thumbnails_ = fakes.thumbnails;
+        AppState::Components& components = fakes.components;
         components.hotKeys = std::make_unique<CaptureHotKeys>(dispatcher_);
-        components.recorder = std::make_unique<testing::FakeRecorder>();
-        components.selector = std::make_unique<testing::FakeSelector>();
-        components.editor = std::make_unique<testing::FakeEditor>();
-        components.screenRecording = std::make_unique<testing::FakePermission>(true);
-        components.permissionAlert = std::make_unique<testing::FakeAlert>();
-        components.capturer = std::make_unique<Capturer>(ScreenCaptureTool(tool_.program()));
         components.systemShortcutsOn = [] { return false; };
         state_ = std::make_unique<AppState>(preferences_, false, std::move(components));
     }
@@ -219,7 +212,7 @@ protected:
     brindle::InMemoryPreferenceStore preferences_;
     brindle::HotKeyDispatcher dispatcher_{std::make_unique<brindle::XcbHotKeys>()};
     std::unique_ptr<AppState> state_;
-    testing::FakeThumbnails* thumbnails_ = nullptr;
+    testing::FakeThumbnailDisplay* thumbnails_ = nullptr;
 };
 
 TEST_F(HotKeysWhileEditing, TheOldCombinationCapturesNothingUntilTheEditEnds)

@@ -5,7 +5,7 @@
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/app/FakeComponents.hpp"
 #include "tests/support/LogCapture.hpp"
 #include "tests/support/WaitFor.hpp"
 
@@ -113,16 +113,12 @@ TEST(StillCaptureEndToEnd, AScreenCaptureWritesAWebPOfTheScreenIntoTheChosenFold
     brindle::InMemoryPreferenceStore preferences;
     preferences.set(brindle::PropertyList(folder.toStdString()), "folder");
 
-    AppState::Components components;
+    testing::FakeComponents fakes = testing::fakeComponents(tool);
+    AppState::Components& components = fakes.components;
     auto thumbnails = std::make_unique<ThumbnailStack>();
     ThumbnailStack* stack = thumbnails.get();
     components.thumbnails = std::move(thumbnails);
-    components.hotKeys = std::make_unique<testing::FakeHotKeys>();
-    components.recorder = std::make_unique<testing::FakeRecorder>();
-    components.selector = std::make_unique<testing::FakeSelector>();
-    components.editor = std::make_unique<testing::FakeEditor>();
-    components.permissionAlert = std::make_unique<testing::FakeAlert>();
-    components.capturer = std::make_unique<Capturer>(ScreenCaptureTool(tool));
+    components.screenRecording.reset(); // the program's own check, on the test's server
     AppState state(preferences, false, std::move(components));
 
     testing::LogCapture log;

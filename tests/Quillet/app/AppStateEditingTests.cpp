@@ -2,7 +2,7 @@
 #include "core/Prefs.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/app/FakeComponents.hpp"
 #include "tests/support/WaitFor.hpp"
 
 #include <QApplication>
@@ -35,17 +35,6 @@ public:
     std::map<std::string, int> writes;
 };
 
-// The hot keys as the desktop sees them: registered or not, and with which map.
-class RecordingHotKeys final : public HotKeys {
-public:
-    void registerShortcuts(const ShortcutMap& shortcuts) override { registered = shortcuts; }
-    void unregister() override { registered.reset(); }
-    [[nodiscard]] std::set<CaptureAction> failed() const override { return {}; }
-    void setOnPress(Action) override {}
-
-    std::optional<ShortcutMap> registered;
-};
-
 class AppStateEditing : public ::testing::Test {
 protected:
     void SetUp() override
@@ -57,16 +46,9 @@ protected:
 
     void make()
     {
-        AppState::Components components;
-        auto hotKeys = std::make_unique<RecordingHotKeys>();
-        hotKeys_ = hotKeys.get();
-        components.thumbnails = std::make_unique<testing::FakeThumbnails>();
-        components.hotKeys = std::move(hotKeys);
-        components.recorder = std::make_unique<testing::FakeRecorder>();
-        components.selector = std::make_unique<testing::FakeSelector>();
-        components.editor = std::make_unique<testing::FakeEditor>();
-        components.screenRecording = std::make_unique<testing::FakePermission>(true);
-        components.permissionAlert = std::make_unique<testing::FakeAlert>();
+        testing::FakeComponents fakes = testing::fakeComponents();
+        hotKeys_ = fakes.hotKeys;
+        AppState::Components& components = fakes.components;
         components.systemShortcutsOn = [this] { return desktopBindsDefaults_; };
         components.beep = [this] { ++beeps_; };
         components.chooseDirectory = [this](const QString& start) {
@@ -89,7 +71,7 @@ protected:
     CountingStore preferences_;
     QLineEdit focused_;
     std::unique_ptr<AppState> state_;
-    RecordingHotKeys* hotKeys_ = nullptr;
+    testing::FakeHotKeys* hotKeys_ = nullptr;
     bool desktopBindsDefaults_ = false;
     int beeps_ = 0;
     std::optional<QString> chosen_;

@@ -3,7 +3,7 @@
 #include "Quillet/app/AppState.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/app/FakeComponents.hpp"
 #include "tests/support/LogCapture.hpp"
 
 #include <QCoreApplication>
@@ -28,22 +28,13 @@ TEST(AppStateRecording, LeftoversADeadToolAndQuittingAllEndInSavedMoviesNumbered
     preferences.set(PropertyList(std::string("number")), "fileNaming");
     preferences.set(PropertyList(std::string("Cap")), "filePrefix");
     preferences.set(PropertyList(std::int64_t(7)), "nextNumber");
-    AppState::Components components;
-    auto recorder = std::make_unique<testing::FakeRecorder>();
-    auto selector = std::make_unique<testing::FakeSelector>();
-    auto thumbnails = std::make_unique<testing::FakeThumbnails>();
-    testing::FakeRecorder& tool = *recorder;
-    testing::FakeSelector& overlay = *selector;
-    testing::FakeThumbnails& cards = *thumbnails;
+    testing::FakeComponents fakes = testing::fakeComponents();
+    testing::FakeRecorder& tool = *fakes.recorder;
+    testing::FakeSelector& overlay = *fakes.selector;
+    testing::FakeThumbnailDisplay& cards = *fakes.thumbnails;
     tool.leftoverMovies = {"/cache/a.mov", "/cache/b.mov"};
-    components.recorder = std::move(recorder);
-    components.selector = std::move(selector);
-    components.thumbnails = std::move(thumbnails);
-    components.hotKeys = std::make_unique<testing::FakeHotKeys>();
-    components.screenRecording = std::make_unique<testing::FakePermission>(true);
-    components.permissionAlert = std::make_unique<testing::FakeAlert>();
     testing::LogCapture log;
-    AppState state(preferences, false, std::move(components));
+    AppState state(preferences, false, std::move(fakes.components));
     const auto captured = [&folder](const char* name) { return folder.filePath(name); };
 
     const std::vector<std::pair<QString, QString>> recovered = {{"/cache/a.mov", captured("Cap 00007.mp4")},

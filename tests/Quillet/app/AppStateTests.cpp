@@ -1,7 +1,7 @@
 #include "Quillet/app/AppState.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/app/FakeComponents.hpp"
 #include "tests/Quillet/capture/FakeCaptureTool.hpp"
 #include "tests/support/LogCapture.hpp"
 #include "tests/support/SmallFileSystem.hpp"
@@ -55,31 +55,19 @@ protected:
     // Builds the state over the fakes; `encode` replaces the WebP encoder when given.
     void make(bool preview = false, std::function<std::optional<QByteArray>(const QImage&)> encode = {})
     {
-        AppState::Components components;
-        auto thumbnails = std::make_unique<FakeThumbnails>();
-        auto hotKeys = std::make_unique<FakeHotKeys>();
-        auto recorder = std::make_unique<FakeRecorder>();
-        auto selector = std::make_unique<FakeSelector>();
-        auto editor = std::make_unique<FakeEditor>();
-        auto permission = std::make_unique<FakePermission>(granted_);
-        auto alert = std::make_unique<FakeAlert>();
-        thumbnails_ = thumbnails.get();
-        hotKeys_ = hotKeys.get();
-        recorder_ = recorder.get();
-        selector_ = selector.get();
-        editor_ = withEditor_ ? editor.get() : nullptr;
-        permission_ = permission.get();
-        alert_ = alert.get();
-        components.thumbnails = std::move(thumbnails);
-        components.hotKeys = std::move(hotKeys);
-        components.recorder = std::move(recorder);
-        components.selector = std::move(selector);
-        if (withEditor_) {
-            components.editor = std::move(editor);
+        FakeComponents fakes = fakeComponents(tool_.program());
+        thumbnails_ = fakes.thumbnails;
+        hotKeys_ = fakes.hotKeys;
+        recorder_ = fakes.recorder;
+        selector_ = fakes.selector;
+        editor_ = withEditor_ ? fakes.editor : nullptr;
+        permission_ = fakes.permission;
+        permission_->granted = granted_;
+        alert_ = fakes.alert;
+        AppState::Components& components = fakes.components;
+        if (!withEditor_) {
+            components.editor.reset();
         }
-        components.screenRecording = std::move(permission);
-        components.permissionAlert = std::move(alert);
-        components.capturer = std::make_unique<Capturer>(ScreenCaptureTool(tool_.program()));
         components.encode = std::move(encode);
         components.now = [] { return sys_days{2025y / January / 31} + 14h + 5min + 9s; };
         state_ = std::make_unique<AppState>(preferences_, preview, std::move(components));
@@ -128,13 +116,13 @@ protected:
     bool granted_ = true;
     bool withEditor_ = true;
     std::unique_ptr<AppState> state_;
-    FakeThumbnails* thumbnails_ = nullptr;
+    FakeThumbnailDisplay* thumbnails_ = nullptr;
     FakeHotKeys* hotKeys_ = nullptr;
     FakeRecorder* recorder_ = nullptr;
     FakeSelector* selector_ = nullptr;
     FakeEditor* editor_ = nullptr;
-    FakePermission* permission_ = nullptr;
-    FakeAlert* alert_ = nullptr;
+    FakeScreenRecordingPermission* permission_ = nullptr;
+    FakePermissionAlert* alert_ = nullptr;
 };
 
 TEST_F(AppStateFlow, AScreenCaptureIsSavedAsWebPNamedByDateAndShownAsACard)
@@ -429,8 +417,8 @@ TEST_F(AppStateFlow, APreviewRegistersNothingAndPollsNothing)
 {
     make(true);
     FakeHotKeys* previewHotKeys = hotKeys_;
-    FakePermission* previewPermission = permission_;
-    FakeThumbnails* previewThumbnails = thumbnails_;
+    FakeScreenRecordingPermission* previewPermission = permission_;
+    FakeThumbnailDisplay* previewThumbnails = thumbnails_;
     auto preview = std::move(state_);
     make(false);
 
@@ -463,7 +451,7 @@ TEST_F(AppStateFlow, TheEditCallbackOpensTheEditorOnItsItem)
 
     // Once the state is gone the callbacks do nothing.
     const auto onSave = editor_->onSave;
-    FakeThumbnails* thumbnails = thumbnails_;
+    FakeThumbnailDisplay* thumbnails = thumbnails_;
     const auto onEdit = thumbnails->onEdit;
     state_.reset();
     EXPECT_NO_FATAL_FAILURE(onEdit(item));
