@@ -10,7 +10,7 @@
 #include "Quillet/shell/SettingsCard.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
-#include "tests/Quillet/app/AppStateFakes.hpp"
+#include "tests/Quillet/app/FakeComponents.hpp"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -51,22 +51,14 @@ TEST(AppStateMenuModel, EveryPanelControlReachesTheStateItsPreferencesAndTheReco
     brindle::InMemoryPreferenceStore preferences;
     preferences.set(PropertyList(folder.filePath("Captures").toStdString()), "folder");
 
-    AppState::Components components;
-    auto hotKeys = std::make_unique<testing::FakeHotKeys>();
-    auto recorder = std::make_unique<testing::FakeRecorder>();
-    auto selector = std::make_unique<testing::FakeSelector>();
+    testing::FakeComponents fakes = testing::fakeComponents();
+    auto* keys = fakes.hotKeys;
+    auto* recording = fakes.recorder;
+    auto* area = fakes.selector;
     auto microphones = std::make_unique<ChangingMicrophones>();
-    auto* keys = hotKeys.get();
-    auto* recording = recorder.get();
-    auto* area = selector.get();
     auto* inputs = microphones.get();
-    components.thumbnails = std::make_unique<testing::FakeThumbnails>();
-    components.hotKeys = std::move(hotKeys);
-    components.recorder = std::move(recorder);
-    components.selector = std::move(selector);
+    AppState::Components& components = fakes.components;
     components.microphones = std::move(microphones);
-    components.screenRecording = std::make_unique<testing::FakePermission>(true);
-    components.permissionAlert = std::make_unique<testing::FakeAlert>();
     components.systemShortcutsOn = [] { return false; };
     const QString chosenFolder = folder.filePath("Chosen");
     components.chooseDirectory = [&](const QString&) { return std::optional(chosenFolder); };
