@@ -123,7 +123,10 @@ TEST(StillCaptureEndToEnd, AScreenCaptureWritesAWebPOfTheScreenIntoTheChosenFold
 
     testing::LogCapture log;
     state.perform(CaptureAction::screen);
-    ASSERT_TRUE(testing::waitFor([stack] { return !stack->stack().items().empty(); }, 30s));
+    // The card comes up while the file is still being written; it takes the file's address once complete.
+    ASSERT_TRUE(testing::waitFor(
+        [stack] { return !stack->stack().items().empty() && !stack->stack().items().front().url.isEmpty(); },
+        30s));
 
     const QStringList files = QDir(folder).entryList(QDir::Files);
     ASSERT_EQ(files.size(), 1);
