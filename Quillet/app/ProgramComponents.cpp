@@ -51,14 +51,22 @@ constexpr std::chrono::milliseconds portalAnswerLimit{3000};
 
 // The routes X11 offers are never tried where they are known to fail: under Wayland a root grab is
 // black and a key grab fires only while an X11 window has focus.
-void useSessionRoutes(AppState::Components& components)
+void useSessionRoutes(AppState::Components& components, brindle::PreferenceStore& preferences)
 {
     const DesktopSession session = DesktopSession::detect(SessionEnvironment::ofProcess());
     const PortalOffer offer = session.isWayland() ? DesktopPortals::offer(portalAnswerLimit) : PortalOffer{};
     components.routes = session.routes(offer);
     components.hotKeys = hotKeysFor(components.routes.shortcuts);
-    if (components.routes.capture == CaptureRoute::none) {
+    switch (components.routes.capture) {
+    case CaptureRoute::x11:
+        break;
+    case CaptureRoute::portal:
+        // The monitor is asked for once; the portal's token for it lives in the preferences.
+        components.capturer = std::make_unique<PortalCapturer>(preferences);
+        break;
+    case CaptureRoute::none:
         components.screenRecording = std::make_unique<UnavailableScreenRecordingPermission>();
+        break;
     }
     if (session.isWayland()) {
         // The desktop's screenshot keys cannot take keys the program never grabs.
@@ -126,12 +134,8 @@ AppState::Components program(brindle::PreferenceStore& preferences)
                 .openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); },
                 .beep = &QApplication::beep});
     };
-    // Under Wayland an X11 grab sees only black: stills come through the desktop portal instead.
-    if (DesktopSession::detect(SessionEnvironment::ofProcess()).isWayland()) {
-        components.capturer = std::make_unique<PortalCapturer>(preferences);
-    }
     components.thumbnails = std::make_unique<ThumbnailStack>();
-    useSessionRoutes(components);
+    useSessionRoutes(components, preferences);
     // The sound server's inputs, owned by the state with the recorder and the selector that use them.
     components.microphones = std::make_unique<PulseMicrophones>();
     const Microphones& microphones = *components.microphones;

@@ -5,6 +5,7 @@
 #include "Quillet/capture/PortalCapturer.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
 
+#include "tests/support/ChildProcess.hpp"
 #include "tests/support/LogCapture.hpp"
 #include "tests/support/WaitFor.hpp"
 
@@ -13,8 +14,10 @@
 #include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QDir>
 #include <QPainter>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRasterWindow>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -234,6 +237,31 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
     EXPECT_EQ(area->image.size(), QSize(200, 150));
     EXPECT_TRUE(showsWindowColour(area->image));
     EXPECT_EQ(shownPicker(), nullptr);
+    ASSERT_TRUE(preferences.synchronize(10s));
+
+    // The program itself, as a desktop's key binding starts it: a WebP of the screen, no question.
+    std::map<std::string, std::string> environment;
+    const QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : inherited.keys()) {
+        environment[name.toStdString()] = inherited.value(name).toStdString();
+    }
+    const char* binaries = std::getenv("QUILLET_BIN_DIR");
+    testing::ChildProcess program(
+        {std::string(binaries ? binaries : "bin") + "/quillet", "--action", "screen"}, environment);
+    const QDir stills(QDir::home().filePath(QStringLiteral("Screenshots")));
+    const auto saved = [&] { return stills.entryList({QStringLiteral("*.webp")}, QDir::Files); };
+    ASSERT_TRUE(testing::waitFor([&] { return saved().size() == 1; }, 30s)) << "the program saved no still";
+    const QString decoded = folder.filePath(QStringLiteral("program.png"));
+    ASSERT_TRUE(testing::waitFor(
+        [&] {
+            return QProcess::execute(QStringLiteral("dwebp"),
+                                     {QStringLiteral("-quiet"), stills.filePath(saved().first()),
+                                      QStringLiteral("-o"), decoded}) == 0;
+        },
+        10s));
+    const QImage picture(decoded);
+    EXPECT_EQ(picture.size(), QSize(1280, 720));
+    EXPECT_TRUE(showsWindowColour(picture));
 }
 
 } // namespace
