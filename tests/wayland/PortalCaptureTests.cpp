@@ -15,6 +15,7 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDir>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -90,16 +91,32 @@ void acceptMonitorChooser(RemotePointer& pointer)
     pointer.click(852, 232); // Share
 }
 
+// The picker once it covers the monitor: it may show at another size before it is full screen.
 QWidget* shownPicker()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (qobject_cast<FrozenFramePicker*>(widget) && widget->windowHandle() &&
-            widget->windowHandle()->isExposed()) {
+            widget->windowHandle()->isExposed() && widget->size() == QSize(1280, 720)) {
             return widget;
         }
     }
     return nullptr;
 }
+
+// Where a window last saw the pointer move.
+class PointerSeen : public QObject {
+public:
+    QPoint position{-1, -1};
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseMove) {
+            position = static_cast<QMouseEvent*>(event)->position().toPoint();
+        }
+        return false;
+    }
+};
 
 struct Attempt {
     std::optional<std::optional<CapturedImage>> result;
@@ -218,19 +235,30 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
     ASSERT_TRUE(again.has_value());
     EXPECT_TRUE(showsWindowColour(again->image));
 
-    // An area dragged on the frozen frame: exactly the pixels between press and release.
-    bool dragged = false;
+    // An area dragged on the frozen frame: exactly the pixels between press and release. Each step
+    // waits until the picker has seen the pointer where it was sent, as a window that has just become
+    // full screen may still take input at its earlier place.
+    PointerSeen seen;
+    const std::vector<QPoint> ends{{100, 100}, {300, 250}};
+    std::size_t step = 0;
     const auto area = capture(
         capturer,
         [&] {
-            if (dragged || !shownPicker()) {
+            QWidget* picker = shownPicker();
+            if (picker == nullptr || step == ends.size()) {
                 return;
             }
-            pointer.moveTo(100, 100);
-            pointer.press(true);
-            pointer.moveTo(300, 250);
-            pointer.press(false);
-            dragged = true;
+            picker->installEventFilter(&seen);
+            if (seen.position != ends[step]) {
+                pointer.moveTo(ends[step].x() + 1, ends[step].y() + 1);
+                pointer.moveTo(ends[step].x(), ends[step].y());
+                return;
+            }
+            pointer.press(step == 0);
+            ++step;
+            if (step < ends.size()) {
+                pointer.moveTo(ends[step].x(), ends[step].y());
+            }
         },
         Capturer::Mode::interactive);
     ASSERT_TRUE(area.has_value());
