@@ -2,7 +2,7 @@
 
 #include "Quillet/capture/FrozenFramePicker.hpp"
 #include "Quillet/capture/PipeWireFrame.hpp"
-#include "Quillet/capture/PortalRequest.hpp"
+#include "Quillet/common/PortalRequest.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/common/CaptureLog.hpp"
 #include "kit-core/PreferenceStore.hpp"

@@ -1,4 +1,4 @@
-#include "Quillet/capture/PortalRequest.hpp"
+#include "Quillet/common/PortalRequest.hpp"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
