@@ -22,6 +22,7 @@
 #include "Quillet/shortcuts/CaptureHotKeys.hpp"
 #include "Quillet/shortcuts/DesktopScreenshotShortcuts.hpp"
 #include "Quillet/shortcuts/NoHotKeys.hpp"
+#include "Quillet/shortcuts/PortalHotKeys.hpp"
 #include "Quillet/thumbnails/NoThumbnails.hpp"
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
 #include "core/DesktopSession.hpp"
@@ -43,6 +44,7 @@ constexpr std::chrono::milliseconds portalAnswerLimit{3000};
     case ShortcutRoute::x11HotKeys:
         return std::make_unique<CaptureHotKeys>();
     case ShortcutRoute::globalShortcutsPortal:
+        return std::make_unique<PortalHotKeys>(QDBusConnection::sessionBus());
     case ShortcutRoute::desktopBinding:
         return std::make_unique<NoHotKeys>();
     }

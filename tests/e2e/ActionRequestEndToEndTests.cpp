@@ -1,6 +1,7 @@
 // `quillet --action NAME` and the session bus's Activate(NAME), as a desktop's key binding runs them:
 // the real program on a private X server and a private session bus, capturing with the real tool.
 #include "tests/support/ChildProcess.hpp"
+#include "tests/support/PrivateBus.hpp"
 #include "tests/support/WaitFor.hpp"
 #include "tests/support/XvfbServer.hpp"
 
@@ -31,14 +32,8 @@ protected:
         environment_["HOME"] = home_.path().toStdString();
         environment_["XDG_CONFIG_HOME"] = home_.filePath(".config").toStdString();
         environment_["XDG_DATA_HOME"] = home_.filePath(".local/share").toStdString();
-        // A bus of the test's own, at an address it chose, so nothing reaches the user's session.
-        const QString socket = home_.filePath("bus");
-        bus_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork",
-                                     "--address=unix:path=" + socket.toStdString()},
-            environment_);
-        ASSERT_TRUE(waitFor([&socket] { return QFile::exists(socket); }, 10s)) << "the bus did not start";
-        environment_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + socket.toStdString();
+        ASSERT_TRUE(bus_.isReady()) << "the bus did not start";
+        environment_["DBUS_SESSION_BUS_ADDRESS"] = bus_.address().toStdString();
         ASSERT_EQ(
             ChildProcess::run({"xsetroot", "-solid", rootColour.name().toStdString()}, environment_).exitCode,
             0);
@@ -66,7 +61,7 @@ protected:
     testing::XvfbServer server_;
     QTemporaryDir home_;
     std::map<std::string, std::string> environment_;
-    std::unique_ptr<ChildProcess> bus_;
+    testing::PrivateBus bus_;
 };
 
 TEST_F(ActionRequests, TheCommandLineAndTheBusCaptureAsTheShortcutDoes)

@@ -1,0 +1,165 @@
+// The global keys through the desktop's GlobalShortcuts portal, against a stand-in portal on a bus of
+// the test's own: the exchange of requests and answers, the suggested keys, and which activations count.
+#include "Quillet/shortcuts/PortalHotKeys.hpp"
+
+#include "tests/support/PrivateBus.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString sessionPath = QStringLiteral("/org/freedesktop/portal/desktop/session/test/quillet");
+
+// What the stand-in was asked: the identifiers and suggested triggers of each binding.
+using Binding = std::map<QString, QString>;
+
+[[nodiscard]] Binding bindingIn(const QVariant& value)
+{
+    Binding binding;
+    const auto argument = value.value<QDBusArgument>();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QString id;
+        QVariantMap properties;
+        argument.beginStructure();
+        argument >> id >> properties;
+        argument.endStructure();
+        binding[id] = properties.value(QStringLiteral("preferred_trigger")).toString();
+    }
+    argument.endArray();
+    return binding;
+}
+
+// Answers each call at once with a Response on the request object the caller expects.
+class FakeShortcutsPortal final : public QDBusVirtualObject {
+public:
+    std::vector<Binding> bindings;
+    Binding createdWith;
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.interface() != shortcutsInterface) {
+            return false;
+        }
+        const QVariantList arguments = message.arguments();
+        const auto options = qdbus_cast<QVariantMap>(arguments.constLast());
+        QVariantMap results;
+        if (message.member() == QLatin1String("CreateSession")) {
+            createdWith = bindingIn(options.value(QStringLiteral("shortcuts")));
+            results.insert(QStringLiteral("session_handle"), sessionPath);
+        } else if (message.member() == QLatin1String("BindShortcuts")) {
+            bindings.push_back(bindingIn(arguments.at(1)));
+        } else {
+            return false;
+        }
+        QString sender = message.service().mid(1);
+        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+        const QString request =
+            QStringLiteral("%1/request/%2/%3")
+                .arg(portalPath, sender, options.value(QStringLiteral("handle_token")).toString());
+        connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        auto response = QDBusMessage::createTargetedSignal(message.service(), request,
+                                                           QStringLiteral("org.freedesktop.portal.Request"),
+                                                           QStringLiteral("Response"));
+        response << 0u << results;
+        connection.send(response);
+        return true;
+    }
+
+    static void activate(QDBusConnection connection, const QString& session, const QString& id)
+    {
+        auto signal = QDBusMessage::createSignal(portalPath, shortcutsInterface, QStringLiteral("Activated"));
+        signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1) << QVariantMap();
+        connection.send(signal);
+    }
+};
+
+// Sees every activation on the program's connection: as the bus keeps their order, once it has seen
+// a marker the program has been handed everything sent before it.
+class ActivationWitness final : public QObject {
+    Q_OBJECT
+
+public:
+    QStringList seen;
+
+public slots:
+    void activated(const QDBusMessage& message) { seen << message.arguments().value(1).toString(); }
+};
+
+TEST(PortalHotKeys, BindsThroughThePortalAndRunsOnlyItsOwnActivationsWhileRegistered)
+{
+    testing::PrivateBus bus;
+    ASSERT_TRUE(bus.isReady()) << "the bus did not start";
+    const QString address = bus.address();
+
+    QDBusConnection portalBus = QDBusConnection::connectToBus(address, QStringLiteral("fake-portal"));
+    ASSERT_TRUE(portalBus.isConnected());
+    FakeShortcutsPortal portal;
+    ASSERT_TRUE(portalBus.registerVirtualObject(portalPath, &portal));
+    ASSERT_TRUE(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+    QDBusConnection programBus = QDBusConnection::connectToBus(address, QStringLiteral("program"));
+
+    std::vector<CaptureAction> presses;
+    {
+        PortalHotKeys keys(programBus);
+        keys.setOnPress([&presses](CaptureAction action) { presses.push_back(action); });
+        ShortcutMap shortcuts = ShortcutMap::fromStored({});
+        keys.registerShortcuts(shortcuts);
+        ASSERT_TRUE(testing::waitFor([&portal] { return portal.bindings.size() == 1; }, 20s));
+        const Binding expected{
+            {"screen", "SHIFT+LOGO+3"}, {"area", "SHIFT+LOGO+4"}, {"record", "SHIFT+LOGO+5"}};
+        EXPECT_EQ(portal.bindings.front(), expected);
+        EXPECT_EQ(portal.createdWith, expected);
+        EXPECT_TRUE(keys.failed().empty());
+
+        FakeShortcutsPortal::activate(portalBus, sessionPath, "area");
+        ASSERT_TRUE(testing::waitFor([&presses] { return !presses.empty(); }, 20s));
+
+        // Withdrawn, another session's, or an unknown name: none of these runs an action.
+        ActivationWitness witness;
+        ASSERT_TRUE(programBus.connect("org.freedesktop.portal.Desktop", portalPath, shortcutsInterface,
+                                       "Activated", &witness, SLOT(activated(QDBusMessage))));
+        keys.unregister();
+        FakeShortcutsPortal::activate(portalBus, sessionPath, "screen");
+        FakeShortcutsPortal::activate(portalBus, sessionPath, "marker");
+        ASSERT_TRUE(testing::waitFor([&witness] { return witness.seen.contains("marker"); }, 20s));
+        keys.registerShortcuts(shortcuts);
+        FakeShortcutsPortal::activate(portalBus, "/org/freedesktop/portal/desktop/session/test/other",
+                                      "screen");
+        FakeShortcutsPortal::activate(portalBus, sessionPath, "everything");
+        FakeShortcutsPortal::activate(portalBus, sessionPath, "record");
+        ASSERT_TRUE(testing::waitFor([&presses] { return presses.size() >= 2; }, 20s));
+        EXPECT_EQ(presses, (std::vector{CaptureAction::area, CaptureAction::recording}));
+        EXPECT_EQ(portal.bindings.size(), 1U) << "the same map was bound again";
+
+        // A changed map is offered to the desktop again; a key without a plain name goes unsuggested.
+        shortcuts.assign({49, brindle::Shortcut::controlMask}, CaptureAction::screen);
+        shortcuts.assign({123, brindle::Shortcut::commandMask}, CaptureAction::area);
+        keys.registerShortcuts(shortcuts);
+        ASSERT_TRUE(testing::waitFor([&portal] { return portal.bindings.size() == 2; }, 20s));
+        const Binding changed{{"screen", "CTRL+space"}, {"area", ""}, {"record", "SHIFT+LOGO+5"}};
+        EXPECT_EQ(portal.bindings.back(), changed);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("program"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+}
+
+} // namespace
+} // namespace quillet
+
+#include "PortalHotKeysTests.moc"
