@@ -150,7 +150,7 @@ void PortalHotKeys::createSession()
     const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::uniqueToken()},
                               {QStringLiteral("shortcuts"), QVariant::fromValue(portalShortcuts(*wanted_))}};
     PortalRequest::call(bus_, shortcutsInterface, QStringLiteral("CreateSession"), {}, options, answerLimit,
-                        this, [this](Outcome<QVariantMap> results) {
+                        this, [this](Outcome<QVariantMap> results, bool) {
                             isCreating_ = false;
                             if (!results.isSuccess()) {
                                 captureLog().error("global shortcuts: %{public}s", results.error());
@@ -172,7 +172,7 @@ void PortalHotKeys::bind()
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(session_)),
                                  QVariant::fromValue(portalShortcuts(binding)), QString()};
     PortalRequest::call(bus_, shortcutsInterface, QStringLiteral("BindShortcuts"), arguments, {}, answerLimit,
-                        this, [this, binding](Outcome<QVariantMap> results) {
+                        this, [this, binding](Outcome<QVariantMap> results, bool) {
                             isBinding_ = false;
                             if (!results.isSuccess()) {
                                 captureLog().error("global shortcuts: %{public}s", results.error());
