@@ -142,6 +142,16 @@ std::optional<CapturedImage> capture(PortalCapturer& capturer, const std::functi
     return ended ? *attempt.result : std::nullopt;
 }
 
+// What the capture said, for a failure's message.
+std::string told(const testing::LogCapture& log)
+{
+    QStringList lines;
+    for (const QString& text : log.texts(captureCategory)) {
+        lines << text;
+    }
+    return lines.isEmpty() ? std::string("nothing logged") : lines.join(QLatin1Char('\n')).toStdString();
+}
+
 // Colour differences a lossy encoding may leave, per channel.
 constexpr int tolerance = 6;
 
@@ -212,7 +222,7 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
         brindle::UserDefaults preferences(preferencesPath);
         PortalCapturer capturer(preferences, {.answer = 10s, .choice = 30s, .frame = 5s});
         const auto still = capture(capturer, [&] { acceptMonitorChooser(pointer); });
-        ASSERT_TRUE(still.has_value());
+        ASSERT_TRUE(still.has_value()) << told(log);
         EXPECT_EQ(still->image.size(), QSize(1280, 720));
         EXPECT_EQ(still->scale, 1);
         EXPECT_TRUE(showsWindowColour(still->image));
@@ -232,7 +242,7 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
     ASSERT_TRUE(token && token->get<std::string>() && !token->get<std::string>()->empty());
     PortalCapturer capturer(preferences, {.answer = 10s, .choice = 10s, .frame = 5s});
     const auto again = capture(capturer);
-    ASSERT_TRUE(again.has_value());
+    ASSERT_TRUE(again.has_value()) << told(log);
     EXPECT_TRUE(showsWindowColour(again->image));
 
     // An area dragged on the frozen frame: exactly the pixels between press and release. Each step
@@ -261,7 +271,7 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
             }
         },
         Capturer::Mode::interactive);
-    ASSERT_TRUE(area.has_value());
+    ASSERT_TRUE(area.has_value()) << told(log);
     EXPECT_EQ(area->image.size(), QSize(200, 150));
     EXPECT_TRUE(showsWindowColour(area->image));
     EXPECT_EQ(shownPicker(), nullptr);
