@@ -4,8 +4,8 @@
 
 namespace quillet {
 
-// A still as the capture hands it on: the bitmap at full pixel resolution (premultiplied RGBA) and
-// its pixels per point, a whole number of at least 1.
+// A still as the capture hands it on: the bitmap at full pixel resolution (premultiplied alpha, in
+// one of Qt's 32-bit formats) and its pixels per point, a whole number of at least 1.
 struct CapturedImage {
     QImage image;
     double scale = 1;

@@ -4,6 +4,7 @@
 #include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
 #include "Quillet/library/Library.hpp"
+#include "core/RawBitmapFile.hpp"
 #include "core/ScreenCaptureArguments.hpp"
 
 #include <QFile>
@@ -11,13 +12,55 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillet {
 namespace {
 
 constexpr double metersPerInch = 0.0254;
 constexpr double pointsPerInch = 72;
+// The tool hands its still over uncompressed: compressing and decompressing cost more than moving
+// the pixels through a private file.
+const QString toolFormat = QStringLiteral("raw");
+
+// Closes the descriptor when it goes.
+struct FileDescriptor {
+    int fd = -1;
+    ~FileDescriptor()
+    {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+bool readFully(int fd, std::uint8_t* target, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, target, size, offset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        target += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+std::optional<CapturedImage> unreadable(const QString& reason)
+{
+    captureLog().error("could not read the capture: %{public}s", reason);
+    return std::nullopt;
+}
 
 QStringList toQt(const std::vector<std::string>& arguments)
 {
@@ -31,13 +74,14 @@ QStringList toQt(const std::vector<std::string>& arguments)
 QStringList argumentsFor(Capturer::Mode mode, const QString& output)
 {
     const std::string path = output.toStdString();
+    const QStringList format{QStringLiteral("-t"), toolFormat};
     switch (mode) {
     case Capturer::Mode::screen: {
         const Rect frame = ScreenGeometry::frame(ScreenGeometry::screenUnderPointer());
-        return toQt(ScreenCaptureArguments::screen(ScreenGeometry::region(frame), path));
+        return format + toQt(ScreenCaptureArguments::screen(ScreenGeometry::region(frame), path));
     }
     case Capturer::Mode::interactive:
-        return toQt(ScreenCaptureArguments::interactive(path));
+        return format + toQt(ScreenCaptureArguments::interactive(path));
     }
     return {};
 }
@@ -93,13 +137,54 @@ std::optional<CapturedImage> Capturer::load(const QString& path)
     return CapturedImage{std::move(image), scale};
 }
 
+std::optional<CapturedImage> Capturer::loadRaw(const QString& path)
+{
+    const FileDescriptor file{::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)};
+    struct stat status {};
+    if (file.fd < 0 && errno == ENOENT) {
+        return std::nullopt; // a pick the user cancelled, or a tool that failed and said why
+    }
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0) {
+        return unreadable(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return unreadable(QStringLiteral("not a regular file"));
+    }
+    if (status.st_size == 0) {
+        return std::nullopt; // the empty file made for the tool, which wrote nothing
+    }
+    std::array<std::uint8_t, RawBitmapFile::headerSize> start{};
+    if (!readFully(file.fd, start.data(), start.size(), 0)) {
+        return unreadable(QStringLiteral("shorter than its header"));
+    }
+    const auto header = RawBitmapFile::read(start, static_cast<std::uint64_t>(status.st_size));
+    if (const auto* reason = std::get_if<std::string>(&header)) {
+        return unreadable(QString::fromStdString(*reason));
+    }
+    const auto& size = std::get<RawBitmapFile::Header>(header);
+    // Allocated only now that the file is known to hold every pixel the header promises.
+    QImage image(static_cast<int>(size.width), static_cast<int>(size.height),
+                 QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull() || image.bytesPerLine() != size.bytesPerRow()) {
+        return unreadable(
+            QStringLiteral("not enough memory for %1x%2 pixels").arg(size.width).arg(size.height));
+    }
+    if (!readFully(file.fd, image.bits(), static_cast<std::size_t>(image.sizeInBytes()),
+                   RawBitmapFile::headerSize)) {
+        return unreadable(QStringLiteral("the file ended early"));
+    }
+    image.setDotsPerMeterX(static_cast<int>(size.dotsPerMeter));
+    image.setDotsPerMeterY(static_cast<int>(size.dotsPerMeter));
+    return CapturedImage{std::move(image), scaleFor(static_cast<int>(size.dotsPerMeter))};
+}
+
 void Capturer::capture(Mode mode, Completion completion)
 {
     if (isRunning_) {
         completion(std::nullopt);
         return;
     }
-    const auto temporary = Library::temporaryFile(QStringLiteral("png"));
+    const auto temporary = Library::temporaryFile(toolFormat);
     if (!temporary.isSuccess()) {
         captureLog().error("could not make a file for the capture: %{public}s", temporary.error());
         completion(std::nullopt);
@@ -135,7 +220,7 @@ void Capturer::loadInBackground(const QString& path, Completion completion)
     runInBackground(
         this,
         [path] {
-            auto image = load(path);
+            auto image = loadRaw(path);
             QFile::remove(path);
             return image;
         },

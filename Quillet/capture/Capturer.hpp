@@ -32,9 +32,14 @@ public:
     virtual void capture(Mode mode, Completion completion);
     [[nodiscard]] virtual bool isRunning() const { return isRunning_; }
 
-    // Reads a PNG written by the tool: the bitmap as premultiplied RGBA and the scale from its
-    // resolution (dots per inch ÷ 72, rounded, at least 1). Nothing when it cannot be decoded.
+    // Reads a PNG written by the tool (its command-line format): the bitmap as premultiplied RGBA and the
+    // scale from its resolution (dots per inch ÷ 72, rounded, at least 1). Nothing when it cannot be decoded.
     [[nodiscard]] static std::optional<CapturedImage> load(const QString& path);
+    // Reads the tool's uncompressed file (core/RawBitmapFile.hpp): its pixels as premultiplied ARGB
+    // words and the scale from its resolution. Nothing when the tool wrote nothing; nothing, and the
+    // reason logged, when it wrote something else. No more memory than the file's own size is ever
+    // asked for.
+    [[nodiscard]] static std::optional<CapturedImage> loadRaw(const QString& path);
     // Pixels per point of an image whose horizontal resolution is `dotsPerMeter`.
     [[nodiscard]] static double scaleFor(int dotsPerMeter);
 

@@ -31,6 +31,9 @@ void captureArguments(Bytes data);
 void desktopKeyBindings(Bytes data);
 // The capture tool's output file as the application reads it back.
 void capturePng(Bytes data);
+// The capture tool's uncompressed output as the application reads it: pixels that decode always
+// fill the size the header promised.
+void captureRaw(Bytes data);
 // A file the editor opens: WebP or PNG.
 void editorImage(Bytes data);
 // The program's own command line as `--action` reads it: the bytes split at NUL into arguments.
@@ -46,6 +49,7 @@ inline constexpr NamedEntry entries[] = {
     {"capture-arguments", &captureArguments},
     {"desktop-key-bindings", &desktopKeyBindings},
     {"capture-png", &capturePng},
+    {"capture-raw", &captureRaw},
     {"editor-image", &editorImage},
     {"action-arguments", &actionArguments},
 };

@@ -302,7 +302,7 @@ TEST_F(AppStateFlow, ACancelledPickIsLoggedAndNothingElse)
     make();
     state_->perform(CaptureAction::area);
     ASSERT_TRUE(waitFor([&] { return log_.contains(captureCategory, "capture cancelled or empty"); }));
-    EXPECT_EQ(tool_.arguments().value(0), "-i");
+    EXPECT_EQ(tool_.arguments().value(2), "-i");
     EXPECT_TRUE(thumbnails_->added.empty());
     EXPECT_EQ(alert_->shown, 0);
 }
@@ -410,7 +410,7 @@ TEST_F(AppStateFlow, HotKeysAreRegisteredAtStartAndFollowTheSwitch)
 
     hotKeys_->onPress(CaptureAction::area);
     ASSERT_TRUE(waitFor([&] { return !tool_.arguments().isEmpty(); }));
-    EXPECT_EQ(tool_.arguments().value(0), "-i");
+    EXPECT_EQ(tool_.arguments().value(2), "-i");
 }
 
 TEST_F(AppStateFlow, APreviewRegistersNothingAndPollsNothing)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RawBitmapFile.hpp"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -29,14 +31,26 @@ public:
     [[nodiscard]] bool isValid() const { return folder_.isValid(); }
     [[nodiscard]] QString program() const { return folder_.filePath("fake-screencapture"); }
 
-    void setImage(const QImage& image) { image.save(folder_.filePath("fixture.png"), "PNG"); }
+    // The image the tool writes: uncompressed when asked for "-t raw", else as a PNG.
+    void setImage(const QImage& image)
+    {
+        image.save(folder_.filePath("fixture.png"), "PNG");
+        const QImage pixels = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const auto header = RawBitmapFile::encode({pixels.width(), pixels.height(), pixels.dotsPerMeterX()});
+        QFile raw(folder_.filePath("fixture.raw"));
+        raw.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        raw.write(reinterpret_cast<const char*>(header.data()), static_cast<qint64>(header.size()));
+        raw.write(reinterpret_cast<const char*>(pixels.constBits()), pixels.sizeInBytes());
+    }
 
     void setBehaviour(Behaviour behaviour, double delaySeconds = 0)
     {
         QString action;
         switch (behaviour) {
         case Behaviour::writeImage:
-            action = QStringLiteral("cp '%1' \"$last\"").arg(folder_.filePath("fixture.png"));
+            action =
+                QStringLiteral("case \"$last\" in *.raw) cp '%1' \"$last\" ;; *) cp '%2' \"$last\" ;; esac")
+                    .arg(folder_.filePath("fixture.raw"), folder_.filePath("fixture.png"));
             break;
         case Behaviour::writeNothing:
             action = QStringLiteral(":");

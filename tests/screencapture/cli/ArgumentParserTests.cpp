@@ -35,6 +35,12 @@ Command interactiveCommand(std::string path, bool isSilent = false)
     return command;
 }
 
+Command withFormat(Command command, StillFormat format)
+{
+    command.stillFormat = format;
+    return command;
+}
+
 Command recordingCommand(std::string path, bool showsClicks, bool usesDefault, std::optional<std::string> id)
 {
     Command command;
@@ -72,6 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
                      regionCommand({1, 2, 3, 4}, "a.png", true)},
         AcceptedCase{"interactive", {"-i", "/tmp/b.png"}, interactiveCommand("/tmp/b.png")},
         AcceptedCase{"interactiveSilent", {"-i", "-x", "b.png"}, interactiveCommand("b.png", true)},
+        AcceptedCase{"rawRegion",
+                     {"-t", "raw", "-R", "1,2,3,4", "a.raw"},
+                     withFormat(regionCommand({1, 2, 3, 4}, "a.raw"), StillFormat::raw)},
+        AcceptedCase{"pngPick", {"-i", "-t", "png", "b.png"}, interactiveCommand("b.png")},
         AcceptedCase{"pathThatLooksLikeAnOption", {"-i", "--", "-odd.png"}, interactiveCommand("-odd.png")},
         AcceptedCase{"recordingWithClicksFromADevice",
                      {"-v", "-x", "-R", "-10,20,301,201", "-k", "-G", "mic.0", "m.mov"},
@@ -124,6 +134,10 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"regionTwice", {"-R", "1,2,3,4", "-R", "1,2,3,4", "a.png"}, "more than once"},
         RejectedCase{"bothModes", {"-i", "-R", "1,2,3,4", "a.png"}, "-i and -R"},
         RejectedCase{"unknownFlag", {"-q", "a.png"}, "unknown option '-q'"},
+        RejectedCase{"unknownFormat", {"-t", "jpeg", "-i", "a.jpg"}, "-t: unknown format 'jpeg'"},
+        RejectedCase{"formatTwice", {"-t", "raw", "-t", "raw", "-i", "a"}, "-t given more than once"},
+        RejectedCase{
+            "formatOfARecording", {"-v", "-t", "raw", "-R", "1,2,3,4", "a.mov"}, "only valid for stills"},
         RejectedCase{"twoPaths", {"-i", "a.png", "b.png"}, "unexpected argument 'b.png'"},
         RejectedCase{"emptyPath", {"-i", ""}, "empty"},
         RejectedCase{"standardOutput", {"-i", "-"}, "standard output"},

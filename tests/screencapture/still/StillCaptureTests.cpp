@@ -1,3 +1,5 @@
+#include "Quillet/capture/Capturer.hpp"
+
 #include "tests/screencapture/CaptureToolTest.hpp"
 
 #include <algorithm>
@@ -45,6 +47,21 @@ void expectProbes(const QImage& image, const std::vector<Probe>& probes)
     }
 }
 
+// The same rectangle written uncompressed gives the PNG's pixels, resolution and owner-only mode,
+// read as the application reads it.
+void expectRawLikePng(const ChildProcess::Result& result, const QImage& png, const std::string& path)
+{
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    const auto raw = Capturer::loadRaw(QString::fromStdString(path));
+    ASSERT_TRUE(raw.has_value());
+    EXPECT_EQ(raw->image.convertToFormat(QImage::Format_RGB32), png.convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(raw->image.dotsPerMeterX(), png.dotsPerMeterX());
+    EXPECT_EQ(raw->image.pixel(0, 0) >> 24, 0xffu) << "opaque";
+}
+
 // A 1280x800 screen: a red window at (100,100) 200x100 whose right half is a blue block, and a
 // green window in the bottom-right corner.
 class StillCapture : public CaptureToolTest, public ::testing::WithParamInterface<StillCase> {
@@ -74,6 +91,8 @@ TEST_P(StillCapture, WritesExactlyTheRectangle)
     ASSERT_EQ(image.height(), c.height);
     EXPECT_FALSE(image.hasAlphaChannel());
     expectProbes(image, c.probes);
+    const std::string raw = outputPath("capture.raw");
+    expectRawLikePng(runTool({"-t", "raw", "-R", c.region, raw}), image, raw);
 }
 
 const std::vector<StillCase> stillCases = {
@@ -294,6 +313,8 @@ TEST_P(StillCaptureScale, FollowsXftDpi)
     EXPECT_EQ(image.size(), c.size);
     EXPECT_EQ(image.dotsPerMeterX(), c.dotsPerMeter);
     expectProbes(image, c.probes);
+    const std::string raw = outputPath("capture.raw");
+    expectRawLikePng(runTool({"-t", "raw", "-R", c.region, raw}), image, raw);
 }
 
 // At 192 dpi a point is two pixels: points (50,50) are the pattern's pixel corner (100,100).

@@ -17,6 +17,7 @@ struct Flags {
     bool isInteractive = false;
     bool isRecording = false;
     bool hasEndOfOptions = false;
+    bool hasFormat = false;
     Command command;
 };
 
@@ -74,6 +75,25 @@ std::optional<UsageError> readRegion(Flags& flags, const std::vector<std::string
     return std::nullopt;
 }
 
+std::optional<UsageError> readFormat(Flags& flags, const std::vector<std::string>& arguments,
+                                     std::size_t& index)
+{
+    if (flags.hasFormat) {
+        return error("-t given more than once");
+    }
+    const auto format = valueAfter(arguments, index);
+    if (format == "png") {
+        flags.command.stillFormat = StillFormat::png;
+    } else if (format == "raw") {
+        flags.command.stillFormat = StillFormat::raw;
+    } else {
+        return error(format ? "-t: unknown format " + quoted(*format) + " (png or raw)"
+                            : "-t needs a format");
+    }
+    flags.hasFormat = true;
+    return std::nullopt;
+}
+
 std::optional<UsageError> readOutputPath(Flags& flags, const std::string& argument)
 {
     if (!flags.command.outputPath.empty()) {
@@ -100,6 +120,8 @@ std::optional<UsageError> readArgument(Flags& flags, const std::vector<std::stri
         flags.hasEndOfOptions = true;
     } else if (argument == "-R") {
         return readRegion(flags, arguments, index);
+    } else if (argument == "-t") {
+        return readFormat(flags, arguments, index);
     } else if (argument == "-i") {
         flags.isInteractive = true;
     } else if (argument == "-x") {
@@ -125,6 +147,9 @@ std::optional<UsageError> checkRecordingOptions(const Flags& flags)
 {
     const Command& command = flags.command;
     if (flags.isRecording) {
+        if (flags.hasFormat) {
+            return error("-t is only valid for stills");
+        }
         if (command.usesDefaultMicrophone && command.microphoneID) {
             return error("-g and -G cannot be used together");
         }
@@ -224,8 +249,8 @@ ParseResult parse(const std::vector<std::string>& arguments)
 
 std::string_view usage()
 {
-    return "usage: quillet-screencapture [-x] -R x,y,w,h file.png\n"
-           "       quillet-screencapture [-x] -i file.png\n"
+    return "usage: quillet-screencapture [-x] [-t png|raw] -R x,y,w,h file.png\n"
+           "       quillet-screencapture [-x] [-t png|raw] -i file.png\n"
            "       quillet-screencapture -v [-x] -R x,y,w,h [-k] [-g | -G source] file.mov\n"
            "\n"
            "  -R x,y,w,h  capture that rectangle, in points from the top-left corner of the main\n"
@@ -233,6 +258,8 @@ std::string_view usage()
            "  -i          pick interactively: drag an area; Space toggles window picking (click a\n"
            "              window); Escape or a right click cancels and writes no file\n"
            "  -x          silent (no sound)\n"
+           "  -t format   a still's format: png (the default) or raw, the uncompressed pixels\n"
+           "              Quillet reads (a 32-byte header, then B, G, R, A bytes a pixel)\n"
            "  -v          record a movie of the -R rectangle until interrupted (SIGINT or SIGTERM)\n"
            "  -k          with -v: draw a ring at every mouse click\n"
            "  -g          with -v: record sound from the default audio input\n"

@@ -11,6 +11,9 @@ enum class CaptureMode {
     recording,   // -v: a movie of the -R rectangle until interrupted
 };
 
+// How a still is written: a PNG, or the uncompressed pixels the application reads directly.
+enum class StillFormat { png, raw };
+
 // A rectangle in points, measured from the top-left corner of the main screen, y growing downwards.
 struct Region {
     long x = 0;
@@ -26,6 +29,7 @@ struct Command {
     CaptureMode mode = CaptureMode::region;
     std::optional<Region> region;
     bool isSilent = false;
+    StillFormat stillFormat = StillFormat::png;
     // Recording only.
     bool showsClicks = false;
     bool usesDefaultMicrophone = false;

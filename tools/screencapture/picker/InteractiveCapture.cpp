@@ -204,7 +204,8 @@ ExitStatus run(const Command& command)
     if (cut.isEmpty()) {
         return reported(ExitStatus::failure, "cannot cut the picked area");
     }
-    if (auto reason = StillCapture::save(cut, layout.pixelsPerPoint, command.outputPath)) {
+    if (auto reason =
+            StillCapture::save(cut, layout.pixelsPerPoint, command.outputPath, command.stillFormat)) {
         return reported(ExitStatus::failure, *reason);
     }
     return ExitStatus::success;

@@ -226,22 +226,6 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        written += std::size_t(n);
-    }
-    return true;
-}
-
 std::string failure(const std::string& path, int error)
 {
     return "cannot write '" + path + "': " + std::strerror(error);
@@ -287,7 +271,28 @@ std::optional<std::string> refusedOutput(const std::string& path)
     return "'" + path + "' is not a regular file; it is left as it is";
 }
 
+bool writeAll(int fd, const std::uint8_t* bytes, std::size_t size)
+{
+    std::size_t written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(fd, bytes + written, size - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        written += std::size_t(n);
+    }
+    return true;
+}
+
 std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes, const std::string& path)
+{
+    return writeFile([&bytes](int fd) { return writeAll(fd, bytes.data(), bytes.size()); }, path);
+}
+
+std::optional<std::string> writeFile(const std::function<bool(int fd)>& writeContent, const std::string& path)
 {
     if (auto refusal = refusedOutput(path)) {
         return refusal;
@@ -298,7 +303,7 @@ std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes, con
     if (fd < 0) {
         return failure(path, errno);
     }
-    const bool isWritten = writeAll(fd, bytes) && fchmod(fd, ownerOnly) == 0;
+    const bool isWritten = writeContent(fd) && fchmod(fd, ownerOnly) == 0;
     const int writeError = errno;
     if (close(fd) != 0 || !isWritten) {
         unlink(temporary.c_str());

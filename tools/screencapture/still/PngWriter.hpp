@@ -4,6 +4,7 @@
 #include "tools/screencapture/x11/RowReader.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,14 @@ namespace quillet::screencapture::PngWriter {
 // reason on failure.
 [[nodiscard]] std::optional<std::string> writeFile(const std::vector<std::uint8_t>& bytes,
                                                    const std::string& path);
+
+// The same for content that `writeContent` writes to the open file (false when it failed, with
+// errno set); used for every file the tool writes.
+[[nodiscard]] std::optional<std::string> writeFile(const std::function<bool(int fd)>& writeContent,
+                                                   const std::string& path);
+
+// Writes all `size` bytes, retrying after interruptions; false with errno set on failure.
+[[nodiscard]] bool writeAll(int fd, const std::uint8_t* bytes, std::size_t size);
 
 // Why the tool will not write to `path` (something other than a regular file is there), or nothing.
 [[nodiscard]] std::optional<std::string> refusedOutput(const std::string& path);

@@ -1,6 +1,7 @@
 #include "tools/screencapture/still/StillCapture.hpp"
 
 #include "tools/screencapture/still/PngWriter.hpp"
+#include "tools/screencapture/still/RawWriter.hpp"
 #include "tools/screencapture/x11/CapturableDisplay.hpp"
 #include "tools/screencapture/x11/RootGrabber.hpp"
 #include "tools/screencapture/x11/XDisplay.hpp"
@@ -60,9 +61,18 @@ Bitmap grabArea(const XDisplay& display, const ScreenLayout& layout, const Pixel
     return result;
 }
 
-std::optional<std::string> save(const Bitmap& bitmap, double pixelsPerPoint, const std::string& path)
+std::optional<std::string> save(const Bitmap& bitmap, double pixelsPerPoint, const std::string& path,
+                                StillFormat format)
 {
-    return write(PngWriter::encode(bitmap, pixelsPerPoint), path);
+    switch (format) {
+    case StillFormat::png:
+        return write(PngWriter::encode(bitmap, pixelsPerPoint), path);
+    case StillFormat::raw: {
+        Bitmap pixels = bitmap; // the same pixels, which are not needed afterwards
+        return RawWriter::writeFile(pixels, pixelsPerPoint, path);
+    }
+    }
+    return "unknown still format";
 }
 
 ExitStatus run(const Command& command)
@@ -92,7 +102,7 @@ ExitStatus run(const Command& command)
     if (bitmap.isEmpty()) {
         return reported(ExitStatus::failure, "cannot read the screen");
     }
-    const auto reason = save(bitmap, layout.pixelsPerPoint, command.outputPath);
+    const auto reason = save(bitmap, layout.pixelsPerPoint, command.outputPath, command.stillFormat);
     return reason ? reported(ExitStatus::failure, *reason) : ExitStatus::success;
 }
 

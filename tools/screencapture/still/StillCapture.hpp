@@ -1,8 +1,8 @@
 #pragma once
 
-#include "tools/screencapture/still/Bitmap.hpp"
 #include "tools/screencapture/cli/Command.hpp"
 #include "tools/screencapture/cli/ExitStatus.hpp"
+#include "tools/screencapture/still/Bitmap.hpp"
 #include "tools/screencapture/x11/ScreenLayout.hpp"
 
 #include <optional>
@@ -23,9 +23,10 @@ constexpr long maximumPixels = 1L << 28;
 // The pixels of `area` (root pixels): what the screens show, black where no screen is.
 [[nodiscard]] Bitmap grabArea(const XDisplay& display, const ScreenLayout& layout, const PixelRect& area);
 
-// Encodes and writes; a one-line reason on failure.
+// Encodes and writes in `format`; a one-line reason on failure. The raw format makes the bitmap's
+// pixels opaque in place.
 [[nodiscard]] std::optional<std::string> save(const Bitmap& bitmap, double pixelsPerPoint,
-                                              const std::string& path);
+                                              const std::string& path, StillFormat format = StillFormat::png);
 
 } // namespace StillCapture
 } // namespace quillet::screencapture
