@@ -7,6 +7,7 @@
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
 #include "bench/BareWebPEncode.hpp"
+#include "bench/BenchmarkRatio.hpp"
 #include "bench/ScreenLikeImage.hpp"
 #include "tests/Quillet/app/FakeComponents.hpp"
 
@@ -26,6 +27,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -148,7 +150,53 @@ void wholeStillPath(benchmark::State& state)
                 cardTargetMs);
 }
 
+// The tool's handover alone: the screen written uncompressed and read into a bitmap, against the
+// same screen as the tool's PNG decoded into a bitmap, both in every iteration.
+void rawHandover(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString tool = toolPath();
+    const QSize size = QGuiApplication::primaryScreen()->geometry().size();
+    const QString region = QStringLiteral("0,0,%1,%2").arg(size.width()).arg(size.height());
+    const QString png = folder.filePath("still.png");
+    const QString raw = folder.filePath("still.raw");
+    bool complete = true;
+    quillet::bench::measureAgainst(
+        state,
+        [&] {
+            QProcess::execute(tool, {"-x", "-R", region, png});
+            complete = quillet::Capturer::load(png).has_value() && complete;
+        },
+        [&] {
+            QProcess::execute(tool, {"-x", "-t", "raw", "-R", region, raw});
+            complete = quillet::Capturer::loadRaw(raw).has_value() && complete;
+        });
+    if (!complete) {
+        state.SkipWithError("the tool gave no image");
+        return;
+    }
+    std::printf("tool and read at %dx%d: raw %.3f x PNG (%.0f ms for PNG)\n", size.width(), size.height(),
+                state.counters["ratio"].value, state.counters["baseline_ms"].value);
+}
+
+BENCHMARK(rawHandover)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(wholeStillPath)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+
+constexpr const char* paintScreenArgument = "--paint-screen";
+
+// The child's part: covers the screen with screen-like content, says so on one line, and stays until
+// it is killed.
+int paintScreen()
+{
+    ScreenLikeWindow window(QGuiApplication::primaryScreen()->geometry());
+    window.show();
+    spinUntil([&window] { return window.painted; });
+    QThread::msleep(300);
+    QCoreApplication::processEvents();
+    std::puts("painted");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
 
 } // namespace
 
@@ -160,17 +208,25 @@ int main(int argc, char** argv)
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
-    ScreenLikeWindow window(QGuiApplication::primaryScreen()->geometry());
-    window.show();
-    spinUntil([&window] { return window.painted; });
-    QThread::msleep(300);
-    QCoreApplication::processEvents();
-
+    if (argc > 1 && std::strcmp(argv[1], paintScreenArgument) == 0) {
+        return paintScreen();
+    }
+    // The picture on the screen comes from another process: the program hides its own windows from
+    // its captures.
+    QProcess painter;
+    painter.start(QCoreApplication::applicationFilePath(), {paintScreenArgument});
+    if (!spinUntil([&painter] { return painter.canReadLine() || painter.state() == QProcess::NotRunning; }) ||
+        !painter.canReadLine()) {
+        std::fprintf(stderr, "the screen could not be painted\n");
+        return 1;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    painter.kill();
+    painter.waitForFinished();
     return 0;
 }

@@ -209,9 +209,11 @@ QImage Thumbnails::thumbnail(const QImage& image)
     if (!reduced) {
         return image;
     }
-    QImage scaled = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied)
+    // Reduced first, so that only the small copy is converted.
+    QImage scaled = image
                         .scaled(static_cast<int>(reduced->width), static_cast<int>(reduced->height),
-                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_RGBA8888_Premultiplied);
     if (scaled.isNull()) {
         return image;
     }
