@@ -226,7 +226,7 @@ TEST_F(HotKeysWhileEditing, TheOldCombinationCapturesNothingUntilTheEditEnds)
 
     state_->endEditingShortcut();
     xdotool({"key", "super+shift+3"});
-    EXPECT_TRUE(waitFor([this] { return thumbnails_->added.size() == 1; }, 10s))
+    EXPECT_TRUE(waitFor([this] { return thumbnails_->finished() == 1; }, 10s))
         << "captured once the edit ended";
 }
 
