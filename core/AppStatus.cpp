@@ -59,14 +59,14 @@ std::string_view statusText(AppStatus status)
     case AppStatus::paused:
         return "Shortcuts paused";
     case AppStatus::noScreenCapture:
-        return "No capture: this desktop offers no portal for it";
+        return "No screen capture portal";
     case AppStatus::waitingForPermission:
         return "Waiting for permission";
     case AppStatus::bindKeysInDesktop:
-        // The panel is one line wide: the README and --help tell the whole binding.
-        return "Ready \u00B7 bind keys to quillet --action";
+        // The line is short: the README and --help tell the whole binding.
+        return "Ready \u00B7 bind quillet --action";
     case AppStatus::readyThroughPortals:
-        return "Ready \u00B7 capture and keys through the portal";
+        return "Ready \u00B7 through the portals";
     case AppStatus::systemShortcutsOn:
         // On Linux the screenshot keys belong to the desktop environment, not to the operating system.
         return "The desktop is using the shortcuts";

@@ -12,6 +12,7 @@ launcher="$prefix/share/applications/app.quillet.Quillet.desktop"
 desktop-file-validate "$launcher"
 icon="$(sed -n 's/^Icon=//p' "$launcher")"
 test -s "$prefix/share/icons/hicolor/scalable/apps/$icon.svg"
+grep -qx "Exec=$prefix/bin/quillet" "$prefix/share/dbus-1/services/app.quillet.Quillet.service"
 "$prefix/bin/quillet" --version | grep -q '^quillet [0-9]'
 "$prefix/bin/quillet" --help | grep -q -- '--snapshot'
 echo "installed and valid"

@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QTimer>
 
 namespace quillet {
 namespace {
@@ -75,7 +76,8 @@ bool RemoteActions::performNamed(const QString& name, const char* route)
         return false;
     }
     captureLog().log("action %{public}s asked through the %{public}s", actionName(*action), route);
-    perform_(*action);
+    // After the answer: an action may open a modal dialog, and the asker must not wait on the user.
+    QTimer::singleShot(0, this, [this, asked = *action] { perform_(asked); });
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "Quillet/app/MenuSnapshot.hpp"
 #include "Quillet/app/QuitOnSignal.hpp"
 #include "Quillet/app/RemoteActions.hpp"
+#include "Quillet/app/SessionPlatform.hpp"
 #include "Quillet/library/TemporaryFolder.hpp"
 #include "Quillet/shell/MenuView.hpp"
 #include "core/ActionRequest.hpp"
@@ -90,6 +91,11 @@ constexpr int badArgumentsStatus = 2;
 
 int runMenuBarApp(int argc, char* argv[], std::optional<quillet::CaptureAction> action)
 {
+    if (const auto problem = quillet::SessionPlatform::choose(
+            quillet::DesktopSession::detect(quillet::SessionEnvironment::ofProcess()))) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return noDisplayStatus;
+    }
     if (const auto problem = quillet::DisplayCheck::problem()) {
         std::fprintf(stderr, "%s\n", problem->c_str());
         return noDisplayStatus;

@@ -10,11 +10,13 @@ PermissionAlertBox::Choice PermissionAlertBox::show()
 {
     QMessageBox box;
     box.setIcon(QMessageBox::Warning);
-    box.setText(QCoreApplication::translate("AppState", "Quillet needs Screen Recording access"));
+    box.setText(QCoreApplication::translate("AppState", "Quillet cannot see the screen"));
+    // Linux has no per-application permission: what is missing is a way in, the desktop's portal.
     box.setInformativeText(QCoreApplication::translate(
         "AppState",
-        "Turn on Quillet in System Settings › Privacy & Security › Screen Recording, then reopen the "
-        "app. macOS only applies this permission after the app restarts."));
+        "This desktop session gives programs no way to capture the screen. On Wayland, install your "
+        "desktop's portal (xdg-desktop-portal-gnome, -kde or -wlr) or log in to an X11 session, then "
+        "reopen Quillet."));
     QPushButton* openSettings = box.addButton(QCoreApplication::translate("Brindle", "Open System Settings"),
                                               QMessageBox::AcceptRole);
     QPushButton* reopen =
