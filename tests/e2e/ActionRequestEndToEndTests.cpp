@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace quillet {
@@ -109,6 +110,32 @@ TEST_F(ActionRequests, TheCommandLineAndTheBusCaptureAsTheShortcutDoes)
                   12)
             << name.toStdString() << " " << centre.name().toStdString();
     }
+}
+
+// Under Wayland X11 sees nothing of other windows: without a capture portal the program says so and
+// never runs the X11 capture, whatever asks for a still.
+TEST_F(ActionRequests, AWaylandSessionWithoutACapturePortalTriesNoCapture)
+{
+    environment_["XDG_SESSION_TYPE"] = "wayland";
+    environment_["WAYLAND_DISPLAY"] = "wayland-test-absent";
+    // No back-end is pinned: a portal service the bus may start offers no capture.
+    environment_["XDG_DESKTOP_PORTAL_DIR"] = home_.path().toStdString();
+    ChildProcess instance({program(), "--action", "screen"}, environment_);
+    const QString socket =
+        QString::fromStdString(environment_["XDG_RUNTIME_DIR"] + "/quillet/instance-" + server_.display());
+    ASSERT_TRUE(waitFor([&socket] { return QFile::exists(socket); }, 20s)) << "the first copy never listened";
+    const auto asked = ChildProcess::run({program(), "--action", "screen"}, environment_);
+    EXPECT_EQ(asked.exitCode, 0) << asked.standardError;
+    ASSERT_TRUE(instance.signal(SIGTERM));
+    const auto ended = instance.wait();
+    EXPECT_EQ(ended.exitCode, 0) << ended.standardError;
+    EXPECT_NE(ended.standardError.find("screen cast=false screenshot=false global shortcuts=false"),
+              std::string::npos)
+        << ended.standardError;
+    EXPECT_NE(ended.standardError.find("action screen asked through the command line"), std::string::npos);
+    EXPECT_NE(ended.standardError.find("screen recording preflight=false"), std::string::npos);
+    EXPECT_EQ(ended.standardError.find("captured "), std::string::npos) << "a capture was tried";
+    EXPECT_TRUE(stills().isEmpty());
 }
 
 } // namespace
