@@ -1,11 +1,15 @@
 # Each module is one static library made of every source file in its folder, so adding a file
 # needs no edit here. Headers are included by module path from the repository root
-# ("core/Geometry.hpp", "Brindle/...").
+# ("core/Geometry.hpp", "Brindle/..."). EXCLUDE names a pattern of files built elsewhere.
 function(quillet_add_module target folder)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "EXCLUDE" "")
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS
         ${PROJECT_SOURCE_DIR}/${folder}/*.cpp
         ${PROJECT_SOURCE_DIR}/${folder}/*.hpp)
     list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+    if(arg_EXCLUDE)
+        list(FILTER sources EXCLUDE REGEX "${arg_EXCLUDE}")
+    endif()
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()

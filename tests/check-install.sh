@@ -15,4 +15,7 @@ test -s "$prefix/share/icons/hicolor/scalable/apps/$icon.svg"
 grep -qx "Exec=$prefix/bin/quillet" "$prefix/share/dbus-1/services/app.quillet.Quillet.service"
 "$prefix/bin/quillet" --version | grep -q '^quillet [0-9]'
 "$prefix/bin/quillet" --help | grep -q -- '--snapshot'
+# The installed program finds its media module (loaded on first use, so that FFmpeg costs nothing at start).
+env -u DISPLAY "$prefix/bin/quillet" --diagnose "$prefix/report.txt" 2>/dev/null
+grep -q 'FFmpeg [0-9]' "$prefix/report.txt"
 echo "installed and valid"

@@ -8,6 +8,7 @@
 #include "Quillet/diagnostics/X11Desktop.hpp"
 #include "Quillet/library/AtomicFileWriter.hpp"
 #include "Quillet/library/Library.hpp"
+#include "Quillet/recording/MediaLibrary.hpp"
 #include "core/ScreenCaptureArguments.hpp"
 
 #include <QCoreApplication>
@@ -20,10 +21,6 @@
 
 #include <memory>
 #include <webp/encode.h>
-
-extern "C" {
-#include <libavutil/avutil.h>
-}
 
 namespace quillet {
 namespace {
@@ -146,7 +143,7 @@ DiagnosticsReport Diagnostics::describe()
         {QStringLiteral("sound server"), soundServerText()},
         {QStringLiteral("libraries"),
          QStringLiteral("Qt %1, libwebp %2, FFmpeg %3")
-             .arg(QString::fromLatin1(qVersion()), webPVersion(), QString::fromLatin1(av_version_info()))},
+             .arg(QString::fromLatin1(qVersion()), webPVersion(), MediaLibrary::version())},
     };
     return report;
 }
