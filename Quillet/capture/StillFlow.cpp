@@ -1,6 +1,7 @@
 #include "Quillet/capture/StillFlow.hpp"
 
 #include "Quillet/capture/PermissionGate.hpp"
+#include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/common/BackgroundWork.hpp"
 #include "Quillet/common/CaptureLog.hpp"
 
@@ -40,15 +41,26 @@ void StillFlow::captured(std::optional<CapturedImage> image)
         captureLog().log("capture cancelled or empty");
         return;
     }
-    const bool blank = image->isBlank();
-    captureLog().log("captured %ldx%ld blank=%{bool}d", image->image.width(), image->image.height(), blank);
+    // The blank test reads every pixel: tens of milliseconds at 4K, kept off the main thread.
+    runInBackground(
+        this,
+        [image = std::move(*image)]() mutable {
+            const bool blank = image.isBlank();
+            return std::pair{std::move(image), blank};
+        },
+        [this](std::pair<CapturedImage, bool> tested) { checked(tested.first, tested.second); });
+}
+
+void StillFlow::checked(const CapturedImage& image, bool blank)
+{
+    captureLog().log("captured %ldx%ld blank=%{bool}d", image.image.width(), image.image.height(), blank);
     if (blank) {
         gate_.showAlert();
         return;
     }
     const StillId still = ++lastStill_;
-    emit saving(still, image->image, image->scale);
-    saver_->save(image->image, [self = QPointer(this), still](const std::optional<QString>& path) {
+    emit saving(still, image.image, image.scale);
+    saver_->save(image.image, [self = QPointer(this), still](const std::optional<QString>& path) {
         if (!self) {
             return;
         }

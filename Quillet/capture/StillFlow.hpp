@@ -39,6 +39,7 @@ signals:
 
 private:
     void captured(std::optional<CapturedImage> image);
+    void checked(const CapturedImage& image, bool blank);
 
     std::unique_ptr<Capturer> capturer_;
     PermissionGate& gate_;
