@@ -1,12 +1,17 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 // The capture tool's argument lists (without the program path), one builder per kind of capture.
 // Strings are passed on as given; an empty region or path is left for the tool to refuse.
 namespace quillet::ScreenCaptureArguments {
+
+// What a recording tool prints on its own line on standard output once its first frame is in the
+// movie. Until then it may not handle an interrupt yet, which would kill it instead of ending the movie.
+inline constexpr std::string_view recordingStartedLine = "recording";
 
 // Where a recording's sound comes from.
 class Microphone {

@@ -109,7 +109,8 @@ ToolRecorder::~ToolRecorder()
     if (!session_ || session_->process->state() == QProcess::NotRunning) {
         return;
     }
-    QProcess& process = *session_->process;
+    RecordingProcess& process = *session_->process;
+    process.waitForRecording(limits_.recording);
     ::kill(pid_t(process.processId()), SIGINT);
     if (process.waitForFinished(int(limits_.interrupt.count()))) {
         return;
@@ -142,10 +143,9 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
         captureLog().error("could not start recording: %{public}s", *problem);
         return false;
     }
-    auto* process = new QProcess(this);
+    auto* process = new RecordingProcess(this);
     process->setProgram(program_);
     process->setArguments(arguments(rect, options, movie.path()));
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setChildProcessModifier(&prepareChild);
     process->start();
@@ -184,12 +184,8 @@ void ToolRecorder::stop(const QString& path, StopCompletion completion)
         return;
     }
     auto session = std::shared_ptr<Session>(std::move(session_));
-    QProcess* process = session->process;
-    if (process->state() != QProcess::NotRunning) {
-        // Only a running tool is signalled: the identifier of one that has ended may be reused.
-        ::kill(pid_t(process->processId()), SIGINT);
-        escalate(process);
-    }
+    RecordingProcess* process = session->process;
+    interruptWhenRecording(process);
     whenEnded(process, [this, session, path, completion = std::move(completion)]() mutable {
         session->process->deleteLater();
         // The lock stays with the movie until it is saved, so no other run takes it for a leftover.
@@ -198,6 +194,31 @@ void ToolRecorder::stop(const QString& path, StopCompletion completion)
             completion(std::move(saved));
         });
     });
+}
+
+// An interrupt that came before the tool's handler would kill it and lose the movie; one the tool never
+// announces itself ready for is sent once the limit passes, and the harder steps follow as usual.
+void ToolRecorder::interruptWhenRecording(RecordingProcess* process)
+{
+    if (process->state() == QProcess::NotRunning) {
+        return;
+    }
+    const auto interrupt = [this, process = QPointer<QProcess>(process),
+                            sent = std::make_shared<bool>(false)] {
+        // Only a running tool is signalled: the identifier of one that has ended may be reused.
+        if (*sent || !process || process->state() == QProcess::NotRunning) {
+            return;
+        }
+        *sent = true;
+        ::kill(pid_t(process->processId()), SIGINT);
+        escalate(process);
+    };
+    if (process->hasStartedRecording()) {
+        interrupt();
+        return;
+    }
+    connect(process, &RecordingProcess::recordingStarted, this, interrupt);
+    QTimer::singleShot(limits_.recording, this, interrupt);
 }
 
 void ToolRecorder::whenEnded(QProcess* process, std::function<void()> then)
@@ -214,7 +235,7 @@ void ToolRecorder::whenEnded(QProcess* process, std::function<void()> then)
     }
     connect(process, &QProcess::finished, this, fire);
     // A process that outlives even the kill (stuck in the kernel) cannot hold its movie hostage.
-    QTimer::singleShot(limits_.interrupt + limits_.terminate + limits_.kill, this, fire);
+    QTimer::singleShot(limits_.recording + limits_.interrupt + limits_.terminate + limits_.kill, this, fire);
 }
 
 void ToolRecorder::escalate(QPointer<QProcess> process)

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "Quillet/recording/RecordingsFolder.hpp"
 #include "Quillet/recording/Recorder.hpp"
+#include "Quillet/recording/RecordingProcess.hpp"
+#include "Quillet/recording/RecordingsFolder.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -19,13 +20,16 @@ struct StopLimits {
     std::chrono::milliseconds interrupt{10'000};
     std::chrono::milliseconds terminate{5'000};
     std::chrono::milliseconds kill{5'000};
+    // How long a stop waits for the tool to say it records before it interrupts it all the same.
+    std::chrono::milliseconds recording{5'000};
 };
 
 // Records with the capture tool in its video mode, run as a child process for as long as the
-// recording lasts, into a movie in the private recordings folder. Stopping interrupts the tool and
-// waits a bounded time before it is terminated and then killed, so a hung tool never hangs the
-// program; whatever movie exists is then copied into an MPEG-4 file off the main thread. A movie
-// that cannot be exported is kept, never deleted. Main thread only.
+// recording lasts, into a movie in the private recordings folder. Stopping interrupts the tool once it
+// says it records (so the movie has its first frame and the tool its handler), then waits a bounded time
+// before it is terminated and then killed, so a hung tool never hangs the program; whatever movie exists is
+// then copied into an MPEG-4 file off the main thread. A movie that cannot be exported is kept, never
+// deleted. Main thread only.
 class ToolRecorder final : public QObject, public Recorder {
     Q_OBJECT
 
@@ -52,12 +56,13 @@ public:
 
 private:
     struct Session {
-        QProcess* process = nullptr;
+        RecordingProcess* process = nullptr;
         RecordingsFolder::Movie movie;
         QDateTime startedAt;
     };
 
     void toolEnded(QProcess* process);
+    void interruptWhenRecording(RecordingProcess* process);
     void whenEnded(QProcess* process, std::function<void()> then);
     void escalate(QPointer<QProcess> process);
 

@@ -1,6 +1,8 @@
 // A screen recording as users make one: the program in its menu-bar mode on the test's X server with
 // a fresh home, the real capture tool, Shift+Super+5, a drag on the overlay, Shift+Super+5 again.
 #include "Brindle/KeyboardPositions.hpp"
+#include "Quillet/recording/Microphones.hpp"
+#include "Quillet/recording/ToolRecorder.hpp"
 
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/OtherXClient.hpp"
@@ -117,6 +119,36 @@ TEST(RecordingEndToEnd, ADraggedAreaIsRecordedIntoAStreamableMP4NumberedAfterThe
         15s))
         << "no card came up";
     EXPECT_TRUE(quillet.isRunning());
+}
+
+// A stop that comes while the tool is still starting (loading, opening the screen and the encoder)
+// waits for the tool to say it records, so it still ends in a playable movie, never in a killed tool.
+TEST(RecordingEndToEnd, AStopRightAfterTheStartStillGivesAPlayableMP4)
+{
+    const char* binaries = std::getenv("QUILLET_BIN_DIR");
+    const QString tool = QString(binaries ? binaries : "bin") + "/quillet-screencapture";
+    if (!QFile::exists(tool) || run("ffprobe", {"-version"}).isEmpty()) {
+        GTEST_SKIP() << "needs the capture tool and ffprobe";
+    }
+    QTemporaryDir folder;
+    const FixedMicrophones microphones;
+    ToolRecorder recorder(tool, microphones, RecordingsFolder(folder.filePath("recordings")));
+    for (const auto delay : {0ms, 30ms, 100ms}) {
+        SCOPED_TRACE(delay.count());
+        ASSERT_TRUE(recorder.start(Rect{0, 0, 160, 120}, {}));
+        if (delay > 0ms) {
+            testing::runEventLoop(delay);
+        }
+        const QString movie = folder.filePath(QStringLiteral("early %1.mp4").arg(delay.count()));
+        std::optional<std::optional<QString>> saved;
+        recorder.stop(movie, [&saved](std::optional<QString> path) { saved = std::move(path); });
+        ASSERT_TRUE(waitFor([&saved] { return saved.has_value(); }, 30s));
+        EXPECT_EQ(*saved, movie);
+        EXPECT_EQ(run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                  "stream=codec_name,width,height", "-of", "csv=p=0", movie}),
+                  "h264,160,120");
+    }
+    EXPECT_TRUE(files(folder.filePath("recordings"), "*").isEmpty());
 }
 
 } // namespace

@@ -18,14 +18,19 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// What the stand-in tool does with its output path (its last argument).
+// What the stand-in tool does with its output path (its last argument). Like the real tool it says
+// "recording" once an interrupt ends its movie instead of killing it.
 const char* const finishOnInterrupt = "trap 'kill $pid; cp \"$movie\" \"$last\"; exit 0' INT\n"
-                                      "sleep 60 & pid=$!\nwait $pid\n";
-const char* const finishOnlyWhenTerminated = "trap '' INT\n"
-                                             "trap 'kill $pid; cp \"$movie\" \"$last\"; exit 0' TERM\n"
-                                             "sleep 60 & pid=$!\nwhile :; do wait $pid; done\n";
+                                      "sleep 60 & pid=$!\necho recording\nwait $pid\n";
+const char* const finishOnlyWhenTerminated =
+    "trap '' INT\n"
+    "trap 'kill $pid; cp \"$movie\" \"$last\"; exit 0' TERM\n"
+    "sleep 60 & pid=$!\necho recording\nwhile :; do wait $pid; done\n";
 const char* const garbageOnInterrupt = "trap 'kill $pid; echo garbage > \"$last\"; exit 0' INT\n"
-                                       "sleep 60 & pid=$!\nwait $pid\n";
+                                       "sleep 60 & pid=$!\necho recording\nwait $pid\n";
+// As the tool while its libraries load: an interrupt now would kill it.
+const char* const slowToStart = "sleep 1\ntrap 'kill $pid; cp \"$movie\" \"$last\"; exit 0' INT\n"
+                                "sleep 60 & pid=$!\necho recording\nwait $pid\n";
 const char* const dieAtOnce = "exit 3\n";
 
 constexpr StopLimits shortLimits{300ms, 300ms, 300ms};
@@ -95,6 +100,7 @@ TEST_F(ToolRecorderTest, StoppingSavesTheMovieAsAStreamableMP4WhateverTheToolDoe
         {"needs terminating", finishOnlyWhenTerminated, true,
          "the capture tool did not finish its movie after an interrupt; terminating it", nullptr},
         {"unreadable movie", garbageOnInterrupt, false, nullptr, "captures/Recording.mov"},
+        {"stopped before it records", slowToStart, true, nullptr, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -105,8 +111,7 @@ TEST_F(ToolRecorderTest, StoppingSavesTheMovieAsAStreamableMP4WhateverTheToolDoe
         auto recorder = recorderRunning(c.behaviour);
         ASSERT_TRUE(recorder->start(Rect{0, 0, 100, 80}, {}));
         EXPECT_TRUE(recorder->sessionStartedAt().has_value());
-        testing::runEventLoop(200ms); // the script sets its traps
-
+        // Stopped at once: the recorder waits for the tool to say it records.
         const auto saved = stopped(*recorder, destination);
         EXPECT_FALSE(recorder->sessionStartedAt().has_value());
         EXPECT_EQ(saved.has_value(), c.isSaved);
@@ -138,7 +143,6 @@ TEST_F(ToolRecorderTest, AMovieThatCannotBeWrittenAnywhereStaysInTheRecordingsFo
     blocker.close();
     auto recorder = recorderRunning(finishOnInterrupt);
     ASSERT_TRUE(recorder->start(Rect{0, 0, 100, 80}, {}));
-    testing::runEventLoop(200ms);
 
     EXPECT_EQ(stopped(*recorder, folder.filePath("not-a-folder/Recording.mp4")), std::nullopt);
 
@@ -200,8 +204,8 @@ TEST_F(ToolRecorderTest, TheToolIsToldTheAreaClicksAndMicrophone)
     };
     auto recorder = recorderRunning(dieAtOnce);
     for (const auto& c : cases) {
-        const Recorder::Options options{
-            c.microphone, c.id ? std::optional<QString>(c.id) : std::nullopt, c.showClicks};
+        const Recorder::Options options{c.microphone, c.id ? std::optional<QString>(c.id) : std::nullopt,
+                                        c.showClicks};
         const QStringList arguments = recorder->arguments(Rect{10, 20, 300, 200}, options, "/out.mov");
         ASSERT_GE(arguments.size(), 5);
         EXPECT_EQ(arguments.mid(0, 3), (QStringList{"-v", "-x", "-R"}));

@@ -1,5 +1,6 @@
 #include "tools/screencapture/recording/VideoRecording.hpp"
 
+#include "core/ScreenCaptureArguments.hpp"
 #include "tools/screencapture/recording/AudioRecorder.hpp"
 #include "tools/screencapture/recording/ClickRings.hpp"
 #include "tools/screencapture/recording/ClickWatcher.hpp"
@@ -17,6 +18,8 @@
 #include "tools/screencapture/x11/XDisplay.hpp"
 
 #include <atomic>
+#include <csignal>
+#include <cstdio>
 #include <thread>
 
 extern "C" {
@@ -104,6 +107,15 @@ void fill(AVFrame& frame, const Bitmap& pixels, std::int64_t pts, std::int64_t& 
     }
 }
 
+// Tells the program that runs the tool that the movie has its first frame: from here on a stop ends
+// it with a playable movie. The program may be gone, and the line with it.
+void announceRecording()
+{
+    std::printf("%.*s\n", int(ScreenCaptureArguments::recordingStartedLine.size()),
+                ScreenCaptureArguments::recordingStartedLine.data());
+    std::fflush(stdout);
+}
+
 // Runs on the main thread until a stop or a failure; empty on success, else the reason.
 std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
 {
@@ -141,6 +153,9 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
             lastPts = std::max(lastPts + 1, ticksBetween(*start, now));
             fill(**frame, pixels, lastPts, lastKeyPts);
             context.queue.pushFilled(*frame);
+            if (!counts.end) {
+                announceRecording();
+            }
             counts.end = now + framePeriod;
         } else {
             ++counts.dropped;
@@ -271,6 +286,8 @@ ExitStatus run(const Command& command)
 {
     // The tool speaks only through its own one-line reports.
     av_log_set_level(AV_LOG_QUIET);
+    // A program or server that went away must end the movie through a failed write, not kill the tool.
+    std::signal(SIGPIPE, SIG_IGN);
     auto opened = openCapturableDisplay();
     if (const auto* status = std::get_if<ExitStatus>(&opened)) {
         return *status;
