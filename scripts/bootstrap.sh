@@ -17,7 +17,7 @@ packages=(
   fonts-inter fonts-material-design-icons-iconfont xdg-utils
   # test and benchmark
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr trayer pulseaudio pulseaudio-utils
+  xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr openbox trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils
   # the headless Wayland desktop of tests/wayland/rig.sh
   mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome weston libglib2.0-bin

@@ -18,8 +18,12 @@ const QColor opaqueBackground = QColor::fromRgbF(0.12f, 0.12f, 0.12f);
 
 constexpr int panelWidth = ThumbnailCard::size.width() + 2 * ThumbnailStackView::margin;
 
+// Outside the window manager's care (override-redirect): a manager would wrap the window in a frame
+// of its own, and a shadow-casting compositor could draw a shadow around that frame which stays on
+// screen as a grey band after the cards hide. The hints still say what the window is for.
 constexpr Qt::WindowFlags panelFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                       Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+                                       Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
+                                       Qt::X11BypassWindowManagerHint;
 
 } // namespace
 

@@ -20,6 +20,7 @@
 #include <QtGui/qguiapplication_platform.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <xcb/shape.h>
@@ -346,18 +347,36 @@ TEST_F(ThumbnailStackOnX, TrashBeforeTheDataFolderExistsEndsInTheTrashNeverInThe
     EXPECT_FALSE(QFile::exists(folder.filePath("work/files")));
 }
 
-// A compositing manager for the private display, stopped by its PID at the end.
-class Compositor {
-public:
-    Compositor()
-    {
-        process_.start("xcompmgr", {"-n"});
-        isRunning_ = process_.waitForStarted(5000) &&
-                     testing::waitFor([] { return brindle::DesktopWindow::hasCompositing(); }, 5s);
+[[nodiscard]] bool selectionHasOwner(const char* name)
+{
+    const auto atomCookie =
+        xcb_intern_atom(connection(), 1, static_cast<std::uint16_t>(std::strlen(name)), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+        xcb_intern_atom_reply(connection(), atomCookie, nullptr), &std::free);
+    if (!atom || atom->atom == XCB_ATOM_NONE) {
+        return false;
     }
-    ~Compositor() { stop(); }
-    Compositor(const Compositor&) = delete;
-    Compositor& operator=(const Compositor&) = delete;
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+        xcb_get_selection_owner_reply(connection(), xcb_get_selection_owner(connection(), atom->atom),
+                                      nullptr),
+        &std::free);
+    return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
+// A desktop program for the private display (compositor, window manager), ready once it owns its
+// manager selection, stopped by its PID at the end.
+class DesktopHelper {
+public:
+    DesktopHelper(const QString& program, const QStringList& arguments, const char* selection)
+        : selection_(selection)
+    {
+        process_.start(program, arguments);
+        isRunning_ = process_.waitForStarted(5000) &&
+                     testing::waitFor([this] { return selectionHasOwner(selection_); }, 5s);
+    }
+    ~DesktopHelper() { stop(); }
+    DesktopHelper(const DesktopHelper&) = delete;
+    DesktopHelper& operator=(const DesktopHelper&) = delete;
 
     void stop()
     {
@@ -365,12 +384,13 @@ public:
             process_.terminate();
             process_.waitForFinished(5000);
         }
-        testing::waitFor([] { return !brindle::DesktopWindow::hasCompositing(); }, 5s);
+        testing::waitFor([this] { return !selectionHasOwner(selection_); }, 5s);
     }
     [[nodiscard]] bool isRunning() const { return isRunning_; }
 
 private:
     QProcess process_;
+    const char* selection_;
     bool isRunning_ = false;
 };
 
@@ -392,7 +412,7 @@ private:
 
 TEST_F(ThumbnailStackOnX, WithACompositorThePanelIsTranslucentWithShadowsAndClickThroughMargins)
 {
-    Compositor compositor;
+    DesktopHelper compositor("xcompmgr", {"-n"}, "_NET_WM_CM_S0");
     ASSERT_TRUE(compositor.isRunning()) << "xcompmgr did not take the compositing selection";
 
     thumbnails->add(QUrl::fromLocalFile(folder.filePath("one.webp")), captureImage(), 1.0, false);
@@ -419,6 +439,40 @@ TEST_F(ThumbnailStackOnX, WithACompositorThePanelIsTranslucentWithShadowsAndClic
     const QRect frameForTwo = panel().geometry();
     EXPECT_TRUE(isNear(screenPixel(frameForTwo.topLeft() + QPoint(2, 2)), screenPixel({10, 790})));
     EXPECT_TRUE(isNear(screenPixel(frameForTwo.bottomLeft() + QPoint(126, -16 - 69)), captureColor));
+}
+
+TEST_F(ThumbnailStackOnX, UnderAWindowManagerWithShadowsThePanelHasNoFrameAndLeavesNothingWhenItHides)
+{
+    DesktopHelper windowManager("openbox", {"--sm-disable"}, "WM_S0");
+    ASSERT_TRUE(windowManager.isRunning()) << "openbox did not take the window manager selection";
+    // The panel's window exists before the compositor starts, as when one is started in a session.
+    thumbnails->add(QUrl::fromLocalFile(folder.filePath("zero.webp")), captureImage(), 1.0, false);
+    settle();
+    thumbnails->remove(thumbnails->items().front().id);
+    DesktopHelper compositor("xcompmgr", {"-c"}, "_NET_WM_CM_S0");
+    ASSERT_TRUE(compositor.isRunning()) << "xcompmgr did not take the compositing selection";
+    const QRect frame(1280 - 252, 800 - 170, 252, 170);
+    // The corner the panel takes, with room for a window frame or a compositor's shadow around it.
+    const QRect corner = frame.adjusted(-40, -40, 0, 0);
+    // Taking the selection comes before the compositor knows the windows; its first paint of the
+    // desktop (its own tile, not the root's colour) comes after.
+    ASSERT_TRUE(testing::waitFor([] { return !isNear(screenPixel({10, 10}), desktopColor); }, 5s));
+    const QImage desktop = grabScreen(corner);
+
+    thumbnails->add(QUrl::fromLocalFile(folder.filePath("one.webp")), captureImage(), 1.0, false);
+    settle();
+    EXPECT_EQ(panel().geometry(), frame);
+    const QImage shown = grabScreen(corner);
+    EXPECT_TRUE(isNear(shown.pixelColor(frame.center() - corner.topLeft()), captureColor));
+    const QRect outside(0, 0, corner.width(), frame.top() - corner.top());
+    const QRect leftOfIt(0, 0, frame.left() - corner.left(), corner.height());
+    EXPECT_EQ(shown.copy(outside), desktop.copy(outside)) << "no frame or shadow above the panel";
+    EXPECT_EQ(shown.copy(leftOfIt), desktop.copy(leftOfIt)) << "no frame or shadow left of the panel";
+
+    thumbnails->remove(thumbnails->items().front().id);
+    EXPECT_FALSE(panel().isVisible());
+    EXPECT_TRUE(testing::waitFor([&] { return grabScreen(corner) == desktop; }, 5s))
+        << "the corner shows the desktop again";
 }
 
 } // namespace
