@@ -58,7 +58,7 @@ void PanelWindow::prepare()
     content_->adjustSize();
 }
 
-void PanelWindow::fitToScreen(const QRect& workArea)
+QSize PanelWindow::fittedSize(const QRect& workArea)
 {
     content_->adjustSize();
     const QMargins margins = layout()->contentsMargins();
@@ -67,7 +67,7 @@ void PanelWindow::fitToScreen(const QRect& workArea)
                                                             : content_->sizeHint().height();
     const int wanted = contentHeight + margins.top() + margins.bottom();
     const int scrollBar = wanted > workArea.height() ? scroll_->verticalScrollBar()->sizeHint().width() : 0;
-    resize(contentWidth + margins.left() + margins.right() + scrollBar, std::min(wanted, workArea.height()));
+    return {contentWidth + margins.left() + margins.right() + scrollBar, std::min(wanted, workArea.height())};
 }
 
 QRect PanelWindow::workArea() const
@@ -83,11 +83,12 @@ void PanelWindow::present(const std::function<QPoint(const QSize&)>& place)
 {
     ensureContent();
     place_ = place;
-    if (const QRect area = workArea(); area.isValid()) {
-        fitToScreen(area);
-    }
+    const QRect area = workArea();
+    const QSize fitted = area.isValid() ? fittedSize(area) : size();
     if (kind_ == Kind::popup || !wasShown_) {
-        move(place(size()));
+        setGeometry(QRect(place(fitted), fitted));
+    } else {
+        resize(fitted);
     }
     wasShown_ = true;
     show();
@@ -116,12 +117,16 @@ void PanelWindow::refit()
     if (!isVisible() || !area.isValid()) {
         return;
     }
-    const QSize before = size();
-    fitToScreen(area);
-    // A pop-up stays anchored at its icon (above a bottom tray it grows upwards); a window keeps
-    // where the user put it.
-    if (size() != before && kind_ == Kind::popup && place_) {
-        move(place_(size()));
+    const QSize fitted = fittedSize(area);
+    if (fitted == size()) {
+        return;
+    }
+    // A pop-up stays anchored at its icon (above a bottom tray it grows upwards), in one step so it
+    // never shows a frame grown the wrong way; a window keeps where the user put it.
+    if (kind_ == Kind::popup && place_) {
+        setGeometry(QRect(place_(fitted), fitted));
+    } else {
+        resize(fitted);
     }
 }
 

@@ -41,7 +41,8 @@ protected:
 
 private:
     void ensureContent();
-    void fitToScreen(const QRect& workArea);
+    // The size that shows the whole content, or as much as the work area holds with a scroll bar.
+    [[nodiscard]] QSize fittedSize(const QRect& workArea);
     [[nodiscard]] QRect workArea() const;
     // Fits an open panel to content that grew or shrank (a row shown or hidden) and places it again.
     void refit();
