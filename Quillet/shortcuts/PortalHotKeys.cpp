@@ -69,6 +69,22 @@ using PortalShortcuts = QList<PortalShortcut>;
     return list;
 }
 
+// Whether the desktop's list, an a(sa{sv}), names every capture action.
+[[nodiscard]] bool holdsEveryAction(const QVariant& listed)
+{
+    if (listed.metaType() != QMetaType::fromType<QDBusArgument>()) {
+        return false;
+    }
+    PortalShortcuts held;
+    listed.value<QDBusArgument>() >> held;
+    return std::all_of(allCaptureActions.begin(), allCaptureActions.end(), [&held](CaptureAction action) {
+        const auto name = actionName(action);
+        const QString id = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+        return std::any_of(held.begin(), held.end(),
+                           [&id](const PortalShortcut& shortcut) { return shortcut.id == id; });
+    });
+}
+
 // The portal names the session as a string, later versions as an object path.
 [[nodiscard]] QString sessionHandle(const QVariantMap& results)
 {
@@ -147,7 +163,8 @@ void PortalHotKeys::createSession()
     }
     isCreating_ = true;
     // Plasma 5.27 registers the shortcuts named here; BindShortcuts alone leaves them out.
-    const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::uniqueToken()},
+    // A fixed name: some desktops file the keys under it, so it must not change from one start to the next.
+    const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("quillet")},
                               {QStringLiteral("shortcuts"), QVariant::fromValue(portalShortcuts(*wanted_))}};
     PortalRequest::call(bus_, shortcutsInterface, QStringLiteral("CreateSession"), {}, options, answerLimit,
                         this, [this](Outcome<QVariantMap> results, bool) {
@@ -157,6 +174,22 @@ void PortalHotKeys::createSession()
                                 return;
                             }
                             session_ = sessionHandle(results.value());
+                            listBound();
+                        });
+}
+
+// Keys the desktop already holds from an earlier start are left alone: binding them again makes some
+// desktops open their shortcut settings at every start, and the user may have changed them there.
+void PortalHotKeys::listBound()
+{
+    const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(session_))};
+    PortalRequest::call(bus_, shortcutsInterface, QStringLiteral("ListShortcuts"), arguments, {}, answerLimit,
+                        this, [this](Outcome<QVariantMap> results, bool) {
+                            if (results.isSuccess() && wanted_ &&
+                                holdsEveryAction(results.value().value(QStringLiteral("shortcuts")))) {
+                                bound_ = wanted_;
+                                captureLog().log("global shortcuts already held by the desktop");
+                            }
                             bind();
                         });
 }

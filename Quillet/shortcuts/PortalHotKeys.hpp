@@ -43,6 +43,7 @@ private slots:
 
 private:
     void createSession();
+    void listBound();
     void bind();
 
     QDBusConnection bus_;

@@ -48,6 +48,8 @@ class FakeShortcutsPortal final : public QDBusVirtualObject {
 public:
     std::vector<Binding> bindings;
     Binding createdWith;
+    QVariant held; // the last list bound, as the desktop keeps it across the program's starts
+    int listings = 0;
 
     QString introspect(const QString&) const override { return {}; }
 
@@ -64,6 +66,12 @@ public:
             results.insert(QStringLiteral("session_handle"), sessionPath);
         } else if (message.member() == QLatin1String("BindShortcuts")) {
             bindings.push_back(bindingIn(arguments.at(1)));
+            held = arguments.at(1);
+        } else if (message.member() == QLatin1String("ListShortcuts")) {
+            ++listings;
+            if (held.isValid()) {
+                results.insert(QStringLiteral("shortcuts"), held);
+            }
         } else {
             return false;
         }
@@ -154,6 +162,24 @@ TEST(PortalHotKeys, BindsThroughThePortalAndRunsOnlyItsOwnActivationsWhileRegist
         ASSERT_TRUE(testing::waitFor([&portal] { return portal.bindings.size() == 2; }, 20s));
         const Binding changed{{"screen", "CTRL+space"}, {"area", ""}, {"record", "SHIFT+LOGO+5"}};
         EXPECT_EQ(portal.bindings.back(), changed);
+    }
+    {
+        // The next start finds its keys held by the desktop and binds only what the user changes.
+        PortalHotKeys keys(programBus);
+        ShortcutMap shortcuts = ShortcutMap::fromStored({});
+        keys.registerShortcuts(shortcuts);
+        ASSERT_TRUE(testing::waitFor([&portal] { return portal.listings == 2; }, 20s));
+        // The program has taken the list's answer once it sees a signal the portal sent after it.
+        ActivationWitness witness;
+        ASSERT_TRUE(programBus.connect("org.freedesktop.portal.Desktop", portalPath, shortcutsInterface,
+                                       "Activated", &witness, SLOT(activated(QDBusMessage))));
+        FakeShortcutsPortal::activate(portalBus, sessionPath, "marker");
+        ASSERT_TRUE(testing::waitFor([&witness] { return witness.seen.contains("marker"); }, 20s));
+        shortcuts.assign({49, brindle::Shortcut::controlMask}, CaptureAction::area);
+        keys.registerShortcuts(shortcuts);
+        ASSERT_TRUE(testing::waitFor([&portal] { return portal.bindings.size() >= 3; }, 20s));
+        EXPECT_EQ(portal.bindings.at(2).at("area"), "CTRL+space")
+            << "the held keys were bound again at start";
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("program"));
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
