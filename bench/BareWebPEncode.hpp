@@ -33,14 +33,21 @@ inline std::vector<std::uint32_t> straightArgb(const QImage& image)
     return words;
 }
 
-// The encoded bytes, empty when libwebp failed.
-inline std::vector<std::uint8_t> bareEncodeBytes(std::vector<std::uint32_t>& words, int width, int height)
+// The settings a still is saved with: quality 90, method 4, the sharp colour conversion.
+inline WebPConfig stillConfig()
 {
     WebPConfig config;
     WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75);
     config.quality = 90;
     config.method = 4;
     config.use_sharp_yuv = 1;
+    return config;
+}
+
+// A picture over straight ARGB words that writes its bytes into `writer`.
+inline WebPPicture argbPicture(std::vector<std::uint32_t>& words, int width, int height,
+                               WebPMemoryWriter& writer)
+{
     WebPPicture picture;
     WebPPictureInit(&picture);
     picture.use_argb = 1;
@@ -48,10 +55,18 @@ inline std::vector<std::uint8_t> bareEncodeBytes(std::vector<std::uint32_t>& wor
     picture.height = height;
     picture.argb = words.data();
     picture.argb_stride = width;
-    WebPMemoryWriter writer;
     WebPMemoryWriterInit(&writer);
     picture.writer = WebPMemoryWrite;
     picture.custom_ptr = &writer;
+    return picture;
+}
+
+// The encoded bytes, empty when libwebp failed.
+inline std::vector<std::uint8_t> bareEncodeBytes(std::vector<std::uint32_t>& words, int width, int height)
+{
+    const WebPConfig config = stillConfig();
+    WebPMemoryWriter writer;
+    WebPPicture picture = argbPicture(words, width, height, writer);
     const bool ok = WebPEncode(&config, &picture) != 0;
     std::vector<std::uint8_t> bytes =
         ok ? std::vector<std::uint8_t>(writer.mem, writer.mem + writer.size) : std::vector<std::uint8_t>();

@@ -76,22 +76,9 @@ void bareEncodePhases(benchmark::State& state)
     double sharpSeconds = 0;
     double encodeSeconds = 0;
     for (auto _ : state) {
-        WebPConfig config;
-        WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, 75);
-        config.quality = 90;
-        config.method = 4;
-        config.use_sharp_yuv = 1;
-        WebPPicture picture;
-        WebPPictureInit(&picture);
-        picture.use_argb = 1;
-        picture.width = width;
-        picture.height = height;
-        picture.argb = words.data();
-        picture.argb_stride = width;
+        const WebPConfig config = quillet::bench::stillConfig();
         WebPMemoryWriter writer;
-        WebPMemoryWriterInit(&writer);
-        picture.writer = WebPMemoryWrite;
-        picture.custom_ptr = &writer;
+        WebPPicture picture = quillet::bench::argbPicture(words, width, height, writer);
         bool converted = false;
         bool encoded = false;
         sharpSeconds += secondsFor([&] { converted = WebPPictureSharpARGBToYUVA(&picture) != 0; });
