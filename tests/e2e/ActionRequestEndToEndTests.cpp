@@ -29,10 +29,7 @@ protected:
     {
         ASSERT_TRUE(server_.isRunning());
         ASSERT_TRUE(home_.isValid());
-        environment_ = ChildProcess::baseEnvironment(server_.display());
-        environment_["HOME"] = home_.path().toStdString();
-        environment_["XDG_CONFIG_HOME"] = home_.filePath(".config").toStdString();
-        environment_["XDG_DATA_HOME"] = home_.filePath(".local/share").toStdString();
+        environment_ = ChildProcess::homeEnvironment(server_.display(), home_.path().toStdString());
         ASSERT_TRUE(bus_.isReady()) << "the bus did not start";
         environment_["DBUS_SESSION_BUS_ADDRESS"] = bus_.address().toStdString();
         ASSERT_EQ(

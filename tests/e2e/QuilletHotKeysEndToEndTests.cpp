@@ -76,11 +76,8 @@ protected:
 
     void start()
     {
-        auto environment = ChildProcess::baseEnvironment(qgetenv("DISPLAY").toStdString());
-        environment["HOME"] = home_.path().toStdString();
-        environment["XDG_CONFIG_HOME"] = home_.filePath(".config").toStdString();
-        environment["XDG_DATA_HOME"] = home_.filePath(".local/share").toStdString();
-        environment["XDG_CACHE_HOME"] = home_.filePath(".cache").toStdString();
+        auto environment =
+            ChildProcess::homeEnvironment(qgetenv("DISPLAY").toStdString(), home_.path().toStdString());
         environment["XDG_RUNTIME_DIR"] = runtimeFolder().toStdString();
         // ctest runs from the build folder, where the programs are in bin/.
         const char* binaries = std::getenv("QUILLET_BIN_DIR");

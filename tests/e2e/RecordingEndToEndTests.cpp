@@ -67,11 +67,8 @@ TEST(RecordingEndToEnd, ADraggedAreaIsRecordedIntoAStreamableMP4NumberedAfterThe
 </dict></plist>
 )");
     preferences.close();
-    auto environment = ChildProcess::baseEnvironment(qgetenv("DISPLAY").toStdString());
-    environment["HOME"] = home.path().toStdString();
-    environment["XDG_CONFIG_HOME"] = home.filePath(".config").toStdString();
-    environment["XDG_DATA_HOME"] = home.filePath(".local/share").toStdString();
-    environment["XDG_CACHE_HOME"] = home.filePath(".cache").toStdString();
+    auto environment =
+        ChildProcess::homeEnvironment(qgetenv("DISPLAY").toStdString(), home.path().toStdString());
     ChildProcess quillet({(binFolder + "/quillet").toStdString()}, environment);
     testing::OtherXClient other;
     const auto keyCode = std::uint8_t(brindle::KeyboardPositions::current().nativeKeyCode(key5).value_or(0));

@@ -40,10 +40,7 @@ protected:
     {
         ASSERT_TRUE(server_.isRunning());
         ASSERT_TRUE(home_.isValid());
-        environment_ = ChildProcess::baseEnvironment(server_.display());
-        environment_["HOME"] = home_.path().toStdString();
-        environment_["XDG_CONFIG_HOME"] = home_.filePath(".config").toStdString();
-        environment_["XDG_DATA_HOME"] = home_.filePath(".local/share").toStdString();
+        environment_ = ChildProcess::homeEnvironment(server_.display(), home_.path().toStdString());
         // A UTF-8 locale as on a user's desktop; some faults of quitting showed only with one.
         environment_["LANG"] = "C.UTF-8";
     }

@@ -184,4 +184,15 @@ std::map<std::string, std::string> ChildProcess::baseEnvironment(const std::stri
     return environment;
 }
 
+std::map<std::string, std::string> ChildProcess::homeEnvironment(const std::string& display,
+                                                                 const std::string& home)
+{
+    auto environment = baseEnvironment(display);
+    environment["HOME"] = home;
+    environment["XDG_CONFIG_HOME"] = home + "/.config";
+    environment["XDG_DATA_HOME"] = home + "/.local/share";
+    environment["XDG_CACHE_HOME"] = home + "/.cache";
+    return environment;
+}
+
 } // namespace quillet::testing

@@ -40,6 +40,10 @@ public:
     // PATH, HOME, a private XDG_RUNTIME_DIR and the sanitizer settings, plus DISPLAY when `display`
     // is not empty.
     static std::map<std::string, std::string> baseEnvironment(const std::string& display);
+    // The base environment with a home of the test's own: HOME and the XDG configuration, data and cache
+    // folders inside `home`, so the program under test neither reads nor writes the user's.
+    static std::map<std::string, std::string> homeEnvironment(const std::string& display,
+                                                              const std::string& home);
 
 private:
     pid_t pid_ = -1;
