@@ -22,6 +22,8 @@ packages=(
   # the headless Wayland desktop of tests/wayland/rig.sh
   mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome weston libglib2.0-bin
   qt6-wayland
+  # and its sway desktop (KDE's is left out for its size: see the README)
+  sway xdg-desktop-portal-wlr xdg-desktop-portal-gtk
 )
 
 if [ "${1:-}" = fuzz ]; then

@@ -151,6 +151,11 @@ ChildProcess::Result ChildProcess::wait(std::chrono::milliseconds timeout)
     return *result_;
 }
 
+std::string ChildProcess::standardErrorSoFar() const
+{
+    return result_ ? result_->standardError : readFile(errorPath_);
+}
+
 ChildProcess::Result ChildProcess::run(const std::vector<std::string>& arguments,
                                        const std::map<std::string, std::string>& environment,
                                        const std::string& standardInput, std::chrono::milliseconds timeout)

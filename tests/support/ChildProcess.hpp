@@ -30,6 +30,8 @@ public:
     // Sends `number` while the process runs; false once it has ended.
     bool signal(int number);
     Result wait(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // What it has written to standard error until now, while it runs.
+    [[nodiscard]] std::string standardErrorSoFar() const;
 
     // Runs to the end.
     static Result run(const std::vector<std::string>& arguments,

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# A headless Wayland desktop for tests, as root and without a GPU: mutter with one virtual 1280x720
-# monitor, PipeWire and its session manager, and the desktop portal with the GNOME back-end only, on a
-# private session bus, with a private runtime folder and home. Runs COMMAND inside it, then ends every
-# process it started. Every wait has a limit.
+# A headless Wayland desktop for tests, without a GPU: one 1280x720 monitor, PipeWire and its session
+# manager, and the desktop portal with this desktop's back-ends only, on a private session bus, with a
+# private runtime folder and home. Runs COMMAND inside it, then ends every process it started. Every
+# wait has a limit. RIG_DESKTOP picks the desktop:
+#   gnome (default)  mutter, the GNOME portal back-end; as root.
+#   kde              KWin's virtual back-end (from a plain copy: this machine forbids file
+#                    capabilities), the KDE back-end and its Qt 5 dialogs; as root.
+#   sway             sway's headless back-end, the wlroots back-end, and the GTK back-end for the
+#                    portal's Access interface, without which the portal hides its Screenshot; as
+#                    uid 65534, since sway refuses to run as root. The command runs as that user too.
 #
-#   rig.sh COMMAND [ARGUMENT...]
+#   [RIG_DESKTOP=gnome|kde|sway] rig.sh COMMAND [ARGUMENT...]
 #
-# The command sees WAYLAND_DISPLAY, XDG_SESSION_TYPE=wayland, XDG_CURRENT_DESKTOP=GNOME,
-# QT_QPA_PLATFORM=wayland, the session bus, and RIG_LOGS (the desktop's own logs). Exit status: the
-# command's; 77 when a program the desktop needs is missing (a test skips then); 1 when the desktop did
-# not come up (its logs are printed); 124 when the command outlived RIG_COMMAND_LIMIT seconds.
+# The command sees WAYLAND_DISPLAY, XDG_SESSION_TYPE=wayland, XDG_CURRENT_DESKTOP, RIG_DESKTOP,
+# QT_QPA_PLATFORM=wayland, the session bus, RIG_LOGS (the desktop's own logs) and, under sway, SWAYSOCK.
+# Exit status: the command's; 77 when a program the desktop needs is missing (a test skips then); 1 when
+# the desktop did not come up (its logs are printed); 124 when the command outlived RIG_COMMAND_LIMIT
+# seconds.
 set -euo pipefail
 
 readonly display_name=quillet-rig
@@ -17,8 +24,32 @@ readonly start_limit_tenths=200       # 20 s for each part of the desktop to com
 readonly stop_limit_tenths=50         # 5 s for everything to end before it is killed
 readonly command_limit=${RIG_COMMAND_LIMIT:-120}
 readonly portal=/usr/libexec/xdg-desktop-portal
-readonly portal_backend=/usr/libexec/xdg-desktop-portal-gnome
-readonly portal_file=/usr/share/xdg-desktop-portal/portals/gnome.portal
+readonly portals=/usr/share/xdg-desktop-portal/portals
+readonly desktop=${RIG_DESKTOP:-gnome}
+readonly unprivileged=65534
+case $desktop in
+gnome)
+    readonly current_desktop=GNOME portal_files=(gnome.portal)
+    readonly needed=(mutter weston-simple-shm /usr/libexec/xdg-desktop-portal-gnome)
+    ;;
+kde)
+    readonly current_desktop=KDE portal_files=(kde.portal)
+    readonly qt5=/usr/lib/x86_64-linux-gnu/qt5
+    # Without the Wayland platform plugin the back-end dies; without the QML modules its dialogs
+    # fail and every question comes back cancelled.
+    readonly needed=(kwin_wayland /usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde
+        $qt5/plugins/platforms/libqwayland-generic.so $qt5/qml/org/kde/kirigami.2 $qt5/qml/QtQuick/Controls.2
+        $qt5/qml/org/kde/pipewire)
+    ;;
+sway)
+    readonly current_desktop=sway portal_files=(wlr.portal gtk.portal)
+    readonly needed=(sway swaybg setpriv /usr/libexec/xdg-desktop-portal-wlr /usr/libexec/xdg-desktop-portal-gtk)
+    ;;
+*)
+    echo "rig: RIG_DESKTOP is gnome, kde or sway, not $desktop" >&2
+    exit 2
+    ;;
+esac
 
 # Polls `condition` every tenth of a second, at most `tenths` times.
 wait_until() {
@@ -50,15 +81,55 @@ mutter_offers_remote_desktop() {
         --object-path /org/gnome/Mutter/RemoteDesktop 2>/dev/null | grep -q 'CreateSession'
 }
 
+kwin_answers() {
+    gdbus introspect --session --dest org.kde.KWin --object-path /KWin 2>/dev/null | grep -q 'org.kde.KWin'
+}
+
+start_mutter() {
+    mutter --headless --wayland --no-x11 --virtual-monitor 1280x720 --wayland-display "$display_name" \
+        >"$RIG_LOGS/mutter.log" 2>&1 &
+    wait_until $start_limit_tenths test -S "$XDG_RUNTIME_DIR/$display_name" &&
+        wait_until $start_limit_tenths mutter_offers_remote_desktop
+}
+
+# A test desktop without a Plasma session behind it: KWin's checks of who may take screenshots and
+# inject input look the caller up among installed programs, which the rig's helpers are not.
+start_kwin() {
+    cp "$(command -v kwin_wayland)" "$RIG_ROOT/kwin_wayland"
+    KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
+        "$RIG_ROOT/kwin_wayland" --virtual --width 1280 --height 720 --socket "$display_name" --no-lockscreen \
+        >"$RIG_LOGS/kwin.log" 2>&1 &
+    wait_until $start_limit_tenths test -S "$XDG_RUNTIME_DIR/$display_name" &&
+        wait_until $start_limit_tenths kwin_answers
+}
+
+sway_socket() {
+    compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*" >/dev/null
+}
+
+# sway names its socket itself: the rig's name is a link to it.
+start_sway() {
+    printf 'output * resolution 1280x720 bg #202020 solid_color\ndefault_border none\n' >"$RIG_ROOT/sway.conf"
+    WAYLAND_DISPLAY= WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
+        sway -c "$RIG_ROOT/sway.conf" >"$RIG_LOGS/sway.log" 2>&1 &
+    wait_until $start_limit_tenths sway_socket || return 1
+    ln -s "$(compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" | head -n 1)" "$XDG_RUNTIME_DIR/$display_name"
+    SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*" | head -n 1)
+    export SWAYSOCK
+}
+
 # Inside the private session bus: the desktop's parts, then the command.
 inside() {
     pipewire >"$RIG_LOGS/pipewire.log" 2>&1 &
     wireplumber >"$RIG_LOGS/wireplumber.log" 2>&1 &
-    mutter --headless --wayland --no-x11 --virtual-monitor 1280x720 --wayland-display "$display_name" \
-        >"$RIG_LOGS/mutter.log" 2>&1 &
-    if ! wait_until $start_limit_tenths test -S "$XDG_RUNTIME_DIR/$display_name" ||
-        ! wait_until $start_limit_tenths mutter_offers_remote_desktop; then
-        echo "rig: mutter did not start" >&2
+    local compositor
+    case $desktop in
+    gnome) compositor=mutter ;;
+    kde) compositor=kwin ;;
+    sway) compositor=sway ;;
+    esac
+    if ! "start_$compositor"; then
+        echo "rig: $compositor did not start" >&2
         show_logs
         return 1
     fi
@@ -73,8 +144,11 @@ inside() {
         show_logs
         return 1
     fi
-    # Content that changes, as on a real desktop.
-    weston-simple-shm >"$RIG_LOGS/content.log" 2>&1 &
+    # Content that changes, as on a real desktop, for mutter's screen cast (this client runs out of
+    # buffers under KWin, and sway would tile it beside the test's windows).
+    if [ "$desktop" = gnome ]; then
+        weston-simple-shm >"$RIG_LOGS/content.log" 2>&1 &
+    fi
     local status=0
     timeout --foreground --kill-after=5 "$command_limit" "$@" || status=$?
     return $status
@@ -92,22 +166,30 @@ if [ $# -eq 0 ]; then
 fi
 
 missing=()
-for program in dbus-run-session gdbus setsid mutter pipewire wireplumber weston-simple-shm "$portal" \
-    "$portal_backend"; do
-    command -v "$program" >/dev/null 2>&1 || missing+=("$program")
+for program in dbus-run-session gdbus setsid pipewire wireplumber "$portal" "${needed[@]}"; do
+    command -v "$program" >/dev/null 2>&1 || [ -e "$program" ] || missing+=("$program")
 done
-[ -f "$portal_file" ] || missing+=("$portal_file")
+for file in "${portal_files[@]}"; do
+    [ -f "$portals/$file" ] || missing+=("$portals/$file")
+done
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "rig: no headless Wayland desktop here, missing: ${missing[*]} (bash scripts/bootstrap.sh installs them)" >&2
+    echo "rig: no headless $desktop desktop here, missing: ${missing[*]} (see the README's tests section)" >&2
     exit 77
 fi
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/quillet-rig.XXXXXX")
 mkdir -m 0700 "$root/runtime" "$root/home"
 mkdir "$root/portals" "$root/logs"
-# Only the GNOME back-end: this portal version has no configuration file and would otherwise pick
+# Only this desktop's back-ends: this portal version has no configuration file and would otherwise pick
 # among every installed back-end by desktop name.
-cp "$portal_file" "$root/portals/"
+for file in "${portal_files[@]}"; do
+    cp "$portals/$file" "$root/portals/"
+done
+as_user=()
+if [ "$desktop" = sway ]; then
+    chown -R $unprivileged:$unprivileged "$root"
+    as_user=(setpriv --reuid=$unprivileged --regid=$unprivileged --clear-groups)
+fi
 
 group=
 finish() {
@@ -128,13 +210,14 @@ trap 'exit 130' INT TERM
 env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     HOME="$root/home" XDG_RUNTIME_DIR="$root/runtime" XDG_CONFIG_HOME="$root/home/.config" \
     XDG_DATA_HOME="$root/home/.local/share" XDG_CACHE_HOME="$root/home/.cache" \
-    XDG_DESKTOP_PORTAL_DIR="$root/portals" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland \
-    WAYLAND_DISPLAY="$display_name" QT_QPA_PLATFORM=wayland RIG_LOGS="$root/logs" \
+    XDG_DESKTOP_PORTAL_DIR="$root/portals" XDG_CURRENT_DESKTOP=$current_desktop XDG_SESSION_TYPE=wayland \
+    WAYLAND_DISPLAY="$display_name" QT_QPA_PLATFORM=wayland RIG_LOGS="$root/logs" RIG_DESKTOP="$desktop" \
+    RIG_ROOT="$root" \
     ${QUILLET_SOURCE_DIR:+QUILLET_SOURCE_DIR="$QUILLET_SOURCE_DIR"} \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \
     ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} \
     ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} \
-    setsid dbus-run-session -- bash "$0" --inside "$@" &
+    setsid "${as_user[@]}" dbus-run-session -- bash "$0" --inside "$@" &
 group=$!
 status=0
 wait $group || status=$?

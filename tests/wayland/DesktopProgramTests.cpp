@@ -1,0 +1,184 @@
+// Runs inside the headless desktop of rig.sh that RIG_DESKTOP names (see tests/CMakeLists.txt): the
+// program itself, as a desktop's key binding or shortcut starts it, on the desktops besides GNOME.
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <QDBusInterface>
+#include <QDBusMetaType>
+#include <QDBusReply>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRasterWindow>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+
+const QColor windowColour(0x3a, 0x7b, 0xd5);
+
+class ColourWindow : public QRasterWindow {
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), windowColour); }
+};
+
+bool isDesktop(const char* name)
+{
+    return qEnvironmentVariable("RIG_DESKTOP") == QLatin1String(name);
+}
+
+// The program with the rig's environment.
+std::unique_ptr<testing::ChildProcess> startProgram(const std::vector<std::string>& arguments)
+{
+    std::map<std::string, std::string> environment;
+    const QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : inherited.keys()) {
+        environment[name.toStdString()] = inherited.value(name).toStdString();
+    }
+    const char* binaries = std::getenv("QUILLET_BIN_DIR");
+    std::vector<std::string> command{std::string(binaries ? binaries : "bin") + "/quillet"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return std::make_unique<testing::ChildProcess>(command, environment);
+}
+
+bool said(const testing::ChildProcess& program, const char* text)
+{
+    return program.standardErrorSoFar().find(text) != std::string::npos;
+}
+
+// The program's word on its shortcuts, whichever it is.
+bool settledShortcuts(const testing::ChildProcess& program)
+{
+    return said(program, "global shortcuts already held") || said(program, "global shortcuts bound") ||
+           said(program, "global shortcuts: ");
+}
+
+// Colour differences a lossy encoding may leave, per channel.
+constexpr int tolerance = 6;
+
+::testing::AssertionResult showsWindowColour(const QImage& image)
+{
+    const std::vector<QPoint> probes{{2, 2},
+                                     {image.width() - 3, 2},
+                                     {image.width() / 2, image.height() / 2},
+                                     {2, image.height() - 3},
+                                     {image.width() - 3, image.height() - 3}};
+    for (const QPoint& probe : probes) {
+        const QColor seen = image.pixelColor(probe);
+        if (std::abs(seen.red() - windowColour.red()) > tolerance ||
+            std::abs(seen.green() - windowColour.green()) > tolerance ||
+            std::abs(seen.blue() - windowColour.blue()) > tolerance) {
+            return ::testing::AssertionFailure()
+                   << "pixel " << probe.x() << "," << probe.y() << " is " << seen.name().toStdString();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// sway gives no screen cast without a GPU; the still comes through the desktop's screenshot, with no
+// question asked.
+TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
+{
+    if (!isDesktop("sway")) {
+        GTEST_SKIP() << "runs under RIG_DESKTOP=sway";
+    }
+    ColourWindow window;
+    window.showFullScreen();
+    ASSERT_TRUE(testing::waitFor([&] { return window.isExposed(); }, 20s));
+
+    const auto program = startProgram({"--action", "screen"});
+    const QDir stills(QDir::home().filePath(QStringLiteral("Screenshots")));
+    const auto saved = [&] { return stills.entryList({QStringLiteral("*.webp")}, QDir::Files); };
+    ASSERT_TRUE(testing::waitFor([&] { return saved().size() == 1; }, 60s))
+        << "no still saved; the program said:\n"
+        << program->standardErrorSoFar();
+    EXPECT_TRUE(said(*program, "desktop portals: screen cast=true screenshot=true global shortcuts=false"))
+        << program->standardErrorSoFar();
+
+    QTemporaryDir folder;
+    const QString decoded = folder.filePath(QStringLiteral("still.png"));
+    ASSERT_TRUE(testing::waitFor(
+        [&] {
+            return QProcess::execute(QStringLiteral("dwebp"),
+                                     {QStringLiteral("-quiet"), stills.filePath(saved().first()),
+                                      QStringLiteral("-o"), decoded}) == 0;
+        },
+        10s));
+    const QImage picture(decoded);
+    EXPECT_EQ(picture.size(), QSize(1280, 720));
+    EXPECT_TRUE(showsWindowColour(picture));
+}
+
+QStringList kglobalaccelComponents()
+{
+    qDBusRegisterMetaType<QList<QStringList>>();
+    QDBusInterface accel(QStringLiteral("org.kde.kglobalaccel"), QStringLiteral("/kglobalaccel"),
+                         QStringLiteral("org.kde.KGlobalAccel"));
+    const QDBusReply<QList<QStringList>> reply = accel.call(QStringLiteral("allMainComponents"));
+    QStringList names;
+    for (const QStringList& component : reply.value()) {
+        if (!component.isEmpty()) {
+            names << component.first();
+        }
+    }
+    return names;
+}
+
+// KDE keeps the keys under the program's fixed name; a press there reaches the program; a new start
+// finds them held and binds nothing again, so the desktop does not open its shortcut settings.
+TEST(DesktopProgram, KdeHoldsTheShortcutsUnderOneNameAcrossStartsAndDeliversTheirPresses)
+{
+    if (!isDesktop("kde")) {
+        GTEST_SKIP() << "runs under RIG_DESKTOP=kde";
+    }
+    const QString component = QStringLiteral("/component/quillet");
+    const QString componentInterface = QStringLiteral("org.kde.kglobalaccel.Component");
+    {
+        const auto first = startProgram({});
+        ASSERT_TRUE(testing::waitFor(
+            [&] { return kglobalaccelComponents().contains(QStringLiteral("quillet")); }, 30s))
+            << kglobalaccelComponents().join(QLatin1Char(' ')).toStdString() << "\n"
+            << first->standardErrorSoFar();
+        QDBusInterface keys(QStringLiteral("org.kde.kglobalaccel"), component, componentInterface);
+        const QDBusReply<QStringList> names =
+            keys.call(QStringLiteral("shortcutNames"), QStringLiteral("default"));
+        ASSERT_TRUE(names.isValid()) << names.error().message().toStdString();
+        const QStringList held = names.value();
+        EXPECT_EQ(
+            QSet<QString>(held.begin(), held.end()),
+            (QSet<QString>{QStringLiteral("screen"), QStringLiteral("area"), QStringLiteral("record")}));
+
+        ASSERT_TRUE(testing::waitFor([&] { return settledShortcuts(*first); }, 30s));
+        keys.call(QStringLiteral("invokeShortcut"), QStringLiteral("screen"));
+        EXPECT_TRUE(testing::waitFor([&] { return said(*first, "action screen"); }, 30s))
+            << first->standardErrorSoFar();
+        first->signal(SIGTERM);
+        first->wait(30s);
+    }
+
+    const auto again = startProgram({});
+    ASSERT_TRUE(testing::waitFor([&] { return settledShortcuts(*again); }, 30s))
+        << again->standardErrorSoFar();
+    EXPECT_TRUE(said(*again, "global shortcuts already held by the desktop")) << again->standardErrorSoFar();
+    EXPECT_FALSE(said(*again, "global shortcuts bound through the portal"));
+    EXPECT_EQ(kglobalaccelComponents().filter(QStringLiteral("quillet")),
+              QStringList{QStringLiteral("quillet")});
+}
+
+} // namespace
+} // namespace quillet
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
