@@ -199,6 +199,10 @@ finish() {
         wait_until $stop_limit_tenths eval "! kill -0 -- -$group 2>/dev/null" ||
             kill -KILL -- "-$group" 2>/dev/null || true
     fi
+    # The document portal's file system outlives a portal that was killed.
+    if grep -q " $root/runtime/doc " /proc/mounts; then
+        fusermount -u -z "$root/runtime/doc" 2>/dev/null || umount -l "$root/runtime/doc" 2>/dev/null || true
+    fi
     rm -rf "$root"
     exit $status
 }
