@@ -2,12 +2,17 @@
 // program itself, as a desktop's key binding or shortcut starts it, on the desktops besides GNOME.
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/WaitFor.hpp"
+#include "tests/wayland/WlrVirtualPointer.hpp"
 
 #include <QDBusInterface>
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -83,6 +88,45 @@ constexpr int tolerance = 6;
     return ::testing::AssertionSuccess();
 }
 
+// The still in `path` as libweb's own command-line decoder reads it.
+QImage decodedWebP(const QString& path, const QTemporaryDir& folder)
+{
+    const QString decoded = folder.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".png"));
+    const bool read = testing::waitFor(
+        [&] {
+            return QProcess::execute(QStringLiteral("dwebp"),
+                                     {QStringLiteral("-quiet"), path, QStringLiteral("-o"), decoded}) == 0;
+        },
+        10s);
+    return read ? QImage(decoded) : QImage();
+}
+
+// Whether sway shows one of the program's windows full screen: its picker.
+bool swayShowsPicker(const QJsonObject& node)
+{
+    if (node.value(QStringLiteral("app_id")).toString() == QStringLiteral("app.quillet.Quillet") &&
+        node.value(QStringLiteral("fullscreen_mode")).toInt() == 1 &&
+        node.value(QStringLiteral("visible")).toBool()) {
+        return true;
+    }
+    for (const QString& children : {QStringLiteral("nodes"), QStringLiteral("floating_nodes")}) {
+        for (const QJsonValue& child : node.value(children).toArray()) {
+            if (swayShowsPicker(child.toObject())) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool swayShowsPicker()
+{
+    QProcess tree;
+    tree.start(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    return tree.waitForFinished(10'000) &&
+           swayShowsPicker(QJsonDocument::fromJson(tree.readAllStandardOutput()).object());
+}
+
 // sway gives no screen cast without a GPU; the still comes through the desktop's screenshot, with no
 // question asked.
 TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
@@ -104,17 +148,28 @@ TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
         << program->standardErrorSoFar();
 
     QTemporaryDir folder;
-    const QString decoded = folder.filePath(QStringLiteral("still.png"));
-    ASSERT_TRUE(testing::waitFor(
-        [&] {
-            return QProcess::execute(QStringLiteral("dwebp"),
-                                     {QStringLiteral("-quiet"), stills.filePath(saved().first()),
-                                      QStringLiteral("-o"), decoded}) == 0;
-        },
-        10s));
-    const QImage picture(decoded);
+    const QImage picture = decodedWebP(stills.filePath(saved().first()), folder);
     EXPECT_EQ(picture.size(), QSize(1280, 720));
     EXPECT_TRUE(showsWindowColour(picture));
+
+    // An area dragged on the frozen frame, asked of the running program: exactly the pixels between
+    // press and release.
+    testing::WlrVirtualPointer pointer;
+    ASSERT_TRUE(pointer.isAvailable());
+    // Out of the way: the desktop's screenshot shows the pointer.
+    pointer.moveTo(1279, 719, 1280, 720);
+    const auto asking = startProgram({"--action", "area"});
+    ASSERT_TRUE(testing::waitFor([] { return swayShowsPicker(); }, 30s)) << program->standardErrorSoFar();
+    pointer.moveTo(100, 100, 1280, 720);
+    pointer.press(true);
+    pointer.moveTo(200, 200, 1280, 720);
+    pointer.moveTo(300, 250, 1280, 720);
+    pointer.press(false);
+    ASSERT_TRUE(testing::waitFor([&] { return saved().size() == 2; }, 30s)) << program->standardErrorSoFar();
+    const QString newest = stills.entryList({QStringLiteral("*.webp")}, QDir::Files, QDir::Time).first();
+    const QImage area = decodedWebP(stills.filePath(newest), folder);
+    EXPECT_EQ(area.size(), QSize(200, 150));
+    EXPECT_TRUE(showsWindowColour(area));
 }
 
 QStringList kglobalaccelComponents()
