@@ -16,6 +16,10 @@ AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes
     if (!conditions.hasScreenRecording) {
         return AppStatus::waitingForPermission;
     }
+    // Whatever the keys do, the user's last press gave no file: that is the news.
+    if (conditions.captureFailed) {
+        return AppStatus::captureFailed;
+    }
     // The desktop's own bindings replace the program's keys, so none of them can conflict or be taken.
     if (routes.shortcuts == ShortcutRoute::desktopBinding) {
         return AppStatus::bindKeysInDesktop;
@@ -26,9 +30,8 @@ AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes
     if (conditions.shortcutsTaken) {
         return AppStatus::shortcutsTaken;
     }
-    return routes.shortcuts == ShortcutRoute::globalShortcutsPortal
-               ? AppStatus::readyThroughPortals
-               : AppStatus::ready;
+    return routes.shortcuts == ShortcutRoute::globalShortcutsPortal ? AppStatus::readyThroughPortals
+                                                                    : AppStatus::ready;
 }
 
 std::string_view menuBarSymbol(AppStatus status)
@@ -40,6 +43,7 @@ std::string_view menuBarSymbol(AppStatus status)
         return "camera";
     case AppStatus::noScreenCapture:
     case AppStatus::waitingForPermission:
+    case AppStatus::captureFailed:
         return "exclamationmark.triangle.fill";
     case AppStatus::bindKeysInDesktop:
     case AppStatus::readyThroughPortals:
@@ -62,6 +66,9 @@ std::string_view statusText(AppStatus status)
         return "No screen capture portal";
     case AppStatus::waitingForPermission:
         return "Waiting for permission";
+    case AppStatus::captureFailed:
+        // The reason is one log line; the header has room only to say where it is.
+        return "Capture failed \u00B7 see the log";
     case AppStatus::bindKeysInDesktop:
         // The line is short: the README and --help tell the whole binding.
         return "Ready \u00B7 bind quillet --action";
@@ -86,6 +93,7 @@ SystemColor statusColor(AppStatus status)
     case AppStatus::paused:
         return SystemColor::gray;
     case AppStatus::noScreenCapture:
+    case AppStatus::captureFailed:
         return SystemColor::red;
     case AppStatus::waitingForPermission:
     case AppStatus::bindKeysInDesktop:

@@ -16,6 +16,7 @@ enum class AppStatus {
     paused,
     noScreenCapture,
     waitingForPermission,
+    captureFailed,
     bindKeysInDesktop,
     systemShortcutsOn,
     shortcutsTaken,
@@ -32,6 +33,8 @@ struct AppConditions {
     bool conflictsWithSystemShortcuts = false;
     // At least one capture shortcut could not be registered.
     bool shortcutsTaken = false;
+    // The latest still failed on every route (not cancelled), and none has succeeded since.
+    bool captureFailed = false;
 };
 
 // `routes`: how this session lets the program capture and receive its shortcuts.

@@ -21,7 +21,9 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
       settings_(preferences), names_(settings_, std::move(components.now)),
       permission_(std::move(components.screenRecording), std::move(components.permissionAlert)),
       stillFlow_(std::move(components.capturer), permission_,
-                 std::make_unique<StillSaver>(names_, std::move(components.encode))),
+                 std::make_unique<StillSaver>(names_, std::move(components.encode)),
+                 // A copy: the shortcut flow, made after this one, takes the original.
+                 components.beep),
       recordingFlow_(std::move(components.recorder), std::move(components.selector), settings_, names_,
                      std::move(components.requestAudioAccess)),
       shortcutFlow_(std::move(components.hotKeys), settings_, std::move(components.systemShortcutsOn),
@@ -34,6 +36,7 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
     connect(&permission_, &PermissionGate::changed, this, &AppState::changed);
     connect(&recordingFlow_, &RecordingFlow::changed, this, &AppState::changed);
     connect(&shortcutFlow_, &ShortcutFlow::changed, this, &AppState::changed);
+    connect(&stillFlow_, &StillFlow::changed, this, &AppState::changed);
     connect(&stillFlow_, &StillFlow::saving, &cards_, &Cards::addSaving);
     connect(&stillFlow_, &StillFlow::saved, &cards_, &Cards::finishSaving);
     connect(&stillFlow_, &StillFlow::failed, &cards_, &Cards::removeSaving);
@@ -76,7 +79,8 @@ AppStatus AppState::status() const
                       .isEnabled = isEnabled(),
                       .hasScreenRecording = hasScreenRecording(),
                       .conflictsWithSystemShortcuts = conflictsWithSystemShortcuts(),
-                      .shortcutsTaken = !failedShortcuts().empty()},
+                      .shortcutsTaken = !failedShortcuts().empty(),
+                      .captureFailed = stillFlow_.lastCaptureFailed()},
                      routes_);
 }
 

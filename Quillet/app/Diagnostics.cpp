@@ -3,6 +3,7 @@
 #include "Brindle/AppInfo.hpp"
 #include "Quillet/capture/CapturedImage.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
 #include "Quillet/diagnostics/SoundServer.hpp"
 #include "Quillet/diagnostics/X11Desktop.hpp"
@@ -162,8 +163,12 @@ void Diagnostics::testCapture(QObject* context, const ScreenCaptureTool& tool,
     arguments << toQt(ScreenCaptureArguments::screen(ScreenGeometry::region(ScreenGeometry::frame(screen)),
                                                      path.toStdString()));
     auto* test = new CaptureTest(context, path, std::move(done));
-    tool.run(arguments, ScreenCaptureTool::Waiting::limited, test,
-             [test](bool ended) { test->finish(ended); });
+    tool.run(arguments, ScreenCaptureTool::Waiting::limited, test, [test](std::optional<QString> failure) {
+        if (failure) {
+            captureLog().error("%{public}s", *failure);
+        }
+        test->finish(!failure);
+    });
 }
 
 void Diagnostics::run(const QString& path, std::function<void()> done, ScreenCaptureTool tool)

@@ -56,10 +56,15 @@ bool readFully(int fd, std::uint8_t* target, std::size_t size, off_t offset)
     return true;
 }
 
-std::optional<CapturedImage> unreadable(const QString& reason)
+Capturer::Result unreadable(const QString& reason)
 {
-    captureLog().error("could not read the capture: %{public}s", reason);
-    return std::nullopt;
+    return Capturer::Result::failure(QStringLiteral("could not read the capture: %1").arg(reason));
+}
+
+// A pick the user cancelled, or a second request while a capture runs.
+Capturer::Result nothing()
+{
+    return std::optional<CapturedImage>();
 }
 
 QStringList toQt(const std::vector<std::string>& arguments)
@@ -106,8 +111,11 @@ Capturer::~Capturer()
     if (toolOutput_.isEmpty()) {
         return;
     }
-    // The tool may still write its file until it is gone.
-    qDeleteAll(findChildren<QProcess*>());
+    // The tool may still write its file until it is gone; its end, a kill, reports to nobody.
+    for (QProcess* process : findChildren<QProcess*>()) {
+        process->disconnect(this);
+        delete process;
+    }
     QFile::remove(toolOutput_);
 }
 
@@ -139,10 +147,20 @@ std::optional<CapturedImage> Capturer::load(const QString& path)
 
 std::optional<CapturedImage> Capturer::loadRaw(const QString& path)
 {
+    auto result = readRaw(path);
+    if (!result.isSuccess()) {
+        captureLog().error("%{public}s", result.error());
+        return std::nullopt;
+    }
+    return result.value();
+}
+
+Capturer::Result Capturer::readRaw(const QString& path)
+{
     const FileDescriptor file{::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)};
     struct stat status {};
     if (file.fd < 0 && errno == ENOENT) {
-        return std::nullopt; // a pick the user cancelled, or a tool that failed and said why
+        return nothing(); // a pick the user cancelled
     }
     if (file.fd < 0 || ::fstat(file.fd, &status) != 0) {
         return unreadable(QString::fromLocal8Bit(std::strerror(errno)));
@@ -151,7 +169,7 @@ std::optional<CapturedImage> Capturer::loadRaw(const QString& path)
         return unreadable(QStringLiteral("not a regular file"));
     }
     if (status.st_size == 0) {
-        return std::nullopt; // the empty file made for the tool, which wrote nothing
+        return nothing(); // the empty file made for the tool, which wrote nothing
     }
     std::array<std::uint8_t, RawBitmapFile::headerSize> start{};
     if (!readFully(file.fd, start.data(), start.size(), 0)) {
@@ -175,19 +193,19 @@ std::optional<CapturedImage> Capturer::loadRaw(const QString& path)
     }
     image.setDotsPerMeterX(static_cast<int>(size.dotsPerMeter));
     image.setDotsPerMeterY(static_cast<int>(size.dotsPerMeter));
-    return CapturedImage{std::move(image), scaleFor(static_cast<int>(size.dotsPerMeter))};
+    return std::optional(CapturedImage{std::move(image), scaleFor(static_cast<int>(size.dotsPerMeter))});
 }
 
 void Capturer::capture(Mode mode, Completion completion)
 {
     if (isRunning_) {
-        completion(std::nullopt);
+        completion(nothing());
         return;
     }
     const auto temporary = Library::temporaryFile(toolFormat);
     if (!temporary.isSuccess()) {
-        captureLog().error("could not make a file for the capture: %{public}s", temporary.error());
-        completion(std::nullopt);
+        completion(Result::failure(
+            QStringLiteral("could not make a file for the capture: %1").arg(temporary.error())));
         return;
     }
     isRunning_ = true;
@@ -197,12 +215,12 @@ void Capturer::capture(Mode mode, Completion completion)
     hiddenWindows_ = std::make_unique<WindowsHiddenForGrab>();
     auto start = [this, mode, path, completion = std::move(completion)]() mutable {
         tool_.run(argumentsFor(mode, path), waitingFor(mode), this,
-                  [this, path, completion = std::move(completion)](bool ended) {
+                  [this, path, completion = std::move(completion)](std::optional<QString> failure) {
                       toolOutput_.clear();
                       hiddenWindows_.reset();
-                      if (!ended) {
+                      if (failure) {
                           QFile::remove(path);
-                          finish(completion, std::nullopt);
+                          finish(completion, Result::failure(*failure));
                           return;
                       }
                       loadInBackground(path, completion);
@@ -220,19 +238,17 @@ void Capturer::loadInBackground(const QString& path, Completion completion)
     runInBackground(
         this,
         [path] {
-            auto image = loadRaw(path);
+            auto result = readRaw(path);
             QFile::remove(path);
-            return image;
+            return result;
         },
-        [this, completion = std::move(completion)](std::optional<CapturedImage> image) {
-            finish(completion, std::move(image));
-        });
+        [this, completion = std::move(completion)](Result result) { finish(completion, std::move(result)); });
 }
 
-void Capturer::finish(const Completion& completion, std::optional<CapturedImage> image)
+void Capturer::finish(const Completion& completion, Result result)
 {
     isRunning_ = false;
-    completion(std::move(image));
+    completion(std::move(result));
 }
 
 } // namespace quillet

@@ -2,6 +2,7 @@
 
 #include "Quillet/capture/CapturedImage.hpp"
 #include "Quillet/capture/ScreenCaptureTool.hpp"
+#include "Quillet/common/Outcome.hpp"
 #include "Quillet/common/WindowsHiddenForGrab.hpp"
 
 #include <QObject>
@@ -19,9 +20,11 @@ class Capturer : public QObject {
 
 public:
     enum class Mode { screen, interactive };
-    // Runs on the main thread with the still, or with nothing when the capture was refused, cancelled
-    // or failed. Not run once the capturer is gone.
-    using Completion = std::function<void(std::optional<CapturedImage>)>;
+    // What a capture came to: the still; nothing, when the user cancelled or another capture was
+    // running; or the failure with its reason, a sentence fit for the log, which nobody has logged yet.
+    using Result = Outcome<std::optional<CapturedImage>>;
+    // Runs on the main thread with the result. Not run once the capturer is gone.
+    using Completion = std::function<void(Result)>;
 
     explicit Capturer(ScreenCaptureTool tool = ScreenCaptureTool(), QObject* parent = nullptr);
     // Stops a tool still running and removes its file.
@@ -40,11 +43,14 @@ public:
     // reason logged, when it wrote something else. No more memory than the file's own size is ever
     // asked for.
     [[nodiscard]] static std::optional<CapturedImage> loadRaw(const QString& path);
+    // As loadRaw, with the reason as the failure instead of in the log: nothing only when the tool
+    // wrote nothing.
+    [[nodiscard]] static Result readRaw(const QString& path);
     // Pixels per point of an image whose horizontal resolution is `dotsPerMeter`.
     [[nodiscard]] static double scaleFor(int dotsPerMeter);
 
 private:
-    void finish(const Completion& completion, std::optional<CapturedImage> image);
+    void finish(const Completion& completion, Result result);
     void loadInBackground(const QString& path, Completion completion);
 
     ScreenCaptureTool tool_;

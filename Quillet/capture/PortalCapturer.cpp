@@ -2,9 +2,9 @@
 
 #include "Quillet/capture/FrozenFramePicker.hpp"
 #include "Quillet/capture/PipeWireFrame.hpp"
-#include "Quillet/common/PortalRequest.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/common/CaptureLog.hpp"
+#include "Quillet/common/PortalRequest.hpp"
 #include "kit-core/PreferenceStore.hpp"
 
 #include <QDBusArgument>
@@ -112,12 +112,13 @@ CapturedImage PortalCapturer::stillFrom(QImage frame, int logicalWidth)
 void PortalCapturer::capture(Mode mode, Completion completion)
 {
     if (isRunning()) {
-        completion(std::nullopt);
+        completion(std::optional<CapturedImage>());
         return;
     }
     completion_ = std::move(completion);
     mode_ = mode;
     triedScreenshot_ = false;
+    castFailure_.clear();
     PortalRequest::call(bus_, screenCast, QStringLiteral("CreateSession"), {},
                         {{QStringLiteral("session_handle_token"), PortalRequest::uniqueToken()}},
                         limits_.answer, this, [this](Outcome<QVariantMap> created, bool cancelled) {
@@ -260,7 +261,7 @@ void PortalCapturer::handOn(CapturedImage still)
 {
     switch (mode_) {
     case Mode::screen:
-        finish(std::move(still));
+        finish(std::optional(std::move(still)));
         return;
     case Mode::interactive:
         pickArea(std::move(still));
@@ -272,10 +273,10 @@ void PortalCapturer::pickArea(CapturedImage still)
 {
     auto* picker = new FrozenFramePicker(still.image, [this, still](std::optional<QRect> area) {
         if (!area) {
-            finish(std::nullopt);
+            finish(std::optional<CapturedImage>());
             return;
         }
-        finish(CapturedImage{still.image.copy(*area), still.scale});
+        finish(std::optional(CapturedImage{still.image.copy(*area), still.scale}));
     });
     picker_ = picker;
     picker->showFullScreen();
@@ -286,16 +287,19 @@ void PortalCapturer::fail(const QString& step, const QString& reason, bool cance
     closeSession();
     if (cancelledByUser) {
         captureLog().log("the desktop's question was cancelled: %{public}s", reason);
-        finish(std::nullopt);
+        finish(std::optional<CapturedImage>());
         return;
     }
-    captureLog().error("could not %{public}s through the desktop portal: %{public}s", step, reason);
-    // Desktops whose screen cast cannot serve us may still hand out a screenshot without asking.
+    const QString failure = QStringLiteral("could not %1 through the desktop portal: %2").arg(step, reason);
+    // Desktops whose screen cast cannot serve us may still hand out a screenshot without asking; the
+    // cast's failure is told with the screenshot's, should that fail too.
     if (!triedScreenshot_) {
+        captureLog().log("%{public}s; trying the screenshot", failure);
+        castFailure_ = failure;
         takeScreenshot();
         return;
     }
-    finish(std::nullopt);
+    finish(Result::failure(castFailure_.isEmpty() ? failure : castFailure_ + QStringLiteral("; ") + failure));
 }
 
 void PortalCapturer::closeSession()
@@ -308,12 +312,12 @@ void PortalCapturer::closeSession()
     session_.clear();
 }
 
-void PortalCapturer::finish(std::optional<CapturedImage> image)
+void PortalCapturer::finish(Result result)
 {
     const Completion completion = std::move(completion_);
     completion_ = nullptr;
     if (completion) {
-        completion(std::move(image));
+        completion(std::move(result));
     }
 }
 

@@ -67,7 +67,7 @@ private:
     void pickArea(CapturedImage still);
     void fail(const QString& step, const QString& reason, bool cancelledByUser = false);
     void closeSession();
-    void finish(std::optional<CapturedImage> image);
+    void finish(Result result);
 
     brindle::PreferenceStore& preferences_;
     Limits limits_;
@@ -75,6 +75,7 @@ private:
     Completion completion_;
     Mode mode_ = Mode::screen;
     bool triedScreenshot_ = false;
+    QString castFailure_; // why the screen cast failed, while the screenshot is tried
     QString session_;
     QPointer<QWidget> picker_;
 };

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QObject;
 
@@ -14,9 +15,10 @@ namespace quillet {
 // Runs the capture tool (quillet-screencapture, installed next to the program) as a child process.
 class ScreenCaptureTool {
 public:
-    // Called on the main thread: true once the tool has ended by itself (whatever its exit status),
-    // false when it could not be started or was stopped for taking too long.
-    using Completion = std::function<void(bool ended)>;
+    // Called on the main thread with nothing once the tool has ended by itself with success (its file
+    // written, or a pick the user cancelled); otherwise with why it did not, a sentence for the log:
+    // it could not start, was stopped for taking too long, crashed or reported a failure.
+    using Completion = std::function<void(std::optional<QString> failure)>;
 
     // A run with nobody at the screen: reading the screen and writing a PNG takes well under a
     // second, so a tool still running after this is hung.
@@ -34,7 +36,8 @@ public:
     // The tool in the program's own folder.
     [[nodiscard]] static QString defaultProgram();
 
-    // Starts the tool with `arguments`; its standard output and error go where the program's go.
+    // Starts the tool with `arguments`; its standard output goes where the program's goes, its error
+    // output (one line per problem) becomes the failure's reason.
     // `completion` runs only while `context` lives; the process ends with `context`, or with the
     // program, at the latest.
     void run(const QStringList& arguments, Waiting waiting, QObject* context, Completion completion) const;

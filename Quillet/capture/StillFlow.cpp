@@ -10,8 +10,9 @@
 namespace quillet {
 
 StillFlow::StillFlow(std::unique_ptr<Capturer> capturer, PermissionGate& gate,
-                     std::unique_ptr<StillSaver> saver, QObject* parent)
-    : QObject(parent), capturer_(std::move(capturer)), gate_(gate), saver_(std::move(saver))
+                     std::unique_ptr<StillSaver> saver, std::function<void()> beep, QObject* parent)
+    : QObject(parent), capturer_(std::move(capturer)), gate_(gate), saver_(std::move(saver)),
+      beep_(std::move(beep))
 {
 }
 
@@ -20,11 +21,15 @@ void StillFlow::capture(Capturer::Mode mode)
     if (!capturer_ || !gate_.ensure()) {
         return;
     }
+    if (capturer_->isRunning()) {
+        captureLog().log("a capture is running already");
+        return;
+    }
     // From the tool's start to the written file, a capture is work that quitting waits for.
     BackgroundWork::instance().begin();
-    capturer_->capture(mode, [self = QPointer(this)](std::optional<CapturedImage> image) {
+    capturer_->capture(mode, [self = QPointer(this)](Capturer::Result result) {
         if (self) {
-            self->captured(std::move(image));
+            self->captured(std::move(result));
         }
         BackgroundWork::instance().end();
     });
@@ -35,12 +40,22 @@ void StillFlow::shutDown()
     capturer_.reset();
 }
 
-void StillFlow::captured(std::optional<CapturedImage> image)
+void StillFlow::captured(Capturer::Result result)
 {
-    if (!image) {
-        captureLog().log("capture cancelled or empty");
+    if (!result.isSuccess()) {
+        captureLog().error("capture failed: %{public}s", result.error());
+        setLastCaptureFailed(true);
+        if (beep_) {
+            beep_();
+        }
         return;
     }
+    std::optional<CapturedImage> image = result.value();
+    if (!image) {
+        captureLog().log("capture cancelled");
+        return;
+    }
+    setLastCaptureFailed(false);
     // The blank test reads every pixel: tens of milliseconds at 4K, kept off the main thread.
     runInBackground(
         this,
@@ -49,6 +64,15 @@ void StillFlow::captured(std::optional<CapturedImage> image)
             return std::pair{std::move(image), blank};
         },
         [this](std::pair<CapturedImage, bool> tested) { checked(tested.first, tested.second); });
+}
+
+void StillFlow::setLastCaptureFailed(bool failed)
+{
+    if (lastCaptureFailed_ == failed) {
+        return;
+    }
+    lastCaptureFailed_ = failed;
+    emit changed();
 }
 
 void StillFlow::checked(const CapturedImage& image, bool blank)

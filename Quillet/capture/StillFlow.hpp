@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace quillet {
@@ -14,7 +15,9 @@ namespace quillet {
 class PermissionGate;
 
 // A still from the key press to the saved file: asks the gate, captures, turns a blank capture into
-// the permission alert and hands the rest to the saver. Main thread only.
+// the permission alert and hands the rest to the saver. A capture that fails (not one the user
+// cancelled) is logged with its reason and sounds the alert; the flow then counts as failed until a
+// capture succeeds. Main thread only.
 class StillFlow : public QObject {
     Q_OBJECT
 
@@ -22,14 +25,19 @@ public:
     // Tells one still's signals from another's.
     using StillId = quint64;
 
+    // `beep` is the alert sound.
     StillFlow(std::unique_ptr<Capturer> capturer, PermissionGate& gate, std::unique_ptr<StillSaver> saver,
-              QObject* parent = nullptr);
+              std::function<void()> beep, QObject* parent = nullptr);
 
     void capture(Capturer::Mode mode);
     // Ends a capture tool still running, with its file; no capture starts after it.
     void shutDown();
+    // The latest capture failed (a cancel does not count); cleared by the next one that succeeds.
+    [[nodiscard]] bool lastCaptureFailed() const { return lastCaptureFailed_; }
 
 signals:
+    // `lastCaptureFailed` changed.
+    void changed();
     // A still was captured and is being saved; `image` is the full capture. Exactly one of `saved`
     // and `failed` follows with the same id, unless the flow is gone first.
     void saving(StillId still, const QImage& image, double scale);
@@ -38,13 +46,16 @@ signals:
     void failed(StillId still);
 
 private:
-    void captured(std::optional<CapturedImage> image);
+    void captured(Capturer::Result result);
+    void setLastCaptureFailed(bool failed);
     void checked(const CapturedImage& image, bool blank);
 
     std::unique_ptr<Capturer> capturer_;
     PermissionGate& gate_;
     std::unique_ptr<StillSaver> saver_;
+    std::function<void()> beep_;
     StillId lastStill_ = 0;
+    bool lastCaptureFailed_ = false;
 };
 
 } // namespace quillet

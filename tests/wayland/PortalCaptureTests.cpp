@@ -119,15 +119,17 @@ protected:
 };
 
 struct Attempt {
-    std::optional<std::optional<CapturedImage>> result;
+    std::optional<Capturer::Result> result;
 };
+
+// Why the latest capture failed; empty after a still or a cancel.
+QString lastFailure;
 
 std::optional<CapturedImage> capture(PortalCapturer& capturer, const std::function<void()>& whileWaiting = {},
                                      Capturer::Mode mode = Capturer::Mode::screen)
 {
     Attempt attempt;
-    capturer.capture(mode,
-                     [&attempt](std::optional<CapturedImage> image) { attempt.result = std::move(image); });
+    capturer.capture(mode, [&attempt](Capturer::Result result) { attempt.result = std::move(result); });
     QDeadlineTimer nextNudge(0);
     const bool ended = testing::waitFor(
         [&] {
@@ -139,7 +141,11 @@ std::optional<CapturedImage> capture(PortalCapturer& capturer, const std::functi
         },
         60s);
     EXPECT_TRUE(ended) << "the capture never called back";
-    return ended ? *attempt.result : std::nullopt;
+    if (!ended) {
+        return std::nullopt;
+    }
+    lastFailure = attempt.result->isSuccess() ? QString() : attempt.result->error();
+    return attempt.result->isSuccess() ? attempt.result->value() : std::nullopt;
 }
 
 // What the capture said, for a failure's message.
@@ -148,6 +154,9 @@ std::string told(const testing::LogCapture& log)
     QStringList lines;
     for (const QString& text : log.texts(captureCategory)) {
         lines << text;
+    }
+    if (!lastFailure.isEmpty()) {
+        lines << QStringLiteral("failed: ") + lastFailure;
     }
     return lines.isEmpty() ? std::string("nothing logged") : lines.join(QLatin1Char('\n')).toStdString();
 }
@@ -210,9 +219,10 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
         brindle::UserDefaults preferences(preferencesPath);
         PortalCapturer capturer(preferences, {.answer = 10s, .choice = 1500ms, .frame = 5s});
         EXPECT_FALSE(capture(capturer).has_value());
-        EXPECT_TRUE(log.contains(captureCategory,
-                                 QStringLiteral("could not start the screen cast through the desktop portal: "
-                                                "Start: no answer in time")));
+        EXPECT_TRUE(
+            lastFailure.startsWith(QStringLiteral("could not start the screen cast through the desktop "
+                                                  "portal: Start: no answer in time")))
+            << told(log);
         EXPECT_FALSE(preferences.object(PortalCapturer::restoreTokenKey).has_value());
     }
 

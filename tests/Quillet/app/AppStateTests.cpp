@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -69,6 +70,7 @@ protected:
             components.editor.reset();
         }
         components.encode = std::move(encode);
+        components.beep = [this] { ++beeps_; };
         components.now = [] { return sys_days{2025y / January / 31} + 14h + 5min + 9s; };
         state_ = std::make_unique<AppState>(preferences_, preview, std::move(components));
     }
@@ -86,7 +88,7 @@ protected:
             const auto texts = log_.texts(captureCategory);
             for (std::size_t i = messagesBefore; i < texts.size(); ++i) {
                 if (texts[i].startsWith("could not save") || texts[i].startsWith("capture cancelled") ||
-                    texts[i].endsWith("blank=true")) {
+                    texts[i].startsWith("capture failed") || texts[i].endsWith("blank=true")) {
                     return true;
                 }
             }
@@ -123,6 +125,7 @@ protected:
     FakeEditor* editor_ = nullptr;
     FakeScreenRecordingPermission* permission_ = nullptr;
     FakePermissionAlert* alert_ = nullptr;
+    int beeps_ = 0;
 };
 
 TEST_F(AppStateFlow, AScreenCaptureIsSavedAsWebPNamedByDateAndShownAsACard)
@@ -296,14 +299,42 @@ TEST_F(AppStateFlow, ABlankCaptureShowsThePermissionAlertAndSavesNothing)
     EXPECT_TRUE(log_.contains(captureCategory, "captured 64x48 blank=true"));
 }
 
-TEST_F(AppStateFlow, ACancelledPickIsLoggedAndNothingElse)
+// A failure is logged once with its reason, beeps and stays in the status until a capture succeeds;
+// a cancel is only logged, whatever came before it.
+TEST_F(AppStateFlow, AFailedCaptureShowsUntilOneSucceedsAndACancelIsOnlyLogged)
 {
-    tool_.setBehaviour(FakeCaptureTool::Behaviour::writeNothing);
     make();
+    int changes = 0;
+    QObject::connect(state_.get(), &AppState::changed, [&changes] { ++changes; });
+
+    tool_.setBehaviour(FakeCaptureTool::Behaviour::writeNothing);
+    captureScreen();
+    EXPECT_EQ(state_->status(), AppStatus::ready);
+    EXPECT_EQ(beeps_, 0);
+    EXPECT_EQ(changes, 0);
+
+    tool_.setBehaviour(FakeCaptureTool::Behaviour::removeOutput);
+    captureScreen();
+    EXPECT_EQ(state_->status(), AppStatus::captureFailed);
+    EXPECT_EQ(beeps_, 1);
+    EXPECT_EQ(changes, 1);
+    const QString failure = "capture failed: screencapture failed: cannot read the screen";
+    const auto texts = log_.texts(captureCategory);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), failure), 1) << "logged once";
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "capture cancelled"), 1);
+
+    tool_.setBehaviour(FakeCaptureTool::Behaviour::writeNothing);
     state_->perform(CaptureAction::area);
-    ASSERT_TRUE(waitFor([&] { return log_.contains(captureCategory, "capture cancelled or empty"); }));
+    ASSERT_TRUE(waitFor([&] { return log_.texts(captureCategory).back() == "capture cancelled"; }));
+    EXPECT_EQ(state_->status(), AppStatus::captureFailed) << "only a still clears the failure";
     EXPECT_EQ(tool_.arguments().value(2), "-i");
-    EXPECT_TRUE(thumbnails_->added.empty());
+
+    tool_.setBehaviour(FakeCaptureTool::Behaviour::writeImage);
+    captureScreen();
+    EXPECT_EQ(state_->status(), AppStatus::ready);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(beeps_, 1);
+    EXPECT_EQ(thumbnails_->added.size(), 1u);
     EXPECT_EQ(alert_->shown, 0);
 }
 

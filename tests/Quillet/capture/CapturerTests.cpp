@@ -38,17 +38,20 @@ class CapturerTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(tool_.isValid()); }
 
-    // Runs one capture to its end.
-    std::optional<CapturedImage> capture(Capturer& capturer, Capturer::Mode mode)
+    // Runs one capture to its end: the still, or nothing, or why it failed.
+    Capturer::Result capture(Capturer& capturer, Capturer::Mode mode)
     {
-        bool done = false;
-        std::optional<CapturedImage> result;
-        capturer.capture(mode, [&](std::optional<CapturedImage> image) {
-            result = std::move(image);
-            done = true;
-        });
-        EXPECT_TRUE(quillet::testing::waitFor([&done] { return done; }));
-        return result;
+        std::optional<Capturer::Result> result;
+        capturer.capture(mode, [&](Capturer::Result ended) { result = std::move(ended); });
+        EXPECT_TRUE(quillet::testing::waitFor([&result] { return result.has_value(); }));
+        return result.value_or(Capturer::Result::failure("never ended"));
+    }
+
+    // The failure's reason; empty for a still or a cancel.
+    QString failureOf(Capturer& capturer, Capturer::Mode mode)
+    {
+        const auto result = capture(capturer, mode);
+        return result.isSuccess() ? QString() : result.error();
     }
 
     FakeCaptureTool tool_;
@@ -58,8 +61,9 @@ TEST_F(CapturerTest, TheScreenUnderThePointerIsCapturedAtItsScaleAndTheFileRemov
 {
     tool_.setImage(pattern(40, 30, 144));
     Capturer capturer{ScreenCaptureTool(tool_.program())};
-    const auto image = capture(capturer, Capturer::Mode::screen);
-    ASSERT_TRUE(image.has_value());
+    const auto result = capture(capturer, Capturer::Mode::screen);
+    ASSERT_TRUE(result.isSuccess() && result.value().has_value());
+    const auto& image = result.value();
     EXPECT_EQ(image->image.size(), QSize(40, 30));
     EXPECT_EQ(image->image.format(), QImage::Format_ARGB32_Premultiplied);
     EXPECT_EQ(image->scale, 2);
@@ -75,18 +79,28 @@ TEST_F(CapturerTest, TheScreenUnderThePointerIsCapturedAtItsScaleAndTheFileRemov
     EXPECT_FALSE(QFile::exists(arguments[4]));
 }
 
-TEST_F(CapturerTest, APickThatWroteNothingOrNoImageGivesNothingAndLeavesNoFile)
+// A pick that wrote nothing is the user's cancel; a file that is no image or a tool that failed is a
+// failure with its reason. No file is left either way.
+TEST_F(CapturerTest, APickThatWroteNothingIsACancelAndAFailedOneSaysWhy)
 {
+    quillet::testing::LogCapture log;
     Capturer capturer{ScreenCaptureTool(tool_.program())};
-    for (const auto behaviour : {Behaviour::writeNothing, Behaviour::writeGarbage, Behaviour::removeOutput}) {
+    const std::vector<std::pair<Behaviour, QString>> cases{
+        {Behaviour::writeNothing, ""},
+        {Behaviour::writeGarbage, "could not read the capture: shorter than its header"},
+        {Behaviour::removeOutput, "screencapture failed: cannot read the screen"}};
+    for (const auto& [behaviour, reason] : cases) {
         tool_.setBehaviour(behaviour);
-        EXPECT_FALSE(capture(capturer, Capturer::Mode::interactive).has_value());
+        const auto result = capture(capturer, Capturer::Mode::interactive);
+        EXPECT_EQ(result.isSuccess() ? QString() : result.error(), reason);
+        EXPECT_FALSE(result.isSuccess() && result.value().has_value()) << reason.toStdString();
         const QStringList arguments = tool_.arguments();
         ASSERT_EQ(arguments.size(), 4);
         EXPECT_EQ(arguments[2], "-i");
         EXPECT_FALSE(QFile::exists(arguments[3]));
         EXPECT_FALSE(capturer.isRunning());
     }
+    EXPECT_TRUE(log.texts("app.quillet.Quillet.capture").empty()) << "the caller logs the outcome, once";
 }
 
 TEST_F(CapturerTest, ASecondRequestDuringACaptureGetsNothingAtOnce)
@@ -94,57 +108,50 @@ TEST_F(CapturerTest, ASecondRequestDuringACaptureGetsNothingAtOnce)
     tool_.setImage(pattern(8, 8, 72));
     tool_.setBehaviour(Behaviour::writeImage, 0.3);
     Capturer capturer{ScreenCaptureTool(tool_.program())};
-    bool firstDone = false;
-    std::optional<CapturedImage> first;
-    capturer.capture(Capturer::Mode::screen, [&](std::optional<CapturedImage> image) {
-        first = std::move(image);
-        firstDone = true;
-    });
+    std::optional<Capturer::Result> first;
+    capturer.capture(Capturer::Mode::screen, [&](Capturer::Result result) { first = std::move(result); });
     EXPECT_TRUE(capturer.isRunning());
     bool secondDone = false;
-    capturer.capture(Capturer::Mode::interactive, [&](std::optional<CapturedImage> image) {
-        EXPECT_FALSE(image.has_value());
+    capturer.capture(Capturer::Mode::interactive, [&](Capturer::Result result) {
+        EXPECT_TRUE(result.isSuccess() && !result.value().has_value());
         secondDone = true;
     });
     EXPECT_TRUE(secondDone) << "answered at once";
-    ASSERT_TRUE(quillet::testing::waitFor([&firstDone] { return firstDone; }));
-    EXPECT_TRUE(first.has_value());
+    ASSERT_TRUE(quillet::testing::waitFor([&first] { return first.has_value(); }));
+    EXPECT_TRUE(first->isSuccess() && first->value().has_value());
     EXPECT_EQ(tool_.arguments().value(2), "-R") << "the second request started no tool";
 }
 
-// A hung, crashed or babbling tool costs that one still: no file is left, a hung tool is stopped and
-// the next request captures again.
+// A hung, crashed or babbling tool costs that one still, as a failure that says why: no file is left,
+// a hung tool is stopped and the next request captures again.
 TEST_F(CapturerTest, AToolThatHangsCrashesOrWritesGarbageCostsOnlyThatStill)
 {
-    quillet::testing::LogCapture log;
     Capturer capturer{ScreenCaptureTool(tool_.program(), std::chrono::milliseconds(300))};
-    for (const auto behaviour : {Behaviour::hang, Behaviour::crash, Behaviour::writeGarbage}) {
+    const std::vector<std::pair<Behaviour, QString>> cases{
+        {Behaviour::hang, "screencapture did not finish within 300 ms; stopped it"},
+        {Behaviour::crash, "screencapture crashed"},
+        {Behaviour::writeGarbage, "could not read the capture: shorter than its header"}};
+    for (const auto& [behaviour, reason] : cases) {
         tool_.setBehaviour(behaviour);
-        EXPECT_FALSE(capture(capturer, Capturer::Mode::screen).has_value());
+        EXPECT_EQ(failureOf(capturer, Capturer::Mode::screen), reason);
         EXPECT_FALSE(QFile::exists(tool_.arguments().value(4)));
         EXPECT_FALSE(capturer.isRunning());
         EXPECT_TRUE(quillet::testing::waitFor([this] { return ::kill(tool_.pid(), 0) != 0; }))
             << "the tool is gone";
     }
-    const auto texts = log.texts("app.quillet.Quillet.capture");
-    const std::vector<QString> expected{"screencapture did not finish within 300 ms; stopped it",
-                                        "could not read the capture: shorter than its header"};
-    EXPECT_EQ(texts, expected);
 
     tool_.setImage(pattern(8, 8, 72));
     tool_.setBehaviour(Behaviour::writeImage);
-    EXPECT_TRUE(capture(capturer, Capturer::Mode::screen).has_value());
+    const auto again = capture(capturer, Capturer::Mode::screen);
+    EXPECT_TRUE(again.isSuccess() && again.value().has_value());
 }
 
-TEST_F(CapturerTest, AToolThatCannotStartIsLoggedAndGivesNothing)
+TEST_F(CapturerTest, AToolThatCannotStartIsAFailureThatSaysSo)
 {
-    quillet::testing::LogCapture log;
     Capturer capturer{ScreenCaptureTool("/nonexistent/quillet-screencapture")};
-    EXPECT_FALSE(capture(capturer, Capturer::Mode::screen).has_value());
+    const QString reason = failureOf(capturer, Capturer::Mode::screen);
+    EXPECT_TRUE(reason.startsWith("screencapture failed to start: ")) << reason.toStdString();
     EXPECT_FALSE(capturer.isRunning());
-    const auto texts = log.texts("app.quillet.Quillet.capture");
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_TRUE(texts[0].startsWith("screencapture failed to start: ")) << texts[0].toStdString();
 }
 
 TEST_F(CapturerTest, DestroyingTheCapturerDuringACaptureStopsTheToolAndRemovesItsFile)
@@ -153,7 +160,7 @@ TEST_F(CapturerTest, DestroyingTheCapturerDuringACaptureStopsTheToolAndRemovesIt
     tool_.setBehaviour(Behaviour::writeImage, 5);
     auto capturer = std::make_unique<Capturer>(ScreenCaptureTool(tool_.program()));
     bool called = false;
-    capturer->capture(Capturer::Mode::screen, [&called](std::optional<CapturedImage>) { called = true; });
+    capturer->capture(Capturer::Mode::screen, [&called](const Capturer::Result&) { called = true; });
     ASSERT_TRUE(quillet::testing::waitFor([this] { return tool_.arguments().size() == 5; }));
     const QString output = tool_.arguments()[4];
     capturer.reset();

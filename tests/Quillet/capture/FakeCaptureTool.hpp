@@ -21,7 +21,7 @@ public:
         writeImage,   // copy the image given to `setImage` to the output path
         writeNothing, // as a cancelled pick: leave the path alone
         writeGarbage, // bytes that are no image
-        removeOutput, // as a tool that fails: no file at all
+        removeOutput, // as a tool that fails: no file at all, a reason and a failing status
         hang,         // never ends by itself
         crash,        // dies of a signal
     };
@@ -59,7 +59,9 @@ public:
             action = QStringLiteral("echo 'not an image' > \"$last\"");
             break;
         case Behaviour::removeOutput:
-            action = QStringLiteral("rm -f \"$last\"");
+            action =
+                QStringLiteral("rm -f \"$last\"; echo 'quillet-screencapture: cannot read the screen' >&2; "
+                               "exit 1");
             break;
         case Behaviour::hang:
             action = QStringLiteral("exec sleep 1000");
