@@ -103,6 +103,11 @@ public:
     {
         return shortcutFlow_.failedShortcuts();
     }
+    [[nodiscard]] const std::map<CaptureAction, QString>& desktopTriggers() const
+    {
+        return shortcutFlow_.desktopTriggers();
+    }
+    [[nodiscard]] const DesktopRoutes& routes() const { return routes_; }
     [[nodiscard]] bool isRecording() const { return recordingFlow_.isRecording(); }
     [[nodiscard]] const std::optional<QDateTime>& recordingStartedAt() const
     {

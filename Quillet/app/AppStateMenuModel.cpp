@@ -40,6 +40,13 @@ std::optional<brindle::Shortcut> AppStateMenuModel::shortcut(CaptureAction actio
     return shortcut;
 }
 
+QString AppStateMenuModel::desktopTrigger(CaptureAction action) const
+{
+    const auto& triggers = state_.desktopTriggers();
+    const auto found = triggers.find(action);
+    return found != triggers.end() ? found->second : QString();
+}
+
 std::vector<MenuModel::Microphone> AppStateMenuModel::microphones() const
 {
     std::vector<Microphone> listed;

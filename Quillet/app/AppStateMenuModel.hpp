@@ -39,6 +39,8 @@ public:
     {
         return state_.failedShortcuts();
     }
+    [[nodiscard]] ShortcutRoute shortcutRoute() const override { return state_.routes().shortcuts; }
+    [[nodiscard]] QString desktopTrigger(CaptureAction action) const override;
     void beginEditingShortcut(CaptureAction action) override { state_.beginEditingShortcut(action); }
     void endEditingShortcut() override { state_.endEditingShortcut(); }
     [[nodiscard]] QString folder() const override { return state_.folder(); }

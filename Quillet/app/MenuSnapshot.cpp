@@ -8,13 +8,45 @@
 
 #include <QTimer>
 
+#include <map>
+#include <optional>
+#include <vector>
+
 namespace quillet {
 namespace {
+
+// A session the picture shows: the desktop's routes, the keys it reports and whether the latest
+// capture failed.
+struct Session {
+    std::optional<QString> name; // none for the X11 session
+    DesktopRoutes routes;
+    std::map<CaptureAction, QString> triggers;
+    bool captureFailed = false;
+};
+
+const std::vector<Session>& sessions()
+{
+    static const std::vector<Session> all{
+        {std::nullopt, {}, {}, false},
+        // Keys bound by the user in the desktop's settings, after a capture both portals refused.
+        {QStringLiteral("wayland"), {CaptureRoute::portal, ShortcutRoute::desktopBinding}, {}, true},
+        // Keys through the shortcuts portal; the desktop reports no key for the recording.
+        {QStringLiteral("wayland-portal"),
+         {CaptureRoute::portal, ShortcutRoute::globalShortcutsPortal},
+         {{CaptureAction::screen, QStringLiteral("Shift+Meta+3")},
+          {CaptureAction::area, QStringLiteral("Shift+Meta+4")}},
+         false},
+    };
+    return all;
+}
 
 // The picture shows a ready program: permission granted, nothing recording.
 class PreviewModel final : public AppStateMenuModel {
 public:
-    using AppStateMenuModel::AppStateMenuModel;
+    PreviewModel(AppState& state, Session session)
+        : AppStateMenuModel(state, [] {}), session_(std::move(session))
+    {
+    }
     [[nodiscard]] bool hasScreenRecording() const override { return true; }
     [[nodiscard]] bool isRecording() const override { return false; }
     [[nodiscard]] std::optional<QDateTime> recordingStartedAt() const override { return std::nullopt; }
@@ -24,8 +56,19 @@ public:
                           .isEnabled = isEnabled(),
                           .hasScreenRecording = true,
                           .conflictsWithSystemShortcuts = conflictsWithSystemShortcuts(),
-                          .shortcutsTaken = !failedShortcuts().empty()});
+                          .shortcutsTaken = !failedShortcuts().empty(),
+                          .captureFailed = session_.captureFailed},
+                         session_.routes);
     }
+    [[nodiscard]] ShortcutRoute shortcutRoute() const override { return session_.routes.shortcuts; }
+    [[nodiscard]] QString desktopTrigger(CaptureAction action) const override
+    {
+        const auto found = session_.triggers.find(action);
+        return found != session_.triggers.end() ? found->second : QString();
+    }
+
+private:
+    Session session_;
 };
 
 // One preview program: its state over defaults, the panel's model and the panel, owned by the panel.
@@ -42,11 +85,11 @@ public:
     {
     }
 
-    [[nodiscard]] static std::unique_ptr<Program> makeProgram()
+    [[nodiscard]] static std::unique_ptr<Program> makeProgram(const Session& session)
     {
         auto program = std::make_unique<Program>();
         program->state = std::make_unique<AppState>(program->preferences, true, ProgramComponents::preview());
-        program->model = std::make_unique<PreviewModel>(*program->state, [] {});
+        program->model = std::make_unique<PreviewModel>(*program->state, session);
         return program;
     }
 
@@ -58,11 +101,14 @@ private:
 
 void MenuSnapshot::render(const QString& directory)
 {
-    brindle::Snapshot::renderMenu(directory, std::nullopt, [](const QPalette& palette) -> QWidget* {
-        auto* panel = new PreviewPanel(PreviewPanel::makeProgram());
-        panel->setPalette(palette);
-        return panel;
-    });
+    for (const Session& session : sessions()) {
+        brindle::Snapshot::renderMenu(directory, session.name,
+                                      [&session](const QPalette& palette) -> QWidget* {
+                                          auto* panel = new PreviewPanel(PreviewPanel::makeProgram(session));
+                                          panel->setPalette(palette);
+                                          return panel;
+                                      });
+    }
 }
 
 } // namespace quillet

@@ -2,6 +2,7 @@
 
 #include "core/AppStatus.hpp"
 #include "core/CaptureAction.hpp"
+#include "core/DesktopSession.hpp"
 #include "core/FileNamingStyle.hpp"
 #include "kit-core/Shortcut.hpp"
 
@@ -45,6 +46,15 @@ public:
     [[nodiscard]] virtual std::optional<brindle::Shortcut> shortcut(CaptureAction action) const = 0;
     [[nodiscard]] virtual std::optional<CaptureAction> editingShortcut() const = 0;
     [[nodiscard]] virtual std::set<CaptureAction> failedShortcuts() const = 0;
+    // How the capture keys reach the program: grabbed by it (the shortcuts above, editable), bound by
+    // the desktop through its shortcuts portal, or bound by the user in the desktop's settings.
+    [[nodiscard]] virtual ShortcutRoute shortcutRoute() const { return ShortcutRoute::x11HotKeys; }
+    // The key the desktop reports for the action, in its own words; empty when it reports none.
+    [[nodiscard]] virtual QString desktopTrigger(CaptureAction action) const
+    {
+        (void)action;
+        return {};
+    }
     virtual void beginEditingShortcut(CaptureAction action) = 0;
     virtual void endEditingShortcut() = 0;
 

@@ -1,5 +1,7 @@
 #include "Quillet/shell/PanelText.hpp"
 
+#include "core/ActionRequest.hpp"
+
 #include <QCoreApplication>
 
 namespace quillet {
@@ -178,6 +180,44 @@ QString PanelText::fieldHelp()
 QString PanelText::takenHelp()
 {
     return text("Another app is already using this shortcut");
+}
+
+QString PanelText::desktopCommand(CaptureAction action)
+{
+    const std::string_view name = actionName(action);
+    return QStringLiteral("quillet --action ") + QString::fromLatin1(name.data(), qsizetype(name.size()));
+}
+
+QString PanelText::desktopHoldsKey()
+{
+    return text("In desktop settings");
+}
+
+QString PanelText::bindCommandHelp()
+{
+    return text("This desktop gives keys only to its own settings: bind a key there to run this command");
+}
+
+QString PanelText::desktopKeyHelp()
+{
+    return text("The desktop holds this shortcut: change it in the desktop's keyboard settings");
+}
+
+QStringList PanelText::desktopKeyNames(const QString& trigger)
+{
+    // "+" itself may be the key: "Ctrl++".
+    QStringList names = trigger.split(QLatin1Char('+'));
+    for (qsizetype i = names.size() - 1; i > 0; --i) {
+        if (names[i].isEmpty() && names[i - 1].isEmpty()) {
+            names[i - 1] = QStringLiteral("+");
+            names.removeAt(i);
+        }
+    }
+    names.removeAll(QString());
+    for (QString& name : names) {
+        name = name.trimmed();
+    }
+    return names;
 }
 
 QStringList PanelText::keyNames(const std::vector<std::string>& symbols)

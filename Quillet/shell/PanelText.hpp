@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillet {
@@ -53,6 +54,14 @@ struct PanelText {
     [[nodiscard]] static QString editingHelp();
     [[nodiscard]] static QString fieldHelp();
     [[nodiscard]] static QString takenHelp();
+    // Where the desktop holds the keys: the command a key of the desktop's settings runs for the action,
+    // the words for a key the desktop does not report, and the tooltips saying where keys are changed.
+    [[nodiscard]] static QString desktopCommand(CaptureAction action);
+    [[nodiscard]] static QString desktopHoldsKey();
+    [[nodiscard]] static QString bindCommandHelp();
+    [[nodiscard]] static QString desktopKeyHelp();
+    // A key as the desktop describes it ("Shift+Meta+3"), split into the key caps to show.
+    [[nodiscard]] static QStringList desktopKeyNames(const QString& trigger);
 
     // The model's key symbols as the desktop names the keys: Ctrl, Alt, Shift, Super.
     [[nodiscard]] static QStringList keyNames(const std::vector<std::string>& symbols);

@@ -15,7 +15,8 @@ namespace quillet {
 
 // The control at the right of an action row: shows the action's shortcut as key caps and, when
 // clicked, waits for a new one (the model takes the typed keys). A shortcut another program holds
-// gets an orange warning sign beside it.
+// gets an orange warning sign beside it. Where the desktop holds the keys, it shows the key the
+// desktop reports, or the command to bind in the desktop's settings, and records nothing.
 class ShortcutField : public QWidget {
     Q_OBJECT
 
@@ -27,8 +28,13 @@ public:
     [[nodiscard]] brindle::ClickArea& button() const { return *button_; }
     [[nodiscard]] bool isEditing() const;
     [[nodiscard]] bool showsTakenSign() const;
+    // The keys or words the field shows, keys joined by "+".
+    [[nodiscard]] QString shownText() const;
 
 private:
+    [[nodiscard]] bool isEditable() const;
+    void showDesktopKey();
+
     MenuModel& model_;
     CaptureAction action_;
     QColor accent_;
@@ -36,6 +42,7 @@ private:
     brindle::TextLine* prompt_;
     brindle::KeyCaps* caps_;
     brindle::TextLine* none_;
+    brindle::TextLine* elsewhere_;
     brindle::SymbolView* taken_;
 };
 

@@ -69,14 +69,23 @@ using PortalShortcuts = QList<PortalShortcut>;
     return list;
 }
 
-// Whether the desktop's list, an a(sa{sv}), names every capture action.
+// The desktop's list, an a(sa{sv}); empty when the answer holds something else.
+[[nodiscard]] PortalShortcuts shortcutsIn(const QVariant& listed)
+{
+    PortalShortcuts held;
+    if (listed.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        const auto argument = listed.value<QDBusArgument>();
+        if (argument.currentSignature() == QLatin1String("a(sa{sv})")) {
+            argument >> held;
+        }
+    }
+    return held;
+}
+
+// Whether the desktop's list names every capture action.
 [[nodiscard]] bool holdsEveryAction(const QVariant& listed)
 {
-    if (listed.metaType() != QMetaType::fromType<QDBusArgument>()) {
-        return false;
-    }
-    PortalShortcuts held;
-    listed.value<QDBusArgument>() >> held;
+    const PortalShortcuts held = shortcutsIn(listed);
     return std::all_of(allCaptureActions.begin(), allCaptureActions.end(), [&held](CaptureAction action) {
         const auto name = actionName(action);
         const QString id = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
@@ -110,6 +119,8 @@ PortalHotKeys::PortalHotKeys(QDBusConnection bus, QObject* parent) : QObject(par
                       SLOT(activated(QDBusMessage)))) {
         captureLog().error("global shortcuts: cannot follow the portal's activations");
     }
+    bus_.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"), this,
+                 SLOT(shortcutsChanged(QDBusMessage)));
 }
 
 PortalHotKeys::~PortalHotKeys()
@@ -185,8 +196,11 @@ void PortalHotKeys::listBound()
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(session_))};
     PortalRequest::call(bus_, shortcutsInterface, QStringLiteral("ListShortcuts"), arguments, {}, answerLimit,
                         this, [this](Outcome<QVariantMap> results, bool) {
-                            if (results.isSuccess() && wanted_ &&
-                                holdsEveryAction(results.value().value(QStringLiteral("shortcuts")))) {
+                            const QVariant listed = results.isSuccess()
+                                                        ? results.value().value(QStringLiteral("shortcuts"))
+                                                        : QVariant();
+                            takeTriggers(listed);
+                            if (wanted_ && holdsEveryAction(listed)) {
                                 bound_ = wanted_;
                                 captureLog().log("global shortcuts already held by the desktop");
                             }
@@ -213,8 +227,37 @@ void PortalHotKeys::bind()
                             }
                             bound_ = binding;
                             captureLog().log("global shortcuts bound through the portal");
+                            takeTriggers(results.value().value(QStringLiteral("shortcuts")));
                             bind();
                         });
+}
+
+void PortalHotKeys::takeTriggers(const QVariant& listed)
+{
+    std::map<CaptureAction, QString> triggers;
+    for (const PortalShortcut& shortcut : shortcutsIn(listed)) {
+        const auto action = actionNamed(shortcut.id.toStdString());
+        const QString trigger = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+        if (action && !trigger.trimmed().isEmpty()) {
+            triggers[*action] = trigger.trimmed();
+        }
+    }
+    if (triggers == triggers_) {
+        return;
+    }
+    triggers_ = std::move(triggers);
+    if (onTriggersChange_) {
+        onTriggersChange_();
+    }
+}
+
+void PortalHotKeys::shortcutsChanged(const QDBusMessage& message)
+{
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() < 2 || arguments.at(0).value<QDBusObjectPath>().path() != session_) {
+        return;
+    }
+    takeTriggers(arguments.at(1));
 }
 
 void PortalHotKeys::activated(const QDBusMessage& message)

@@ -32,6 +32,8 @@ public:
     void unregister() override { isRegistered_ = false; }
     [[nodiscard]] std::set<CaptureAction> failed() const override { return {}; }
     void setOnPress(Action action) override { onPress_ = std::move(action); }
+    [[nodiscard]] std::map<CaptureAction, QString> desktopTriggers() const override { return triggers_; }
+    void setOnFailedChange(std::function<void()> changed) override { onTriggersChange_ = std::move(changed); }
 
     // The trigger the portal is offered for `shortcut`, in the desktop's own notation ("LOGO+SHIFT+3");
     // empty for a key without a plain name there.
@@ -40,14 +42,20 @@ public:
 private slots:
     // Activated(o session, s shortcut, t timestamp, a{sv} options).
     void activated(const QDBusMessage& message);
+    // ShortcutsChanged(o session, a(sa{sv}) shortcuts): the user changed a key in the desktop's settings.
+    void shortcutsChanged(const QDBusMessage& message);
 
 private:
     void createSession();
     void listBound();
     void bind();
+    // Keeps the keys a list of the desktop's, an a(sa{sv}), describes.
+    void takeTriggers(const QVariant& listed);
 
     QDBusConnection bus_;
     Action onPress_;
+    std::function<void()> onTriggersChange_;
+    std::map<CaptureAction, QString> triggers_;
     std::optional<ShortcutMap> wanted_;
     std::optional<ShortcutMap> bound_;
     QString session_;

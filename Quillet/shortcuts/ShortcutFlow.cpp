@@ -30,10 +30,11 @@ bool ShortcutFlow::conflictsWithSystemShortcuts() const
 void ShortcutFlow::start(HotKeys::Action onPress)
 {
     hotKeys_->setOnPress(std::move(onPress));
-    // A key another program took (or gave back) after registering changes what the panel warns of.
+    // A key another program took (or gave back) after registering changes what the panel warns of;
+    // a key changed in the desktop's settings changes what it shows.
     hotKeys_->setOnFailedChange([self = QPointer(this)] {
         if (self) {
-            self->publish(self->failedShortcuts_, self->hotKeys_->failed());
+            self->publishHotKeyState();
         }
     });
     isStarted_ = true;
@@ -50,7 +51,13 @@ void ShortcutFlow::registerHotKeys()
     } else {
         hotKeys_->unregister();
     }
+    publishHotKeyState();
+}
+
+void ShortcutFlow::publishHotKeyState()
+{
     publish(failedShortcuts_, hotKeys_->failed());
+    publish(desktopTriggers_, hotKeys_->desktopTriggers());
 }
 
 void ShortcutFlow::shutDown()

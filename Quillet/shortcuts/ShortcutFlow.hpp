@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -28,6 +29,8 @@ public:
                  QObject* parent = nullptr);
 
     [[nodiscard]] const std::set<CaptureAction>& failedShortcuts() const { return failedShortcuts_; }
+    // The keys the desktop reports it holds for the actions, where it binds them itself.
+    [[nodiscard]] const std::map<CaptureAction, QString>& desktopTriggers() const { return desktopTriggers_; }
     [[nodiscard]] const std::optional<CaptureAction>& editingShortcut() const { return editingShortcut_; }
     // Whether the desktop binds the screenshot keys itself, as at the latest refresh.
     [[nodiscard]] bool systemShortcutsOn() const { return systemShortcutsOn_; }
@@ -53,6 +56,7 @@ signals:
 
 private:
     void setEditing(std::optional<CaptureAction> action);
+    void publishHotKeyState();
     void typedWhileEditing(const ShortcutEdit& edit);
     template <typename Value> void publish(Value& field, Value value);
 
@@ -63,6 +67,7 @@ private:
     std::unique_ptr<ShortcutKeyMonitor> keyMonitor_;
     bool isStarted_ = false;
     std::set<CaptureAction> failedShortcuts_;
+    std::map<CaptureAction, QString> desktopTriggers_;
     std::optional<CaptureAction> editingShortcut_;
     bool systemShortcutsOn_ = false;
 };

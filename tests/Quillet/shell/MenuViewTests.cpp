@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <map>
 
 namespace quillet {
 namespace {
@@ -44,6 +45,11 @@ public:
     }
     std::optional<CaptureAction> editingShortcut() const override { return editing; }
     std::set<CaptureAction> failedShortcuts() const override { return failed; }
+    ShortcutRoute shortcutRoute() const override { return route; }
+    QString desktopTrigger(CaptureAction action) const override
+    {
+        return triggers.contains(action) ? triggers.at(action) : QString();
+    }
     void beginEditingShortcut(CaptureAction action) override { set(editing, std::optional(action)); }
     void endEditingShortcut() override { set(editing, std::optional<CaptureAction>()); }
     QString folder() const override { return QStringLiteral("/home/someone/Screenshots"); }
@@ -78,6 +84,8 @@ public:
     std::optional<QDateTime> startedAt;
     std::optional<CaptureAction> editing;
     std::set<CaptureAction> failed;
+    ShortcutRoute route = ShortcutRoute::x11HotKeys;
+    std::map<CaptureAction, QString> triggers;
     FileNamingStyle naming = FileNamingStyle::date;
     QString prefix;
     std::int64_t number = 1;
@@ -179,6 +187,40 @@ TEST(ShortcutField, EditingShowsThePromptInAnAccentFrameAndASecondClickEndsIt)
     EXPECT_TRUE(field.showsTakenSign());
 }
 
+// Where the desktop holds the keys, a row shows the key it reports or how to bind one, and a click
+// records nothing: such a key would never reach the program.
+TEST(ShortcutField, ShowsTheDesktopsKeyOrCommandWhereTheDesktopHoldsTheKeys)
+{
+    struct Case {
+        ShortcutRoute route;
+        CaptureAction action;
+        QString trigger;
+        QString shown;
+        bool editable;
+    };
+    const std::vector<Case> cases{
+        {ShortcutRoute::x11HotKeys, CaptureAction::screen, "", "Shift+Super+3", true},
+        {ShortcutRoute::desktopBinding, CaptureAction::screen, "", "quillet --action screen", false},
+        {ShortcutRoute::desktopBinding, CaptureAction::recording, "Ctrl+R", "quillet --action record", false},
+        {ShortcutRoute::globalShortcutsPortal, CaptureAction::area, "Shift+Meta+4", "Shift+Meta+4", false},
+        {ShortcutRoute::globalShortcutsPortal, CaptureAction::area, "Ctrl++", "Ctrl++", false},
+        {ShortcutRoute::globalShortcutsPortal, CaptureAction::recording, "", "In desktop settings", false},
+    };
+    for (const Case& c : cases) {
+        FakeMenuModel model;
+        model.route = c.route;
+        model.failed = {c.action};
+        if (!c.trigger.isEmpty()) {
+            model.triggers[c.action] = c.trigger;
+        }
+        ShortcutField field(model, c.action, Qt::blue);
+        EXPECT_EQ(field.shownText(), c.shown);
+        field.button().click();
+        EXPECT_EQ(model.editing.has_value(), c.editable) << c.shown.toStdString();
+        EXPECT_EQ(field.showsTakenSign(), c.editable) << "the desktop's keys are never flagged as taken";
+    }
+}
+
 TEST(ReminderUpdateCenter, OpeningThePageRestartsTheClockOnlyWhenItOpened)
 {
     auto store = std::make_shared<brindle::InMemoryPreferenceStore>();
@@ -217,7 +259,9 @@ TEST(MenuSnapshot, WritesTheLightAndDarkPanelAtTwiceItsWidth)
     QTemporaryDir directory;
     MenuSnapshot::render(directory.path());
     EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files),
-              QStringList({"menu-en-dark.png", "menu-en-light.png"}));
+              QStringList({"menu-en-dark.png", "menu-en-light.png", "menu-en-wayland-dark.png",
+                           "menu-en-wayland-light.png", "menu-en-wayland-portal-dark.png",
+                           "menu-en-wayland-portal-light.png"}));
     const QImage light(directory.filePath("menu-en-light.png"));
     const QImage dark(directory.filePath("menu-en-dark.png"));
     EXPECT_EQ(light.width(), 680);

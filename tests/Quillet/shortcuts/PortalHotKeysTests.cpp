@@ -43,12 +43,45 @@ using Binding = std::map<QString, QString>;
     return binding;
 }
 
+// One entry of a list the desktop reports, a(sa{sv}).
+struct Listed {
+    QString id;
+    QVariantMap properties;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const Listed& listed)
+{
+    argument.beginStructure();
+    argument << listed.id << listed.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, Listed& listed)
+{
+    argument.beginStructure();
+    argument >> listed.id >> listed.properties;
+    argument.endStructure();
+    return argument;
+}
+
+// The desktop's list of the program's keys, each with the words it describes its trigger in.
+[[nodiscard]] QList<Listed> described(const std::map<QString, QString>& triggers)
+{
+    QList<Listed> list;
+    for (const auto& [id, trigger] : triggers) {
+        list.append({id, {{QStringLiteral("trigger_description"), trigger}}});
+    }
+    return list;
+}
+
 // Answers each call at once with a Response on the request object the caller expects.
 class FakeShortcutsPortal final : public QDBusVirtualObject {
 public:
     std::vector<Binding> bindings;
     Binding createdWith;
-    QVariant held; // the last list bound, as the desktop keeps it across the program's starts
+    QVariant held;     // the last list bound, as the desktop keeps it across the program's starts
+    QVariant reported; // what ListShortcuts answers instead, when set
     int listings = 0;
 
     QString introspect(const QString&) const override { return {}; }
@@ -69,7 +102,9 @@ public:
             held = arguments.at(1);
         } else if (message.member() == QLatin1String("ListShortcuts")) {
             ++listings;
-            if (held.isValid()) {
+            if (reported.isValid()) {
+                results.insert(QStringLiteral("shortcuts"), reported);
+            } else if (held.isValid()) {
                 results.insert(QStringLiteral("shortcuts"), held);
             }
         } else {
@@ -93,6 +128,15 @@ public:
     {
         auto signal = QDBusMessage::createSignal(portalPath, shortcutsInterface, QStringLiteral("Activated"));
         signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1) << QVariantMap();
+        connection.send(signal);
+    }
+
+    // The user changed keys in the desktop's settings.
+    static void change(QDBusConnection connection, const QList<Listed>& shortcuts)
+    {
+        auto signal =
+            QDBusMessage::createSignal(portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"));
+        signal << QVariant::fromValue(QDBusObjectPath(sessionPath)) << QVariant::fromValue(shortcuts);
         connection.send(signal);
     }
 };
@@ -180,6 +224,41 @@ TEST(PortalHotKeys, BindsThroughThePortalAndRunsOnlyItsOwnActivationsWhileRegist
         ASSERT_TRUE(testing::waitFor([&portal] { return portal.bindings.size() >= 3; }, 20s));
         EXPECT_EQ(portal.bindings.at(2).at("area"), "CTRL+space")
             << "the held keys were bound again at start";
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("program"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+}
+
+// The panel shows the keys as the desktop reports them, at start and after the user changed one in the
+// desktop's settings; a key it describes with nothing is left to the panel's own words.
+TEST(PortalHotKeys, KeepsTheTriggersTheDesktopReportsAndTheirChanges)
+{
+    qDBusRegisterMetaType<Listed>();
+    qDBusRegisterMetaType<QList<Listed>>();
+    testing::PrivateBus bus;
+    ASSERT_TRUE(bus.isReady()) << "the bus did not start";
+    QDBusConnection portalBus = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake-portal"));
+    FakeShortcutsPortal portal;
+    ASSERT_TRUE(portalBus.registerVirtualObject(portalPath, &portal));
+    ASSERT_TRUE(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+    QDBusConnection programBus = QDBusConnection::connectToBus(bus.address(), QStringLiteral("program"));
+    portal.reported = QVariant::fromValue(
+        described({{"screen", "Shift+Meta+3"}, {"area", "Shift+Meta+4"}, {"record", " "}, {"other", "F1"}}));
+    {
+        PortalHotKeys keys(programBus);
+        int changes = 0;
+        keys.setOnFailedChange([&changes] { ++changes; });
+        keys.registerShortcuts(ShortcutMap::fromStored({}));
+        using Triggers = std::map<CaptureAction, QString>;
+        const Triggers atStart{{CaptureAction::screen, "Shift+Meta+3"},
+                               {CaptureAction::area, "Shift+Meta+4"}};
+        ASSERT_TRUE(testing::waitFor([&] { return keys.desktopTriggers() == atStart; }, 20s));
+        EXPECT_TRUE(portal.bindings.empty()) << "the desktop held every key already";
+
+        FakeShortcutsPortal::change(portalBus, described({{"screen", "Ctrl+Alt+S"}}));
+        const Triggers changed{{CaptureAction::screen, "Ctrl+Alt+S"}};
+        ASSERT_TRUE(testing::waitFor([&] { return keys.desktopTriggers() == changed; }, 20s));
+        EXPECT_EQ(changes, 2);
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("program"));
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
