@@ -32,7 +32,7 @@ ShortcutField::ShortcutField(MenuModel& model, CaptureAction action, const QColo
       prompt_(new brindle::TextLine(PanelText::typeShortcut(), 10.5, QFont::Medium)),
       caps_(new brindle::KeyCaps({})),
       none_(new brindle::TextLine(PanelText::none(), 10.5, QFont::Normal, brindle::Tone::tertiary)),
-      elsewhere_(new brindle::TextLine({}, 10.5, QFont::Normal, brindle::Tone::secondary)),
+      elsewhere_(new brindle::TextLine({}, 9.5, QFont::Normal, brindle::Tone::secondary)),
       taken_(new brindle::SymbolView("exclamationmark.triangle.fill", 9, brindle::Symbol::Weight::regular))
 {
     prompt_->setColor(accent_);
