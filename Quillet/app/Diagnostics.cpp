@@ -1,10 +1,16 @@
 #include "Quillet/app/Diagnostics.hpp"
 
 #include "Brindle/AppInfo.hpp"
+#include "Brindle/PropertyListXml.hpp"
+#include "Brindle/UserDefaults.hpp"
 #include "Quillet/capture/CapturedImage.hpp"
+#include "Quillet/capture/PortalCapturer.hpp"
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/common/CaptureLog.hpp"
+#include "Quillet/common/DesktopPortals.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
+#include "Quillet/diagnostics/PipeWireServer.hpp"
+#include "Quillet/diagnostics/SessionDiagnosis.hpp"
 #include "Quillet/diagnostics/SoundServer.hpp"
 #include "Quillet/diagnostics/X11Desktop.hpp"
 #include "Quillet/library/AtomicFileWriter.hpp"
@@ -53,6 +59,48 @@ QString soundServerText()
              server->defaultSource.isEmpty() ? QStringLiteral("none") : server->defaultSource);
 }
 
+// Read without the preference store, which would set an unreadable file aside: the report changes nothing.
+bool restoreTokenStored()
+{
+    QFile file(brindle::UserDefaults::standardFilePath(QStringLiteral("quillet")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const auto read = brindle::PropertyListXml::read(file.read(brindle::UserDefaults::maximumFileBytes));
+    if (!read.values) {
+        return false;
+    }
+    const auto entry = read.values->find(PortalCapturer::restoreTokenKey);
+    const std::string* token = entry != read.values->end() ? entry->second.get<std::string>() : nullptr;
+    return token != nullptr && !token->empty();
+}
+
+SessionFacts sessionFacts(const DesktopSession& session)
+{
+    SessionFacts facts;
+    facts.session = session;
+    if (!session.isWayland()) {
+        return facts;
+    }
+    facts.offer = DesktopPortals::offer(Diagnostics::portalAnswerLimit);
+    facts.restoreTokenStored = restoreTokenStored();
+    if (const auto server = PipeWireServer::query(Diagnostics::pipeWireLimit)) {
+        facts.pipeWire = server->version;
+    }
+    return facts;
+}
+
+QString displayText(const DesktopSession& session)
+{
+    const QString x11 = qEnvironmentVariable("DISPLAY", QStringLiteral("-"));
+    if (!session.isWayland()) {
+        return QStringLiteral("%1 (%2)").arg(x11, QGuiApplication::platformName());
+    }
+    return QStringLiteral("%1, XWayland %2 (%3)")
+        .arg(qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("-")), x11,
+             QGuiApplication::platformName());
+}
+
 QStringList toQt(const std::vector<std::string>& arguments)
 {
     QStringList result;
@@ -60,6 +108,21 @@ QStringList toQt(const std::vector<std::string>& arguments)
         result << QString::fromStdString(argument);
     }
     return result;
+}
+
+// X11 lets every client read the screen.
+void describeX11(DiagnosticsReport& report)
+{
+    const auto desktop = X11Desktop::read();
+    const auto* x11 = std::get_if<X11Desktop>(&desktop);
+    report.canCapture = x11 != nullptr;
+    if (x11) {
+        report.shareableContent = DiagnosticsReport::ShareableContent{x11->monitors, x11->clientWindows};
+    } else {
+        report.shareableContent = std::get<X11Desktop::Unreachable>(desktop).reason;
+    }
+    report.facts.emplace_back(QStringLiteral("window manager"), x11 ? x11->windowManager : QString());
+    report.facts.emplace_back(QStringLiteral("compositor"), x11 ? yesNo(x11->hasCompositor) : QString());
 }
 
 std::optional<TestCapture> readCapture(const QString& path)
@@ -120,32 +183,28 @@ DiagnosticsReport Diagnostics::describe()
     report.programPath = QCoreApplication::applicationFilePath();
     report.identifier = QString::fromUtf8(brindle::AppInfo::bundleIdentifier.data(),
                                           static_cast<qsizetype>(brindle::AppInfo::bundleIdentifier.size()));
-    const QString session = qEnvironmentVariable("XDG_SESSION_TYPE");
-    const auto desktop = X11Desktop::read();
-    const auto* x11 = std::get_if<X11Desktop>(&desktop);
-    // X11 lets every client read the screen; a Wayland session gives an X11 client only its own
-    // windows, and this build has no other way to capture.
-    report.canCapture = x11 != nullptr && session != QStringLiteral("wayland");
-    if (x11) {
-        report.shareableContent = DiagnosticsReport::ShareableContent{x11->monitors, x11->clientWindows};
-    } else {
-        report.shareableContent = std::get<X11Desktop::Unreachable>(desktop).reason;
-    }
+    const DesktopSession session = DesktopSession::detect(SessionEnvironment::ofProcess());
     report.facts = {
         {QStringLiteral("version"), brindle::AppInfo::version()},
-        {QStringLiteral("session"), session},
+        {QStringLiteral("session"), qEnvironmentVariable("XDG_SESSION_TYPE")},
         {QStringLiteral("desktop"), qEnvironmentVariable("XDG_CURRENT_DESKTOP")},
-        {QStringLiteral("display"),
-         QStringLiteral("%1 (%2)").arg(qEnvironmentVariable("DISPLAY", QStringLiteral("-")),
-                                       QGuiApplication::platformName())},
-        {QStringLiteral("window manager"), x11 ? x11->windowManager : QString()},
-        {QStringLiteral("compositor"), x11 ? yesNo(x11->hasCompositor) : QString()},
-        {QStringLiteral("tray host"), yesNo(QSystemTrayIcon::isSystemTrayAvailable())},
-        {QStringLiteral("sound server"), soundServerText()},
-        {QStringLiteral("libraries"),
-         QStringLiteral("Qt %1, libwebp %2, FFmpeg %3")
-             .arg(QString::fromLatin1(qVersion()), webPVersion(), MediaLibrary::version())},
     };
+    const SessionFacts facts = sessionFacts(session);
+    for (auto& line : facts.lines()) {
+        report.facts.push_back(std::move(line));
+    }
+    report.facts.emplace_back(QStringLiteral("display"), displayText(session));
+    if (session.isWayland()) {
+        // What XWayland would say describes only the X11 clients, not the desktop.
+        facts.describeCapture(report);
+    } else {
+        describeX11(report);
+    }
+    report.facts.emplace_back(QStringLiteral("tray host"), yesNo(QSystemTrayIcon::isSystemTrayAvailable()));
+    report.facts.emplace_back(QStringLiteral("sound server"), soundServerText());
+    report.facts.emplace_back(QStringLiteral("libraries"), QStringLiteral("Qt %1, libwebp %2, FFmpeg %3")
+                                                               .arg(QString::fromLatin1(qVersion()),
+                                                                    webPVersion(), MediaLibrary::version()));
     return report;
 }
 
@@ -174,6 +233,11 @@ void Diagnostics::testCapture(QObject* context, const ScreenCaptureTool& tool,
 void Diagnostics::run(const QString& path, std::function<void()> done, ScreenCaptureTool tool)
 {
     auto report = std::make_shared<DiagnosticsReport>(describe());
+    if (!report->captureNotTried.isEmpty()) {
+        (void)AtomicFileWriter::replace(path, report->text().toUtf8());
+        done();
+        return;
+    }
     auto* context = new QObject(QCoreApplication::instance());
     testCapture(context, tool,
                 [context, report, path, done = std::move(done)](std::optional<TestCapture> capture) {

@@ -14,10 +14,14 @@ class QObject;
 namespace quillet {
 
 // `--diagnose FILE`: a short report on this copy of the program and the desktop it runs on, with a
-// real capture through the capture tool. Main thread; needs the application object.
+// real capture through the capture tool on X11; under Wayland, what the portal route gives instead,
+// without a capture that could make the desktop ask. Main thread; needs the application object.
 class Diagnostics {
 public:
     static constexpr std::chrono::seconds soundServerLimit{2};
+    // The portal service may be started on demand by the question.
+    static constexpr std::chrono::seconds portalAnswerLimit{3};
+    static constexpr std::chrono::seconds pipeWireLimit{2};
 
     // Gathers the report, writes it to `path` (a failed write is ignored) and then calls `done`,
     // on the main thread, whatever happened.

@@ -27,18 +27,32 @@ QString boolText(bool value)
     return value ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-QString shareableContentLine(const std::variant<DiagnosticsReport::ShareableContent, QString>& content)
+QString canCaptureLine(const std::optional<bool>& canCapture, const QString& how)
+{
+    const QString answer = canCapture ? boolText(*canCapture) : QStringLiteral("unknown");
+    return Label::canCapture + answer + (how.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(how));
+}
+
+QString shareableContentLine(const std::variant<DiagnosticsReport::ShareableContent,
+                                                DiagnosticsReport::PortalContent, QString>& content)
 {
     if (const auto* error = std::get_if<QString>(&content)) {
         return Label::shareableContentError + *error;
+    }
+    if (const auto* portal = std::get_if<DiagnosticsReport::PortalContent>(&content)) {
+        return Label::shareableContent + QStringLiteral("desktop portal ") +
+               portal->portals.join(QStringLiteral(", "));
     }
     const auto& found = std::get<DiagnosticsReport::ShareableContent>(content);
     return Label::shareableContent +
            QStringLiteral("%1 displays, %2 windows").arg(found.displays).arg(found.windows);
 }
 
-QString captureLine(const std::optional<DiagnosticsReport::TestCapture>& capture)
+QString captureLine(const std::optional<DiagnosticsReport::TestCapture>& capture, const QString& notTried)
 {
+    if (!notTried.isEmpty()) {
+        return Label::capture + QStringLiteral("not tried: ") + notTried;
+    }
     if (!capture) {
         return Label::capture + QStringLiteral("no image");
     }
@@ -56,10 +70,10 @@ QStringList DiagnosticsReport::lines() const
     QStringList result{
         Label::program + programPath,
         Label::identifier + orDash(identifier),
-        Label::canCapture + boolText(canCapture),
+        canCaptureLine(canCapture, canCaptureHow),
         Label::team + orDash(team),
         shareableContentLine(shareableContent),
-        captureLine(capture),
+        captureLine(capture, captureNotTried),
     };
     for (const auto& [label, value] : facts) {
         result << label + QStringLiteral(": ") + orDash(value);

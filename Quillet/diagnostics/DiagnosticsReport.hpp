@@ -19,6 +19,10 @@ struct DiagnosticsReport {
         int displays = 0;
         int windows = 0;
     };
+    // The portals through which the desktop lets the program capture, under Wayland.
+    struct PortalContent {
+        QStringList portals;
+    };
     struct TestCapture {
         int width = 0;
         int height = 0;
@@ -28,11 +32,14 @@ struct DiagnosticsReport {
 
     QString programPath;
     QString identifier; // empty reads as "-"
-    bool canCapture = false;
-    QString team; // the build's signer; empty (a source build is unsigned) reads as "-"
+    // Nothing when only trying would tell.
+    std::optional<bool> canCapture = false;
+    QString canCaptureHow; // said after the answer when not empty
+    QString team;          // the build's signer; empty (a source build is unsigned) reads as "-"
     // What the display server offers for capture, or why it could not be asked.
-    std::variant<ShareableContent, QString> shareableContent = QString();
+    std::variant<ShareableContent, PortalContent, QString> shareableContent = QString();
     std::optional<TestCapture> capture; // nothing when the capture tool gave no image
+    QString captureNotTried;            // why no test capture was taken, when none was
     // Label and value of each further fact, in order.
     std::vector<std::pair<QString, QString>> facts;
 

@@ -77,6 +77,7 @@ TEST(Diagnose, OnTheTestDisplayCapturesItsWholeScreen)
     ASSERT_GE(lines.size(), 6);
     const QSize screen = QGuiApplication::primaryScreen()->size();
     EXPECT_EQ(lines[2], QStringLiteral("screen capture access: true"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("routes: capture: X11 grab; shortcuts: X11 hot keys")));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^shareable content: 1 displays, \\d+ windows$"))
                     .match(lines[4])
                     .hasMatch())
