@@ -71,6 +71,13 @@ show_logs() {
     done >&2
 }
 
+# Asked without starting it: a second copy started by the bus would race the first for the name, and
+# the loser's start stalls the bus's answer for its 25 s activation limit.
+owns_name() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+
 portal_offers_screen_cast() {
     gdbus introspect --session --dest org.freedesktop.portal.Desktop \
         --object-path /org/freedesktop/portal/desktop 2>/dev/null | grep -q 'org.freedesktop.portal.ScreenCast'
@@ -116,6 +123,13 @@ start_sway() {
     ln -s "$(compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" | head -n 1)" "$XDG_RUNTIME_DIR/$display_name"
     SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*" | head -n 1)
     export SWAYSOCK
+    # Started by the portal through the bus, this back-end now and then took the bus's whole 25 s
+    # activation limit to come up; started here it is there at once. Without a chooser setting it tries
+    # menu programs that are not installed, and now and then dies of the closed pipe to one of them.
+    mkdir -p "$XDG_CONFIG_HOME/xdg-desktop-portal-wlr"
+    printf '[screencast]\nchooser_type=none\n' >"$XDG_CONFIG_HOME/xdg-desktop-portal-wlr/config"
+    /usr/libexec/xdg-desktop-portal-wlr >"$RIG_LOGS/portal-wlr.log" 2>&1 &
+    wait_until $start_limit_tenths owns_name org.freedesktop.impl.portal.desktop.wlr
 }
 
 # Inside the private session bus: the desktop's parts, then the command.
@@ -139,7 +153,8 @@ inside() {
         return 1
     fi
     "$portal" >"$RIG_LOGS/portal.log" 2>&1 &
-    if ! wait_until $start_limit_tenths portal_offers_screen_cast; then
+    if ! wait_until $start_limit_tenths owns_name org.freedesktop.portal.Desktop ||
+        ! wait_until $start_limit_tenths portal_offers_screen_cast; then
         echo "rig: the desktop portal offers no screen cast" >&2
         show_logs
         return 1
@@ -186,7 +201,10 @@ for file in "${portal_files[@]}"; do
     cp "$portals/$file" "$root/portals/"
 done
 as_user=()
+desktop_environment=()
 if [ "$desktop" = sway ]; then
+    # GTK's accessibility bus, started by the GTK back-end, made the session's end wait for it.
+    desktop_environment=(NO_AT_BRIDGE=1)
     chown -R $unprivileged:$unprivileged "$root"
     as_user=(setpriv --reuid=$unprivileged --regid=$unprivileged --clear-groups)
 fi
@@ -221,7 +239,7 @@ env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \
     ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} \
     ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} \
-    setsid "${as_user[@]}" dbus-run-session -- bash "$0" --inside "$@" &
+    "${desktop_environment[@]}" setsid "${as_user[@]}" dbus-run-session -- bash "$0" --inside "$@" &
 group=$!
 status=0
 wait $group || status=$?
