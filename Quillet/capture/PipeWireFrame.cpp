@@ -15,20 +15,67 @@ namespace {
 
 constexpr int maximumSide = 16384;
 constexpr std::size_t podBufferBytes = 1024;
+// Room for the pointer's picture that comes with the cursor metadata (mutter offers 384 × 384 only);
+// only the pointer's place is read.
+constexpr int cursorSideUsual = 384;
+constexpr int cursorSideLargest = 1024;
+
+constexpr int cursorMetaBytes(int side)
+{
+    return int(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + side * side * 4;
+}
+
+// What every stream of one call shares: the loop, which ends once no stream waits any more.
+// A compositor sends a monitor's frame when its stream starts and another only when something on
+// the monitor changes (mutter 43); now and then that first frame is lost, and a still monitor then
+// sends none. So once one stream has its frame, the others get a short while more, not the whole
+// limit.
+constexpr timespec lateFrameGrace{1, 0};
+
+struct Waiting {
+    pw_main_loop* loop = nullptr;
+    std::size_t streams = 0;
+    spa_source* timer = nullptr;
+    bool anyFrame = false;
+
+    void settled(bool withFrame)
+    {
+        if (--streams == 0) {
+            pw_main_loop_quit(loop);
+            return;
+        }
+        if (withFrame && !anyFrame && timer != nullptr) {
+            anyFrame = true;
+            timespec grace = lateFrameGrace;
+            pw_loop_update_timer(pw_main_loop_get_loop(loop), timer, &grace, nullptr, false);
+        }
+    }
+};
 
 struct Taking {
-    pw_main_loop* loop = nullptr;
+    Waiting* waiting = nullptr;
     pw_stream* stream = nullptr;
+    spa_hook listener{};
     spa_video_info_raw format{};
+    std::optional<QPoint> pointer;
     std::optional<QImage> frame;
     QString error;
+    bool settled = false;
+
+    void settle()
+    {
+        if (!settled) {
+            settled = true;
+            waiting->settled(frame.has_value());
+        }
+    }
 
     void fail(QString description)
     {
         if (error.isEmpty() && !frame) {
             error = std::move(description);
         }
-        pw_main_loop_quit(loop);
+        settle();
     }
 };
 
@@ -89,7 +136,12 @@ void onParamChanged(void* data, uint32_t id, const spa_pod* param)
     const auto* header = static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
         SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
-    std::array<const spa_pod*, 2> params{buffers, header};
+    const auto* cursor = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Cursor),
+        SPA_PARAM_META_size,
+        SPA_POD_CHOICE_RANGE_Int(cursorMetaBytes(cursorSideUsual), cursorMetaBytes(1),
+                                 cursorMetaBytes(cursorSideLargest))));
+    std::array<const spa_pod*, 3> params{buffers, header, cursor};
     pw_stream_update_params(taking.stream, params.data(), params.size());
 }
 
@@ -132,17 +184,39 @@ std::optional<QImage> pictureIn(const spa_buffer& buffer, const spa_video_info_r
     return image;
 }
 
+// The pointer's place when the buffer tells it: nothing when the stream has no visible pointer or
+// puts it outside the frame (compositors mark the pointer on the monitor that has it only).
+std::optional<std::optional<QPoint>> pointerIn(const spa_buffer& buffer, const spa_video_info_raw& format)
+{
+    const auto* cursor = static_cast<const spa_meta_cursor*>(
+        spa_buffer_find_meta_data(&buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
+    if (cursor == nullptr) {
+        return std::nullopt;
+    }
+    const QPoint place(cursor->position.x, cursor->position.y);
+    const bool inside = place.x() >= 0 && place.y() >= 0 && uint32_t(place.x()) < format.size.width &&
+                        uint32_t(place.y()) < format.size.height;
+    if (!spa_meta_cursor_is_valid(cursor) || !inside) {
+        return std::optional<QPoint>();
+    }
+    return std::optional<QPoint>(place);
+}
+
 void onProcess(void* data)
 {
     auto& taking = *static_cast<Taking*>(data);
     while (pw_buffer* buffer = pw_stream_dequeue_buffer(taking.stream)) {
         if (!taking.frame && buffer->buffer != nullptr) {
+            // Pointer-only updates come between frames: the latest one up to the frame counts.
+            if (const auto pointer = pointerIn(*buffer->buffer, taking.format)) {
+                taking.pointer = *pointer;
+            }
             taking.frame = pictureIn(*buffer->buffer, taking.format);
         }
         pw_stream_queue_buffer(taking.stream, buffer);
     }
     if (taking.frame) {
-        pw_main_loop_quit(taking.loop);
+        taking.settle();
     }
 }
 
@@ -158,7 +232,7 @@ void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const ch
 
 void onTimeout(void* data, uint64_t)
 {
-    static_cast<Taking*>(data)->fail(QStringLiteral("no frame came in time"));
+    pw_main_loop_quit(static_cast<Waiting*>(data)->loop);
 }
 
 const pw_stream_events streamEvents = [] {
@@ -180,9 +254,15 @@ void disconnect(pw_core* core)
     pw_core_disconnect(core);
 }
 
+std::vector<Outcome<Picture>> everyStreamFailed(std::size_t streams, const QString& reason)
+{
+    return std::vector<Outcome<Picture>>(streams, Outcome<Picture>::failure(reason));
+}
+
 } // namespace
 
-Outcome<QImage> take(int fd, std::uint32_t node, std::chrono::milliseconds limit)
+std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nodes,
+                                   std::chrono::milliseconds limit)
 {
     static std::once_flag initialised;
     std::call_once(initialised, [] { pw_init(nullptr, nullptr); });
@@ -192,7 +272,7 @@ Outcome<QImage> take(int fd, std::uint32_t node, std::chrono::milliseconds limit
         if (fd >= 0) {
             ::close(fd);
         }
-        return Outcome<QImage>::failure(QStringLiteral("no PipeWire loop"));
+        return everyStreamFailed(nodes.size(), QStringLiteral("no PipeWire loop"));
     }
     pw_loop* events = pw_main_loop_get_loop(loop.get());
     Owned<pw_context, pw_context_destroy> context(pw_context_new(events, nullptr, 0));
@@ -200,51 +280,69 @@ Outcome<QImage> take(int fd, std::uint32_t node, std::chrono::milliseconds limit
         if (fd >= 0) {
             ::close(fd);
         }
-        return Outcome<QImage>::failure(QStringLiteral("no PipeWire context"));
+        return everyStreamFailed(nodes.size(), QStringLiteral("no PipeWire context"));
     }
     // pw_context_connect_fd owns the descriptor from here on, even when it fails.
     Owned<pw_core, disconnect> core(fd >= 0 ? pw_context_connect_fd(context.get(), fd, nullptr, 0)
                                             : pw_context_connect(context.get(), nullptr, 0));
     if (!core) {
-        return Outcome<QImage>::failure(QStringLiteral("cannot reach PipeWire"));
-    }
-    Taking taking;
-    taking.loop = loop.get();
-    Owned<pw_stream, pw_stream_destroy> stream(
-        pw_stream_new(core.get(), "quillet-still",
-                      pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
-                                        PW_KEY_MEDIA_ROLE, "Screen", nullptr)));
-    if (!stream) {
-        return Outcome<QImage>::failure(QStringLiteral("no PipeWire stream"));
-    }
-    taking.stream = stream.get();
-    spa_hook listener{};
-    pw_stream_add_listener(stream.get(), &listener, &streamEvents, &taking);
-
-    std::array<uint8_t, podBufferBytes> bytes{};
-    spa_pod_builder builder = SPA_POD_BUILDER_INIT(bytes.data(), bytes.size());
-    std::array<const spa_pod*, 1> params{formatsWanted(builder)};
-    const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
-    if (pw_stream_connect(stream.get(), PW_DIRECTION_INPUT, node, flags, params.data(), params.size()) < 0) {
-        return Outcome<QImage>::failure(QStringLiteral("cannot connect to stream %1").arg(node));
+        return everyStreamFailed(nodes.size(), QStringLiteral("cannot reach PipeWire"));
     }
 
-    spa_source* timer = pw_loop_add_timer(events, onTimeout, &taking);
+    Waiting waiting{loop.get(), nodes.size()};
+    std::vector<Taking> takings(nodes.size());
+    std::vector<Owned<pw_stream, pw_stream_destroy>> streams;
+    for (std::size_t index = 0; index < nodes.size(); ++index) {
+        Taking& taking = takings[index];
+        taking.waiting = &waiting;
+        streams.emplace_back(
+            pw_stream_new(core.get(), "quillet-still",
+                          pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
+                                            PW_KEY_MEDIA_ROLE, "Screen", nullptr)));
+        taking.stream = streams.back().get();
+        if (taking.stream == nullptr) {
+            taking.fail(QStringLiteral("no PipeWire stream"));
+            continue;
+        }
+        pw_stream_add_listener(taking.stream, &taking.listener, &streamEvents, &taking);
+        std::array<uint8_t, podBufferBytes> bytes{};
+        spa_pod_builder builder = SPA_POD_BUILDER_INIT(bytes.data(), bytes.size());
+        std::array<const spa_pod*, 1> params{formatsWanted(builder)};
+        const auto flags =
+            static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
+        if (pw_stream_connect(taking.stream, PW_DIRECTION_INPUT, nodes[index], flags, params.data(),
+                              params.size()) < 0) {
+            taking.fail(QStringLiteral("cannot connect to stream %1").arg(nodes[index]));
+        }
+    }
+
+    spa_source* timer = pw_loop_add_timer(events, onTimeout, &waiting);
+    waiting.timer = timer;
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit);
     timespec timeout{};
     timeout.tv_sec = seconds.count();
     timeout.tv_nsec = std::chrono::duration_cast<std::chrono::nanoseconds>(limit - seconds).count();
     pw_loop_update_timer(events, timer, &timeout, nullptr, false);
 
-    pw_main_loop_run(loop.get());
-    pw_loop_destroy_source(events, timer);
-    spa_hook_remove(&listener);
-    pw_stream_disconnect(stream.get());
-
-    if (taking.frame) {
-        return *taking.frame;
+    if (waiting.streams > 0) {
+        pw_main_loop_run(loop.get());
     }
-    return Outcome<QImage>::failure(taking.error.isEmpty() ? QStringLiteral("no frame") : taking.error);
+    pw_loop_destroy_source(events, timer);
+
+    std::vector<Outcome<Picture>> pictures;
+    for (Taking& taking : takings) {
+        if (taking.stream != nullptr) {
+            spa_hook_remove(&taking.listener);
+            pw_stream_disconnect(taking.stream);
+        }
+        if (taking.frame) {
+            pictures.emplace_back(Picture{std::move(*taking.frame), taking.pointer});
+        } else {
+            pictures.push_back(Outcome<Picture>::failure(
+                taking.error.isEmpty() ? QStringLiteral("no frame came in time") : taking.error));
+        }
+    }
+    return pictures;
 }
 
 } // namespace quillet::PipeWireFrame

@@ -13,11 +13,13 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
+#include <QDBusVariant>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -33,49 +35,27 @@ const QString screenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
 
 constexpr uint monitorSources = 1;
 constexpr uint cursorHidden = 1;
+// The pointer's place sent beside each frame, on the monitor that has it only.
+constexpr uint cursorAsMetadata = 4;
 // Until the user withdraws it: the choice of monitor is asked once.
 constexpr uint persistUntilRevoked = 2;
 
-struct Stream {
-    uint node = 0;
-    int logicalWidth = 0;
-};
-
-// The first stream of Start's answer, a(ua{sv}); nothing when the answer holds none.
-std::optional<Stream> firstStream(const QVariantMap& started)
+// A pair of integers of an answer's stream properties, (ii); nothing when it is not one.
+std::optional<QPoint> pairIn(const QVariant& value)
 {
-    const auto streams = started.value(QStringLiteral("streams"));
-    if (!streams.canConvert<QDBusArgument>()) {
+    if (!value.canConvert<QDBusArgument>()) {
         return std::nullopt;
     }
-    const auto argument = streams.value<QDBusArgument>();
-    if (argument.currentSignature() != QLatin1String("a(ua{sv})")) {
+    const auto argument = value.value<QDBusArgument>();
+    if (argument.currentSignature() != QLatin1String("(ii)")) {
         return std::nullopt;
     }
-    std::optional<Stream> first;
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        Stream stream;
-        QVariantMap properties;
-        argument.beginStructure();
-        argument >> stream.node >> properties;
-        argument.endStructure();
-        const auto size = properties.value(QStringLiteral("size"));
-        if (size.canConvert<QDBusArgument>()) {
-            const auto sizeArgument = size.value<QDBusArgument>();
-            if (sizeArgument.currentSignature() == QLatin1String("(ii)")) {
-                int height = 0;
-                sizeArgument.beginStructure();
-                sizeArgument >> stream.logicalWidth >> height;
-                sizeArgument.endStructure();
-            }
-        }
-        if (!first) {
-            first = stream;
-        }
-    }
-    argument.endArray();
-    return first;
+    int first = 0;
+    int second = 0;
+    argument.beginStructure();
+    argument >> first >> second;
+    argument.endStructure();
+    return QPoint(first, second);
 }
 
 QString sessionHandle(const QVariantMap& created)
@@ -89,6 +69,36 @@ QString sessionHandle(const QVariantMap& created)
 
 } // namespace
 
+std::vector<PortalCapturer::Stream> PortalCapturer::streamsIn(const QVariantMap& started)
+{
+    const auto streams = started.value(QStringLiteral("streams"));
+    if (!streams.canConvert<QDBusArgument>()) {
+        return {};
+    }
+    const auto argument = streams.value<QDBusArgument>();
+    if (argument.currentSignature() != QLatin1String("a(ua{sv})")) {
+        return {};
+    }
+    std::vector<Stream> found;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        Stream stream;
+        QVariantMap properties;
+        argument.beginStructure();
+        argument >> stream.node >> properties;
+        argument.endStructure();
+        // Without a position (older portals, one monitor) the stream sits at the desktop's origin.
+        const auto position = pairIn(properties.value(QStringLiteral("position"))).value_or(QPoint());
+        const auto size = pairIn(properties.value(QStringLiteral("size")));
+        if (size && size->x() > 0 && size->y() > 0) {
+            stream.place = QRect(position, QSize(size->x(), size->y()));
+        }
+        found.push_back(stream);
+    }
+    argument.endArray();
+    return found;
+}
+
 PortalCapturer::PortalCapturer(brindle::PreferenceStore& preferences, Limits limits, QDBusConnection bus,
                                QObject* parent)
     : Capturer(ScreenCaptureTool(), parent), preferences_(preferences), limits_(limits), bus_(std::move(bus))
@@ -97,7 +107,9 @@ PortalCapturer::PortalCapturer(brindle::PreferenceStore& preferences, Limits lim
 
 PortalCapturer::~PortalCapturer()
 {
-    delete picker_;
+    for (const QPointer<QWidget>& picker : pickers_) {
+        delete picker;
+    }
     closeSession();
 }
 
@@ -119,6 +131,31 @@ void PortalCapturer::capture(Mode mode, Completion completion)
     mode_ = mode;
     triedScreenshot_ = false;
     castFailure_.clear();
+    retriedFrames_ = false;
+    askCursorModes();
+}
+
+void PortalCapturer::askCursorModes()
+{
+    if (cursorModes_) {
+        createSession();
+        return;
+    }
+    auto message = QDBusMessage::createMethodCall(
+        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    message.setArguments({screenCast, QStringLiteral("AvailableCursorModes")});
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, int(limits_.answer.count())), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        const QDBusPendingReply<QDBusVariant> reply = *call;
+        // A portal that does not say offers no metadata; the cast then goes on without the pointer.
+        cursorModes_ = reply.isError() ? 0u : reply.value().variant().toUInt();
+        createSession();
+    });
+}
+
+void PortalCapturer::createSession()
+{
     PortalRequest::call(bus_, screenCast, QStringLiteral("CreateSession"), {},
                         {{QStringLiteral("session_handle_token"), PortalRequest::uniqueToken()}},
                         limits_.answer, this, [this](Outcome<QVariantMap> created, bool cancelled) {
@@ -137,10 +174,14 @@ void PortalCapturer::selectSources(const QVariantMap& created)
         fail(QStringLiteral("create a screen cast"), QStringLiteral("no session in the answer"));
         return;
     }
+    const uint cursor = (cursorModes_.value_or(0) & cursorAsMetadata) != 0 ? cursorAsMetadata : cursorHidden;
     QVariantMap options{{QStringLiteral("types"), monitorSources},
-                        {QStringLiteral("multiple"), false},
-                        {QStringLiteral("cursor_mode"), cursorHidden},
+                        {QStringLiteral("multiple"), true},
+                        {QStringLiteral("cursor_mode"), cursor},
                         {QStringLiteral("persist_mode"), persistUntilRevoked}};
+    if (preferences_.object(singleMonitorTokenKey)) {
+        preferences_.set(std::nullopt, singleMonitorTokenKey);
+    }
     const auto stored = preferences_.object(restoreTokenKey);
     const std::string* token = stored ? stored->get<std::string>() : nullptr;
     if (token != nullptr && !token->empty()) {
@@ -178,8 +219,8 @@ void PortalCapturer::openPipeWire(const QVariantMap& started)
     if (!token.isEmpty()) {
         preferences_.set(token.toStdString(), restoreTokenKey);
     }
-    const auto stream = firstStream(started);
-    if (!stream) {
+    auto streams = streamsIn(started);
+    if (streams.empty()) {
         fail(QStringLiteral("start the screen cast"), QStringLiteral("no stream in the answer"));
         return;
     }
@@ -188,35 +229,62 @@ void PortalCapturer::openPipeWire(const QVariantMap& started)
     message.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap()});
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, int(limits_.answer.count())), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, stream = *stream](QDBusPendingCallWatcher* call) {
+            [this, streams = std::move(streams)](QDBusPendingCallWatcher* call) mutable {
                 call->deleteLater();
                 const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *call;
                 if (reply.isError() || !reply.value().isValid()) {
                     fail(QStringLiteral("reach the screen cast"), reply.error().message());
                     return;
                 }
-                // The reply closes its descriptor; the frame's reader owns a copy.
+                // The reply closes its descriptor; the frames' reader owns a copy.
                 const int fd = ::fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
                 if (fd < 0) {
                     fail(QStringLiteral("reach the screen cast"),
                          QString::fromLocal8Bit(std::strerror(errno)));
                     return;
                 }
-                takeFrame(fd, stream.node, stream.logicalWidth);
+                takeFrames(fd, std::move(streams));
             });
 }
 
-void PortalCapturer::takeFrame(int fd, uint node, int logicalWidth)
+void PortalCapturer::takeFrames(int fd, std::vector<Stream> streams)
 {
+    std::vector<std::uint32_t> nodes;
+    for (const Stream& stream : streams) {
+        nodes.push_back(stream.node);
+    }
     runInBackground(
-        this, [fd, node, limit = limits_.frame] { return PipeWireFrame::take(fd, node, limit); },
-        [this, logicalWidth](Outcome<QImage> frame) {
+        this, [fd, nodes, limit = limits_.frame] { return PipeWireFrame::take(fd, nodes, limit); },
+        [this, streams = std::move(streams)](std::vector<Outcome<PipeWireFrame::Picture>> pictures) {
             closeSession();
-            if (!frame.isSuccess()) {
-                fail(QStringLiteral("take a frame of the screen"), frame.error());
+            std::vector<CastScreen> screens;
+            QString missing;
+            for (std::size_t index = 0; index < pictures.size() && index < streams.size(); ++index) {
+                if (!pictures[index].isSuccess()) {
+                    missing = pictures[index].error();
+                    continue;
+                }
+                const auto& picture = pictures[index].value();
+                screens.push_back(CastScreen{picture.image, streams[index].place, picture.pointer});
+            }
+            if (!missing.isEmpty()) {
+                captureLog().error("a monitor of the screen cast gave no frame: %{public}s", missing);
+            }
+            // A monitor without a frame may be the one wanted: the pointer's, or one to drag on. A
+            // second cast, asked at once with the token, nearly always has every frame.
+            const bool pointerSeen =
+                std::any_of(screens.begin(), screens.end(),
+                            [](const CastScreen& screen) { return screen.pointer.has_value(); });
+            if (!missing.isEmpty() && !retriedFrames_ && (mode_ == Mode::interactive || !pointerSeen)) {
+                retriedFrames_ = true;
+                createSession();
                 return;
             }
-            handOn(stillFrom(frame.value(), logicalWidth));
+            if (screens.empty()) {
+                fail(QStringLiteral("take a frame of the screen"), missing);
+                return;
+            }
+            handOn(std::move(screens));
         });
 }
 
@@ -252,34 +320,79 @@ void PortalCapturer::takeScreenshot()
                         fail(QStringLiteral("take a screenshot"), QStringLiteral("its file is not an image"));
                         return;
                     }
-                    handOn(stillFrom(*image, desktop.width()));
+                    handOn({CastScreen{*image, desktop, std::nullopt}});
                 });
         });
 }
 
-void PortalCapturer::handOn(CapturedImage still)
+void PortalCapturer::handOn(std::vector<CastScreen> screens)
 {
     switch (mode_) {
-    case Mode::screen:
-        finish(std::optional(std::move(still)));
+    case Mode::screen: {
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        CastScreen& taken =
+            screens[screenUnderPointer(screens, primary ? primary->geometry().topLeft() : QPoint())];
+        captureLog().log("screen at %{public}d,%{public}d of %{public}d shared, pointer %{public}s",
+                         taken.place.x(), taken.place.y(), int(screens.size()),
+                         taken.pointer ? "on it" : "not seen");
+        finish(std::optional(stillFrom(std::move(taken.frame), taken.place.width())));
         return;
+    }
     case Mode::interactive:
-        pickArea(std::move(still));
+        pickArea(std::move(screens));
         return;
     }
 }
 
-void PortalCapturer::pickArea(CapturedImage still)
+namespace {
+
+// The screen that shows a cast's monitor: the one at its place, else the one at its position in the
+// list (a desktop may place Quillet's screens differently), else the primary screen.
+QScreen* screenShowing(const CastScreen& cast, std::size_t index)
 {
-    auto* picker = new FrozenFramePicker(still.image, [this, still](std::optional<QRect> area) {
-        if (!area) {
-            finish(std::optional<CapturedImage>());
-            return;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (QScreen* screen : screens) {
+        if (screen->geometry().topLeft() == cast.place.topLeft()) {
+            return screen;
         }
-        finish(std::optional(CapturedImage{still.image.copy(*area), still.scale}));
-    });
-    picker_ = picker;
-    picker->showFullScreen();
+    }
+    return index < std::size_t(screens.size()) ? screens[qsizetype(index)] : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+void PortalCapturer::pickArea(std::vector<CastScreen> screens)
+{
+    // Each screen shows its own frame; the area is picked on the screen where the drag starts, so an
+    // area never spans two monitors, and the first picker to answer closes the others.
+    for (std::size_t index = 0; index < screens.size(); ++index) {
+        const CastScreen& cast = screens[index];
+        const CapturedImage still = stillFrom(cast.frame, cast.place.width());
+        auto* picker = new FrozenFramePicker(still.image, [this, still](std::optional<QRect> area) {
+            closePickers();
+            if (!area) {
+                finish(std::optional<CapturedImage>());
+                return;
+            }
+            finish(std::optional(CapturedImage{still.image.copy(*area), still.scale}));
+        });
+        pickers_.emplace_back(picker);
+        if (QScreen* screen = screenShowing(cast, index)) {
+            picker->setScreen(screen);
+            picker->setGeometry(screen->geometry());
+        }
+        picker->showFullScreen();
+    }
+}
+
+void PortalCapturer::closePickers()
+{
+    for (const QPointer<QWidget>& picker : pickers_) {
+        if (picker) {
+            picker->close();
+        }
+    }
+    pickers_.clear();
 }
 
 void PortalCapturer::fail(const QString& step, const QString& reason, bool cancelledByUser)

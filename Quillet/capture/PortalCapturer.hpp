@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Quillet/capture/Capturer.hpp"
+#include "Quillet/capture/CastScreen.hpp"
 #include "Quillet/common/Outcome.hpp"
 
 #include <QDBusConnection>
@@ -10,7 +11,9 @@
 #include <QWidget>
 
 #include <chrono>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace brindle {
 class PreferenceStore;
@@ -29,19 +32,22 @@ struct PortalCaptureLimits {
 };
 
 // Takes stills through the desktop portal's screen cast, where X11 sees nothing (Wayland): the
-// desktop asks the user once which monitor to share, and the portal's restore token, kept in the
-// preferences, lets every later capture start without asking. Each capture opens a cast, takes one
-// frame from PipeWire and closes the cast, so the desktop shows no sharing for longer than that. Where
-// the cast fails for another reason than the user's cancel, the portal's screenshot is the fallback,
-// which some desktops give without asking. An area is picked on the frame, shown still over the whole
-// screen. Main thread only; one capture at
-// a time.
+// desktop asks the user once which monitors to share (every one, so that any can be taken), and the
+// portal's restore token, kept in the preferences, lets every later capture start without asking.
+// Each capture opens a cast, takes one frame of every monitor from PipeWire and closes the cast, so
+// the desktop shows no sharing for longer than that. A Wayland client cannot ask where the pointer
+// is; the cast tells it instead, as cursor metadata on the monitor that has the pointer. Where the
+// cast fails for another reason than the user's cancel, the portal's screenshot is the fallback,
+// which some desktops give without asking. An area is picked on the frames, each shown still over its
+// own screen. Main thread only; one capture at a time.
 class PortalCapturer : public Capturer {
     Q_OBJECT
 
 public:
     // The preference that holds the restore token: a secret of the user, like the file it is in.
-    static constexpr std::string_view restoreTokenKey = "PortalScreenCastToken";
+    static constexpr std::string_view restoreTokenKey = "PortalScreenCastMonitorsToken";
+    // Where earlier versions kept a token for one monitor only: dropped, so the desktop asks once more.
+    static constexpr std::string_view singleMonitorTokenKey = "PortalScreenCastToken";
 
     using Limits = PortalCaptureLimits;
 
@@ -57,14 +63,25 @@ public:
     // of pixels per point, at least 1.
     [[nodiscard]] static CapturedImage stillFrom(QImage frame, int logicalWidth);
 
+    // One monitor of a started cast: its PipeWire node and its place on the desktop.
+    struct Stream {
+        uint node = 0;
+        QRect place;
+    };
+    // The streams of Start's answer, a(ua{sv}), in its order; none when it holds none.
+    [[nodiscard]] static std::vector<Stream> streamsIn(const QVariantMap& started);
+
 private:
+    void askCursorModes();
+    void createSession();
     void selectSources(const QVariantMap& session);
     void start();
     void openPipeWire(const QVariantMap& started);
-    void takeFrame(int fd, uint node, int logicalWidth);
+    void takeFrames(int fd, std::vector<Stream> streams);
     void takeScreenshot();
-    void handOn(CapturedImage still);
-    void pickArea(CapturedImage still);
+    void handOn(std::vector<CastScreen> screens);
+    void pickArea(std::vector<CastScreen> screens);
+    void closePickers();
     void fail(const QString& step, const QString& reason, bool cancelledByUser = false);
     void closeSession();
     void finish(Result result);
@@ -76,8 +93,10 @@ private:
     Mode mode_ = Mode::screen;
     bool triedScreenshot_ = false;
     QString castFailure_; // why the screen cast failed, while the screenshot is tried
+    bool retriedFrames_ = false;
     QString session_;
-    QPointer<QWidget> picker_;
+    std::optional<uint> cursorModes_;
+    std::vector<QPointer<QWidget>> pickers_;
 };
 
 } // namespace quillet

@@ -14,13 +14,16 @@
 #include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QDateTime>
 #include <QDir>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRasterWindow>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -35,16 +38,22 @@ const QColor windowColour(0x3a, 0x7b, 0xd5);
 const QString captureCategory = QStringLiteral("app.quillet.Quillet.capture");
 
 class ColourWindow : public QRasterWindow {
+public:
+    explicit ColourWindow(QColor colour = windowColour) : colour_(colour) {}
+
 protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), windowColour); }
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), colour_); }
+
+private:
+    QColor colour_;
 };
 
 // Pointer input through the compositor's own remote-desktop interface: the one way into the
-// desktop's dialogs that a test has. Moves are absolute, on a screen cast of the monitor linked to
-// the session, as relative moves are accelerated.
+// desktop's dialogs that a test has. Moves are absolute, on a screen cast of a monitor linked to
+// the session (the primary one, or those named), as relative moves are accelerated.
 class RemotePointer {
 public:
-    RemotePointer()
+    explicit RemotePointer(const QStringList& monitors = {QString()})
     {
         const QString remoteDesktop = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
         const QString screenCast = QStringLiteral("org.gnome.Mutter.ScreenCast");
@@ -58,15 +67,18 @@ public:
         const QDBusReply<QDBusObjectPath> cast = casts.call(
             QStringLiteral("CreateSession"), QVariantMap{{QStringLiteral("remote-desktop-session-id"), id}});
         QDBusInterface castSession(screenCast, cast.value().path(), screenCast + QStringLiteral(".Session"));
-        const QDBusReply<QDBusObjectPath> stream =
-            castSession.call(QStringLiteral("RecordMonitor"), QString(), QVariantMap());
-        stream_ = stream.value().path();
+        for (const QString& monitor : monitors) {
+            const QDBusReply<QDBusObjectPath> stream =
+                castSession.call(QStringLiteral("RecordMonitor"), monitor, QVariantMap());
+            streams_ << stream.value().path();
+        }
         session_->call(QStringLiteral("Start"));
     }
 
-    void moveTo(double x, double y)
+    // To a point of the `monitor`th monitor of the session, in its own coordinates.
+    void moveTo(double x, double y, int monitor = 0)
     {
-        session_->call(QStringLiteral("NotifyPointerMotionAbsolute"), stream_, x, y);
+        session_->call(QStringLiteral("NotifyPointerMotionAbsolute"), streams_.value(monitor), x, y);
     }
 
     void press(bool down) { session_->call(QStringLiteral("NotifyPointerButton"), leftButton, down); }
@@ -81,7 +93,7 @@ public:
 private:
     static constexpr int leftButton = 0x110;
     std::unique_ptr<QDBusInterface> session_;
-    QString stream_;
+    QStringList streams_;
 };
 
 // The monitor chooser of the GNOME portal as it shows on the rig's 1280x720 monitor.
@@ -91,12 +103,12 @@ void acceptMonitorChooser(RemotePointer& pointer)
     pointer.click(852, 232); // Share
 }
 
-// The picker once it covers the monitor: it may show at another size before it is full screen.
-QWidget* shownPicker()
+// The picker once it covers its monitor: it may show at another size before it is full screen.
+QWidget* shownPicker(QSize monitor = QSize(1280, 720))
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (qobject_cast<FrozenFramePicker*>(widget) && widget->windowHandle() &&
-            widget->windowHandle()->isExposed() && widget->size() == QSize(1280, 720)) {
+            widget->windowHandle()->isExposed() && widget->size() == monitor) {
             return widget;
         }
     }
@@ -164,7 +176,7 @@ std::string told(const testing::LogCapture& log)
 // Colour differences a lossy encoding may leave, per channel.
 constexpr int tolerance = 6;
 
-::testing::AssertionResult showsWindowColour(const QImage& image)
+::testing::AssertionResult showsWindowColour(const QImage& image, QColor colour = windowColour)
 {
     const std::vector<QPoint> probes{{2, 2},
                                      {image.width() - 3, 2},
@@ -173,9 +185,9 @@ constexpr int tolerance = 6;
                                      {image.width() - 3, image.height() - 3}};
     for (const QPoint& probe : probes) {
         const QColor seen = image.pixelColor(probe);
-        if (std::abs(seen.red() - windowColour.red()) > tolerance ||
-            std::abs(seen.green() - windowColour.green()) > tolerance ||
-            std::abs(seen.blue() - windowColour.blue()) > tolerance) {
+        if (std::abs(seen.red() - colour.red()) > tolerance ||
+            std::abs(seen.green() - colour.green()) > tolerance ||
+            std::abs(seen.blue() - colour.blue()) > tolerance) {
             return ::testing::AssertionFailure()
                    << "pixel " << probe.x() << "," << probe.y() << " is " << seen.name().toStdString();
         }
@@ -200,6 +212,34 @@ QImage throughWebP(const QImage& image, const QTemporaryDir& folder)
         return {};
     }
     return QImage(decoded);
+}
+
+// Drags between two points of the picker on a monitor while a capture waits. Each step waits until
+// the picker has seen the pointer where it was sent, as a window that has just become full screen may
+// still take input at its earlier place.
+std::function<void()> dragOnPicker(RemotePointer& pointer, std::vector<QPoint> ends, int monitor = 0,
+                                   QSize size = QSize(1280, 720))
+{
+    auto seen = std::make_shared<PointerSeen>();
+    auto step = std::make_shared<std::size_t>(0);
+    return [&pointer, ends, monitor, size, seen, step] {
+        QWidget* picker = shownPicker(size);
+        if (picker == nullptr || *step == ends.size()) {
+            return;
+        }
+        picker->installEventFilter(seen.get());
+        const QPoint next = ends[*step];
+        if (seen->position != next) {
+            pointer.moveTo(next.x() + 1, next.y() + 1, monitor);
+            pointer.moveTo(next.x(), next.y(), monitor);
+            return;
+        }
+        pointer.press(*step == 0);
+        ++*step;
+        if (*step < ends.size()) {
+            pointer.moveTo(ends[*step].x(), ends[*step].y(), monitor);
+        }
+    };
 }
 
 TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
@@ -255,32 +295,9 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
     ASSERT_TRUE(again.has_value()) << told(log);
     EXPECT_TRUE(showsWindowColour(again->image));
 
-    // An area dragged on the frozen frame: exactly the pixels between press and release. Each step
-    // waits until the picker has seen the pointer where it was sent, as a window that has just become
-    // full screen may still take input at its earlier place.
-    PointerSeen seen;
-    const std::vector<QPoint> ends{{100, 100}, {300, 250}};
-    std::size_t step = 0;
-    const auto area = capture(
-        capturer,
-        [&] {
-            QWidget* picker = shownPicker();
-            if (picker == nullptr || step == ends.size()) {
-                return;
-            }
-            picker->installEventFilter(&seen);
-            if (seen.position != ends[step]) {
-                pointer.moveTo(ends[step].x() + 1, ends[step].y() + 1);
-                pointer.moveTo(ends[step].x(), ends[step].y());
-                return;
-            }
-            pointer.press(step == 0);
-            ++step;
-            if (step < ends.size()) {
-                pointer.moveTo(ends[step].x(), ends[step].y());
-            }
-        },
-        Capturer::Mode::interactive);
+    // An area dragged on the frozen frame: exactly the pixels between press and release.
+    const auto area =
+        capture(capturer, dragOnPicker(pointer, {{100, 100}, {300, 250}}), Capturer::Mode::interactive);
     ASSERT_TRUE(area.has_value()) << told(log);
     EXPECT_EQ(area->image.size(), QSize(200, 150));
     EXPECT_TRUE(showsWindowColour(area->image));
@@ -310,6 +327,94 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
     const QImage picture(decoded);
     EXPECT_EQ(picture.size(), QSize(1280, 720));
     EXPECT_TRUE(showsWindowColour(picture));
+}
+
+// The desktop's record of a choice of both monitors of `rig.sh --monitors 1280x720,800x600`, kept
+// under a new token as GNOME's portal keeps it. Its chooser (43) shows both monitors ticked but hands
+// back only the last one clicked, so the test writes the choice a chooser of several would keep.
+QString rememberBothMonitors()
+{
+    const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString store = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
+    const QString path = QStringLiteral("/org/freedesktop/impl/portal/PermissionStore");
+    const QString now = QString::number(QDateTime::currentMSecsSinceEpoch() * 1000);
+    const QString choice = QStringLiteral("<('GNOME', uint32 1, <(int64 %1, int64 %1, [(uint32 0, uint32 1, "
+                                          "<'MetaVendor:MetaVirtualMonitor:0x00'>), (uint32 1, uint32 1, "
+                                          "<'MetaVendor:MetaVirtualMonitor:0x01'>)])>)>")
+                               .arg(now);
+    const auto call = [&](const QString& method, const QStringList& arguments) {
+        return QProcess::execute(QStringLiteral("gdbus"),
+                                 QStringList{QStringLiteral("call"), QStringLiteral("--session"),
+                                             QStringLiteral("--dest"), store, QStringLiteral("--object-path"),
+                                             path, QStringLiteral("--method"), store + '.' + method} +
+                                     arguments) == 0;
+    };
+    const bool kept =
+        call(QStringLiteral("SetPermission"), {QStringLiteral("screencast"), QStringLiteral("true"), token,
+                                               QStringLiteral("''"), QStringLiteral("['yes']")}) &&
+        call(QStringLiteral("SetValue"),
+             {QStringLiteral("screencast"), QStringLiteral("true"), token, choice});
+    return kept ? token : QString();
+}
+
+TEST(PortalMonitors, TheScreenUnderThePointerAndAnAreaDraggedOnIt)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2) << "run under rig.sh --monitors 1280x720,800x600";
+    const QColor secondColour(0xd5, 0x7b, 0x3a);
+    ColourWindow first;
+    ColourWindow second(secondColour);
+    for (auto [window, screen] : {std::pair{&first, screens[0]}, std::pair{&second, screens[1]}}) {
+        window->setScreen(screen);
+        window->setGeometry(screen->geometry());
+        window->showFullScreen();
+    }
+    ASSERT_TRUE(testing::waitFor([&] { return first.isExposed() && second.isExposed(); }, 20s));
+
+    testing::LogCapture log;
+    RemotePointer pointer({QStringLiteral("Meta-0"), QStringLiteral("Meta-1")});
+    const QString token = rememberBothMonitors();
+    ASSERT_FALSE(token.isEmpty());
+    brindle::UserDefaults preferences(brindle::UserDefaults::standardFilePath(QStringLiteral("quillet")));
+    preferences.set(token.toStdString(), PortalCapturer::restoreTokenKey);
+    preferences.set(std::string("a token of one monitor"), PortalCapturer::singleMonitorTokenKey);
+    PortalCapturer capturer(preferences, {.answer = 10s, .choice = 10s, .frame = 5s});
+
+    // The pointer on each monitor in turn: the still is that monitor, whole, and nothing else.
+    struct Case {
+        int monitor;
+        QSize size;
+        QColor colour;
+    };
+    for (const Case& on : {Case{1, QSize(800, 600), secondColour}, Case{0, QSize(1280, 720), windowColour}}) {
+        pointer.moveTo(200, 150, on.monitor);
+        const auto still = capture(capturer);
+        ASSERT_TRUE(still.has_value()) << told(log);
+        EXPECT_EQ(still->image.size(), on.size) << "pointer on monitor " << on.monitor << "\n" << told(log);
+        EXPECT_EQ(still->scale, 1);
+        EXPECT_TRUE(showsWindowColour(still->image, on.colour)) << "pointer on monitor " << on.monitor;
+    }
+    EXPECT_FALSE(preferences.object(PortalCapturer::singleMonitorTokenKey).has_value());
+
+    // Every monitor shows its frozen frame; the area dragged on the second is taken from its frame.
+    bool bothShown = false;
+    const auto drag = dragOnPicker(pointer, {{100, 100}, {300, 250}}, 1, QSize(800, 600));
+    const auto area = capture(
+        capturer,
+        [&] {
+            const QWidget* left = shownPicker(QSize(1280, 720));
+            const QWidget* right = shownPicker(QSize(800, 600));
+            bothShown =
+                bothShown || (left && right && left->screen() == screens[0] && right->screen() == screens[1]);
+            drag();
+        },
+        Capturer::Mode::interactive);
+    ASSERT_TRUE(area.has_value()) << told(log);
+    EXPECT_TRUE(bothShown);
+    EXPECT_EQ(area->image.size(), QSize(200, 150));
+    EXPECT_TRUE(showsWindowColour(area->image, secondColour));
+    EXPECT_EQ(shownPicker(QSize(1280, 720)), nullptr);
+    EXPECT_EQ(shownPicker(QSize(800, 600)), nullptr);
 }
 
 } // namespace

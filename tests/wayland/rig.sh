@@ -3,7 +3,8 @@
 # manager, and the desktop portal with this desktop's back-ends only, on a private session bus, with a
 # private runtime folder and home. Runs COMMAND inside it, then ends every process it started. Every
 # wait has a limit. RIG_DESKTOP picks the desktop:
-#   gnome (default)  mutter, the GNOME portal back-end; as root.
+#   gnome (default)  mutter, the GNOME portal back-end; as root. RIG_MONITORS=WxH,WxH… gives mutter
+#                    those monitors instead, left to right.
 #   kde              KWin's virtual back-end (from a plain copy: this machine forbids file
 #                    capabilities), the KDE back-end and its Qt 5 dialogs; as root.
 #   sway             sway's headless back-end, the wlroots back-end, and the GTK back-end for the
@@ -26,6 +27,7 @@ readonly command_limit=${RIG_COMMAND_LIMIT:-120}
 readonly portal=/usr/libexec/xdg-desktop-portal
 readonly portals=/usr/share/xdg-desktop-portal/portals
 readonly desktop=${RIG_DESKTOP:-gnome}
+readonly monitor_sizes=${RIG_MONITORS:-1280x720}
 readonly unprivileged=65534
 case $desktop in
 gnome)
@@ -93,7 +95,11 @@ kwin_answers() {
 }
 
 start_mutter() {
-    mutter --headless --wayland --no-x11 --virtual-monitor 1280x720 --wayland-display "$display_name" \
+    local monitors=()
+    for size in ${RIG_MONITORS//,/ }; do
+        monitors+=(--virtual-monitor "$size")
+    done
+    mutter --headless --wayland --no-x11 "${monitors[@]}" --wayland-display "$display_name" \
         >"$RIG_LOGS/mutter.log" 2>&1 &
     wait_until $start_limit_tenths test -S "$XDG_RUNTIME_DIR/$display_name" &&
         wait_until $start_limit_tenths mutter_offers_remote_desktop
@@ -234,6 +240,7 @@ env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     XDG_DATA_HOME="$root/home/.local/share" XDG_CACHE_HOME="$root/home/.cache" \
     XDG_DESKTOP_PORTAL_DIR="$root/portals" XDG_CURRENT_DESKTOP=$current_desktop XDG_SESSION_TYPE=wayland \
     WAYLAND_DISPLAY="$display_name" QT_QPA_PLATFORM=wayland RIG_LOGS="$root/logs" RIG_DESKTOP="$desktop" \
+    RIG_MONITORS="$monitor_sizes" \
     RIG_ROOT="$root" \
     ${QUILLET_SOURCE_DIR:+QUILLET_SOURCE_DIR="$QUILLET_SOURCE_DIR"} \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \
