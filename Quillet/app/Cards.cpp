@@ -1,7 +1,12 @@
 #include "Quillet/app/Cards.hpp"
 
+#include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/thumbnails/Thumbnails.hpp"
+
 #include <QPointer>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace quillet {
 
@@ -27,13 +32,51 @@ void Cards::add(const QString& path, const QImage& image, double scale, bool isV
     thumbnails_->add(QUrl::fromLocalFile(path), image, scale, isVideo);
 }
 
+std::vector<Cards::Reducing>::iterator Cards::findReducing(quint64 still)
+{
+    return std::find_if(reducing_.begin(), reducing_.end(),
+                        [still](const Reducing& entry) { return entry.still == still; });
+}
+
 void Cards::addSaving(quint64 still, const QImage& image, double scale)
 {
-    saving_[still] = thumbnails_->addSaving(image, scale);
+    reducing_.push_back({.still = still, .scale = scale, .reduced = std::nullopt, .savedPath = std::nullopt});
+    runInBackground(
+        this, [image] { return Thumbnails::thumbnail(image); },
+        [this, still](QImage reducedImage) { reduced(still, std::move(reducedImage)); });
+}
+
+void Cards::reduced(quint64 still, QImage image)
+{
+    const auto found = findReducing(still);
+    if (found == reducing_.end()) {
+        return; // its save failed meanwhile
+    }
+    found->reduced = std::move(image);
+    showReduced();
+}
+
+// Only from the front, so that a small still reduced sooner never shows ahead of an earlier one.
+void Cards::showReduced()
+{
+    while (!reducing_.empty() && reducing_.front().reduced) {
+        const Reducing ready = std::move(reducing_.front());
+        reducing_.erase(reducing_.begin());
+        if (ready.savedPath) {
+            thumbnails_->add(QUrl::fromLocalFile(*ready.savedPath), *ready.reduced, ready.scale, false);
+        } else {
+            saving_[ready.still] = thumbnails_->addSaving(*ready.reduced, ready.scale);
+        }
+    }
 }
 
 void Cards::finishSaving(quint64 still, const QString& path)
 {
+    const auto waiting = findReducing(still);
+    if (waiting != reducing_.end()) {
+        waiting->savedPath = path;
+        return;
+    }
     const auto card = saving_.extract(still);
     if (!card.empty()) {
         thumbnails_->finishSaving(card.mapped(), QUrl::fromLocalFile(path));
@@ -42,6 +85,12 @@ void Cards::finishSaving(quint64 still, const QString& path)
 
 void Cards::removeSaving(quint64 still)
 {
+    const auto waiting = findReducing(still);
+    if (waiting != reducing_.end()) {
+        reducing_.erase(waiting);
+        showReduced();
+        return;
+    }
     const auto card = saving_.extract(still);
     if (!card.empty()) {
         thumbnails_->remove(card.mapped());

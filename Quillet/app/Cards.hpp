@@ -9,7 +9,9 @@
 #include <QUuid>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 namespace quillet {
 
@@ -27,16 +29,30 @@ public:
     void connectEditor();
     void add(const QString& path, const QImage& image, double scale, bool isVideo);
     // A still's card from its captured pixels while its file is written, keyed by the caller's
-    // `still`; completed with the file or removed when the save failed.
+    // `still`; completed with the file or removed when the save failed. The pixels are reduced off
+    // the main thread; cards show in the order their stills came, and a still whose save ended
+    // meanwhile shows complete, or not at all when it failed.
     void addSaving(quint64 still, const QImage& image, double scale);
     void finishSaving(quint64 still, const QString& path);
     void removeSaving(quint64 still);
 
 private:
+    // A still whose card waits for its reduced pixels.
+    struct Reducing {
+        quint64 still = 0;
+        double scale = 1;
+        std::optional<QImage> reduced;
+        std::optional<QString> savedPath; // its file, when complete before the card showed
+    };
+
+    [[nodiscard]] std::vector<Reducing>::iterator findReducing(quint64 still);
+    void reduced(quint64 still, QImage image);
+    void showReduced();
     void edit(const ThumbnailItem& item);
 
     std::unique_ptr<ThumbnailDisplay> thumbnails_;
     std::unique_ptr<Editor> editor_;
+    std::vector<Reducing> reducing_; // in the order the stills came
     std::unordered_map<quint64, QUuid> saving_;
 };
 

@@ -1,0 +1,60 @@
+#include "Quillet/app/Cards.hpp"
+#include "Quillet/common/BackgroundWork.hpp"
+
+#include "tests/Quillet/thumbnails/FakeThumbnailDisplay.hpp"
+#include "tests/support/WaitFor.hpp"
+
+#include <gtest/gtest.h>
+
+namespace quillet {
+namespace {
+
+using testing::FakeThumbnailDisplay;
+
+// Whether the work started since `before` (the count of work then in flight) has ended.
+bool reductionsEnded(int before)
+{
+    return testing::waitFor([before] { return BackgroundWork::instance().pending() == before; });
+}
+
+// The reduction runs off the main thread, so a save may end before or after its card shows: either
+// way the card ends as the save did, in the order the stills came.
+TEST(Cards, ASaveThatEndsBeforeTheReducedCardShowsDecidesTheCardInCaptureOrder)
+{
+    auto owned = std::make_unique<FakeThumbnailDisplay>();
+    FakeThumbnailDisplay& display = *owned;
+    Cards cards(std::move(owned), nullptr);
+    const int before = BackgroundWork::instance().pending();
+    const QImage large(2000, 1000, QImage::Format_RGB32);
+    const QImage small(40, 30, QImage::Format_RGB32);
+
+    cards.addSaving(1, large, 2);
+    cards.addSaving(2, large, 1);
+    cards.addSaving(3, small, 1);
+    cards.removeSaving(2); // failed before its card showed
+    cards.finishSaving(1, QStringLiteral("/shots/one.webp"));
+    EXPECT_TRUE(display.added.empty()) << "nothing shows before its pixels are reduced";
+    ASSERT_TRUE(reductionsEnded(before));
+
+    ASSERT_EQ(display.added.size(), 2u);
+    EXPECT_EQ(display.added[0].url, QUrl::fromLocalFile(QStringLiteral("/shots/one.webp")));
+    EXPECT_FALSE(display.added[0].isSaving);
+    EXPECT_EQ(display.added[0].size, QSize(440, 220));
+    EXPECT_EQ(display.added[0].scale, 2);
+    EXPECT_TRUE(display.added[1].isSaving);
+    EXPECT_EQ(display.added[1].size, QSize(40, 30));
+    EXPECT_EQ(display.removed, 0) << "the failed still never had a card";
+
+    // Shown while saving: the save's end completes or removes it.
+    cards.finishSaving(3, QStringLiteral("/shots/three.webp"));
+    EXPECT_EQ(display.finished(), 2u);
+    cards.addSaving(4, large, 1);
+    ASSERT_TRUE(reductionsEnded(before));
+    ASSERT_EQ(display.added.size(), 3u);
+    cards.removeSaving(4);
+    EXPECT_EQ(display.added.size(), 2u);
+    EXPECT_EQ(display.removed, 1);
+}
+
+} // namespace
+} // namespace quillet
