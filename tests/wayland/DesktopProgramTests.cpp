@@ -2,6 +2,7 @@
 // program itself, as a desktop's key binding or shortcut starts it, on the desktops besides GNOME.
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/WaitFor.hpp"
+#include "tests/wayland/KnownColour.hpp"
 #include "tests/wayland/WlrVirtualPointer.hpp"
 
 #include <QDBusInterface>
@@ -27,13 +28,8 @@ namespace quillet {
 namespace {
 
 using namespace std::chrono_literals;
-
-const QColor windowColour(0x3a, 0x7b, 0xd5);
-
-class ColourWindow : public QRasterWindow {
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), windowColour); }
-};
+using testing::ColourWindow;
+using testing::showsWindowColour;
 
 bool isDesktop(const char* name)
 {
@@ -64,28 +60,6 @@ bool settledShortcuts(const testing::ChildProcess& program)
 {
     return said(program, "global shortcuts already held") || said(program, "global shortcuts bound") ||
            said(program, "global shortcuts: ");
-}
-
-// Colour differences a lossy encoding may leave, per channel.
-constexpr int tolerance = 6;
-
-::testing::AssertionResult showsWindowColour(const QImage& image)
-{
-    const std::vector<QPoint> probes{{2, 2},
-                                     {image.width() - 3, 2},
-                                     {image.width() / 2, image.height() / 2},
-                                     {2, image.height() - 3},
-                                     {image.width() - 3, image.height() - 3}};
-    for (const QPoint& probe : probes) {
-        const QColor seen = image.pixelColor(probe);
-        if (std::abs(seen.red() - windowColour.red()) > tolerance ||
-            std::abs(seen.green() - windowColour.green()) > tolerance ||
-            std::abs(seen.blue() - windowColour.blue()) > tolerance) {
-            return ::testing::AssertionFailure()
-                   << "pixel " << probe.x() << "," << probe.y() << " is " << seen.name().toStdString();
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 // The still in `path` as libweb's own command-line decoder reads it.

@@ -8,6 +8,7 @@
 #include "tests/support/ChildProcess.hpp"
 #include "tests/support/LogCapture.hpp"
 #include "tests/support/WaitFor.hpp"
+#include "tests/wayland/KnownColour.hpp"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -33,20 +34,11 @@ namespace quillet {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::ColourWindow;
+using testing::showsWindowColour;
+using testing::windowColour;
 
-const QColor windowColour(0x3a, 0x7b, 0xd5);
 const QString captureCategory = QStringLiteral("app.quillet.Quillet.capture");
-
-class ColourWindow : public QRasterWindow {
-public:
-    explicit ColourWindow(QColor colour = windowColour) : colour_(colour) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), colour_); }
-
-private:
-    QColor colour_;
-};
 
 // Pointer input through the compositor's own remote-desktop interface: the one way into the
 // desktop's dialogs that a test has. Moves are absolute, on a screen cast of a monitor linked to
@@ -171,28 +163,6 @@ std::string told(const testing::LogCapture& log)
         lines << QStringLiteral("failed: ") + lastFailure;
     }
     return lines.isEmpty() ? std::string("nothing logged") : lines.join(QLatin1Char('\n')).toStdString();
-}
-
-// Colour differences a lossy encoding may leave, per channel.
-constexpr int tolerance = 6;
-
-::testing::AssertionResult showsWindowColour(const QImage& image, QColor colour = windowColour)
-{
-    const std::vector<QPoint> probes{{2, 2},
-                                     {image.width() - 3, 2},
-                                     {image.width() / 2, image.height() / 2},
-                                     {2, image.height() - 3},
-                                     {image.width() - 3, image.height() - 3}};
-    for (const QPoint& probe : probes) {
-        const QColor seen = image.pixelColor(probe);
-        if (std::abs(seen.red() - colour.red()) > tolerance ||
-            std::abs(seen.green() - colour.green()) > tolerance ||
-            std::abs(seen.blue() - colour.blue()) > tolerance) {
-            return ::testing::AssertionFailure()
-                   << "pixel " << probe.x() << "," << probe.y() << " is " << seen.name().toStdString();
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 // The still as a WebP file, read back by libwebp's own command-line decoder.
