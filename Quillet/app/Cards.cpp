@@ -101,9 +101,26 @@ void Cards::edit(const ThumbnailItem& item)
 {
     editor_->open(item.url, item.scale, [self = QPointer(this), id = item.id](const QImage& saved) {
         if (self) {
-            self->thumbnails_->replaceImage(id, saved);
+            self->showEdited(id, saved);
         }
     });
+}
+
+void Cards::showEdited(const QUuid& card, const QImage& saved)
+{
+    // Numbered across all cards, so that a number is never seen twice.
+    const quint64 save = ++edits_;
+    latestEdit_[card] = save;
+    runInBackground(
+        this, [saved] { return Thumbnails::thumbnail(saved); },
+        [this, card, save](QImage reduced) {
+            const auto latest = latestEdit_.find(card);
+            if (latest == latestEdit_.end() || latest->second != save) {
+                return; // a later save's image is on its way
+            }
+            latestEdit_.erase(latest);
+            thumbnails_->replaceImage(card, reduced);
+        });
 }
 
 } // namespace quillet

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -49,11 +50,15 @@ private:
     void reduced(quint64 still, QImage image);
     void showReduced();
     void edit(const ThumbnailItem& item);
+    // Shows an edited still's saved image, reduced off the main thread; of quick saves the last wins.
+    void showEdited(const QUuid& card, const QImage& saved);
 
     std::unique_ptr<ThumbnailDisplay> thumbnails_;
     std::unique_ptr<Editor> editor_;
     std::vector<Reducing> reducing_; // in the order the stills came
     std::unordered_map<quint64, QUuid> saving_;
+    quint64 edits_ = 0;
+    std::map<QUuid, quint64> latestEdit_; // the number of each card's latest save still being reduced
 };
 
 } // namespace quillet

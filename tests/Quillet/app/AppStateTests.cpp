@@ -481,7 +481,13 @@ TEST_F(AppStateFlow, TheEditCallbackOpensTheEditorOnItsItem)
     thumbnails_->onEdit(item);
     ASSERT_EQ(editor_->opened.size(), 1u);
     EXPECT_EQ(editor_->opened[0], std::make_pair(item.url, 2.0));
+    // Two saves in quick succession: the card shows the later, whichever reduction ends first.
+    QImage first(3000, 2000, QImage::Format_RGBA8888_Premultiplied);
+    first.fill(Qt::white);
+    const int workBefore = BackgroundWork::instance().pending();
+    editor_->onSave(first);
     editor_->onSave(QImage(30, 20, QImage::Format_RGBA8888_Premultiplied));
+    ASSERT_TRUE(waitFor([&] { return BackgroundWork::instance().pending() == workBefore; }));
     ASSERT_EQ(thumbnails_->replaced.size(), 1u);
     EXPECT_EQ(thumbnails_->replaced[0], std::make_pair(item.id, QSize(30, 20)));
 

@@ -25,8 +25,10 @@ TEST(Cards, ASaveThatEndsBeforeTheReducedCardShowsDecidesTheCardInCaptureOrder)
     FakeThumbnailDisplay& display = *owned;
     Cards cards(std::move(owned), nullptr);
     const int before = BackgroundWork::instance().pending();
-    const QImage large(2000, 1000, QImage::Format_RGB32);
-    const QImage small(40, 30, QImage::Format_RGB32);
+    QImage large(2000, 1000, QImage::Format_RGB32);
+    large.fill(Qt::white);
+    QImage small(40, 30, QImage::Format_RGB32);
+    small.fill(Qt::white);
 
     cards.addSaving(1, large, 2);
     cards.addSaving(2, large, 1);
