@@ -8,8 +8,8 @@
 #   kde              KWin's virtual back-end (from a plain copy: this machine forbids file
 #                    capabilities), the KDE back-end and its Qt 5 dialogs; as root.
 #   sway             sway's headless back-end, the wlroots back-end, and the GTK back-end for the
-#                    portal's Access interface, without which the portal hides its Screenshot; as
-#                    uid 65534, since sway refuses to run as root. The command runs as that user too.
+#                    portal's Access interface, without which the portal hides its Screenshot; sway
+#                    alone runs as uid 65534, since it refuses to run as root; the rest as root.
 #
 #   [RIG_DESKTOP=gnome|kde|sway] rig.sh COMMAND [ARGUMENT...]
 #
@@ -116,18 +116,28 @@ start_kwin() {
         wait_until $start_limit_tenths kwin_answers
 }
 
-sway_socket() {
-    compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*" >/dev/null
+# sway's runtime folder: its own, as it runs as another user.
+sway_runtime() {
+    echo "$RIG_ROOT/sway"
 }
 
-# sway names its socket itself: the rig's name is a link to it.
+sway_socket() {
+    compgen -G "$(sway_runtime)/wayland-[0-9]" >/dev/null && compgen -G "$(sway_runtime)/sway-ipc.*" >/dev/null
+}
+
+# sway names its socket itself: the rig's name is a link to it. Root reaches the other user's sockets.
 start_sway() {
-    printf 'output * resolution 1280x720 bg #202020 solid_color\ndefault_border none\n' >"$RIG_ROOT/sway.conf"
-    WAYLAND_DISPLAY= WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 \
-        sway -c "$RIG_ROOT/sway.conf" >"$RIG_LOGS/sway.log" 2>&1 &
+    local runtime
+    runtime=$(sway_runtime)
+    mkdir -m 0700 "$runtime"
+    printf 'output * resolution 1280x720 bg #202020 solid_color\ndefault_border none\n' >"$runtime/sway.conf"
+    chown -R $unprivileged:$unprivileged "$runtime"
+    XDG_RUNTIME_DIR="$runtime" HOME="$runtime" WAYLAND_DISPLAY= WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+        WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=1 setpriv --reuid=$unprivileged --regid=$unprivileged \
+        --clear-groups sway -c "$runtime/sway.conf" >"$RIG_LOGS/sway.log" 2>&1 &
     wait_until $start_limit_tenths sway_socket || return 1
-    ln -s "$(compgen -G "$XDG_RUNTIME_DIR/wayland-[0-9]" | head -n 1)" "$XDG_RUNTIME_DIR/$display_name"
-    SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*" | head -n 1)
+    ln -s "$(compgen -G "$runtime/wayland-[0-9]" | head -n 1)" "$XDG_RUNTIME_DIR/$display_name"
+    SWAYSOCK=$(compgen -G "$runtime/sway-ipc.*" | head -n 1)
     export SWAYSOCK
     # Started by the portal through the bus, this back-end now and then took the bus's whole 25 s
     # activation limit to come up; started here it is there at once. Without a chooser setting it tries
@@ -206,13 +216,12 @@ mkdir "$root/portals" "$root/logs"
 for file in "${portal_files[@]}"; do
     cp "$portals/$file" "$root/portals/"
 done
-as_user=()
 desktop_environment=()
 if [ "$desktop" = sway ]; then
-    # GTK's accessibility bus, started by the GTK back-end, made the session's end wait for it.
+    # sway, as another user, passes through the rig's folder to its own.
+    chmod 0711 "$root"
+    # GTK's accessibility bus, started by the GTK back-end, is of no use here.
     desktop_environment=(NO_AT_BRIDGE=1)
-    chown -R $unprivileged:$unprivileged "$root"
-    as_user=(setpriv --reuid=$unprivileged --regid=$unprivileged --clear-groups)
 fi
 
 group=
@@ -246,7 +255,7 @@ env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \
     ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} \
     ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} \
-    "${desktop_environment[@]}" setsid "${as_user[@]}" dbus-run-session -- bash "$0" --inside "$@" &
+    "${desktop_environment[@]}" setsid dbus-run-session -- bash "$0" --inside "$@" &
 group=$!
 status=0
 wait $group || status=$?
