@@ -1,11 +1,11 @@
 #include "Quillet/capture/PipeWireFrame.hpp"
 
+#include "Quillet/common/PipeWireHandles.hpp"
+
 #include <array>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
 #include <unistd.h>
@@ -244,16 +244,6 @@ const pw_stream_events streamEvents = [] {
     return events;
 }();
 
-template <typename T, void (*destroy)(T*)> struct Deleter {
-    void operator()(T* object) const { destroy(object); }
-};
-template <typename T, void (*destroy)(T*)> using Owned = std::unique_ptr<T, Deleter<T, destroy>>;
-
-void disconnect(pw_core* core)
-{
-    pw_core_disconnect(core);
-}
-
 std::vector<Outcome<Picture>> everyStreamFailed(std::size_t streams, const QString& reason)
 {
     return std::vector<Outcome<Picture>>(streams, Outcome<Picture>::failure(reason));
@@ -264,8 +254,8 @@ std::vector<Outcome<Picture>> everyStreamFailed(std::size_t streams, const QStri
 std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nodes,
                                    std::chrono::milliseconds limit)
 {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { pw_init(nullptr, nullptr); });
+    using namespace PipeWireHandles;
+    initialise();
 
     Owned<pw_main_loop, pw_main_loop_destroy> loop(pw_main_loop_new(nullptr));
     if (!loop) {
@@ -283,8 +273,8 @@ std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nod
         return everyStreamFailed(nodes.size(), QStringLiteral("no PipeWire context"));
     }
     // pw_context_connect_fd owns the descriptor from here on, even when it fails.
-    Owned<pw_core, disconnect> core(fd >= 0 ? pw_context_connect_fd(context.get(), fd, nullptr, 0)
-                                            : pw_context_connect(context.get(), nullptr, 0));
+    OwnedCore core(fd >= 0 ? pw_context_connect_fd(context.get(), fd, nullptr, 0)
+                           : pw_context_connect(context.get(), nullptr, 0));
     if (!core) {
         return everyStreamFailed(nodes.size(), QStringLiteral("cannot reach PipeWire"));
     }
@@ -318,10 +308,7 @@ std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nod
 
     spa_source* timer = pw_loop_add_timer(events, onTimeout, &waiting);
     waiting.timer = timer;
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit);
-    timespec timeout{};
-    timeout.tv_sec = seconds.count();
-    timeout.tv_nsec = std::chrono::duration_cast<std::chrono::nanoseconds>(limit - seconds).count();
+    timespec timeout = after(limit);
     pw_loop_update_timer(events, timer, &timeout, nullptr, false);
 
     if (waiting.streams > 0) {

@@ -1,8 +1,6 @@
 #include "Quillet/diagnostics/PipeWireServer.hpp"
 
-#include <memory>
-#include <mutex>
-#include <pipewire/pipewire.h>
+#include "Quillet/common/PipeWireHandles.hpp"
 
 namespace quillet {
 namespace {
@@ -53,22 +51,12 @@ const pw_core_events coreEvents = [] {
     return events;
 }();
 
-template <typename T, void (*destroy)(T*)> struct Deleter {
-    void operator()(T* object) const { destroy(object); }
-};
-template <typename T, void (*destroy)(T*)> using Owned = std::unique_ptr<T, Deleter<T, destroy>>;
-
-void disconnect(pw_core* core)
-{
-    pw_core_disconnect(core);
-}
-
 } // namespace
 
 std::optional<PipeWireServer> PipeWireServer::query(std::chrono::milliseconds limit)
 {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { pw_init(nullptr, nullptr); });
+    using namespace PipeWireHandles;
+    initialise();
 
     Owned<pw_main_loop, pw_main_loop_destroy> loop(pw_main_loop_new(nullptr));
     if (!loop) {
@@ -79,7 +67,7 @@ std::optional<PipeWireServer> PipeWireServer::query(std::chrono::milliseconds li
     if (!context) {
         return std::nullopt;
     }
-    Owned<pw_core, disconnect> core(pw_context_connect(context.get(), nullptr, 0));
+    OwnedCore core(pw_context_connect(context.get(), nullptr, 0));
     if (!core) {
         return std::nullopt;
     }
@@ -90,10 +78,7 @@ std::optional<PipeWireServer> PipeWireServer::query(std::chrono::milliseconds li
     asking.sync = pw_core_sync(core.get(), PW_ID_CORE, 0);
 
     spa_source* timer = pw_loop_add_timer(events, onTimeout, &asking);
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit);
-    timespec timeout{};
-    timeout.tv_sec = seconds.count();
-    timeout.tv_nsec = std::chrono::duration_cast<std::chrono::nanoseconds>(limit - seconds).count();
+    timespec timeout = after(limit);
     pw_loop_update_timer(events, timer, &timeout, nullptr, false);
     pw_main_loop_run(loop.get());
     pw_loop_destroy_source(events, timer);

@@ -113,15 +113,16 @@ void SessionFacts::describeCapture(DiagnosticsReport& report) const
     if (!session.isWayland()) {
         return;
     }
-    report.captureNotTried = QStringLiteral(
-        "a capture through the desktop portal may ask the user; take one with quillet --action screen");
     const QStringList portals = capturePortals(offer);
     if (portals.isEmpty()) {
+        report.captureNotTried = QStringLiteral("this session gives no way to capture");
         report.canCapture = false;
         report.canCaptureHow = QStringLiteral("no desktop portal for capture");
         report.shareableContent = QStringLiteral("the desktop portal offers no screen cast or screenshot");
         return;
     }
+    report.captureNotTried = QStringLiteral(
+        "a capture through the desktop portal may ask the user; take one with quillet --action screen");
     report.shareableContent = DiagnosticsReport::PortalContent{portals};
     if (offer.screenCast && restoreTokenStored) {
         report.canCapture = true;
