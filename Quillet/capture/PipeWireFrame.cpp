@@ -27,9 +27,10 @@ constexpr int cursorMetaBytes(int side)
 
 // What every stream of one call shares: the loop, which ends once no stream waits any more.
 // A compositor sends a monitor's frame when its stream starts and another only when something on
-// the monitor changes (mutter 43); now and then that first frame is lost, and a still monitor then
-// sends none. So once one stream has its frame, the others get a short while more, not the whole
-// limit.
+// the monitor changes (mutter 43); now and then that first frame is lost while the buffers are still
+// being agreed, and a still monitor then sends none. A stream without a frame is paused and started
+// again (nudgeAfter), which makes the compositor paint once more; and once one stream has its frame,
+// the others get a short while more, not the whole limit.
 constexpr timespec lateFrameGrace{1, 0};
 
 struct Waiting {
@@ -55,6 +56,7 @@ struct Waiting {
 struct Taking {
     Waiting* waiting = nullptr;
     pw_stream* stream = nullptr;
+    spa_source* nudge = nullptr;
     spa_hook listener{};
     spa_video_info_raw format{};
     std::optional<QPoint> pointer;
@@ -220,6 +222,17 @@ void onProcess(void* data)
     }
 }
 
+constexpr timespec nudgeAfter{0, 300'000'000};
+
+void onNudge(void* data, uint64_t)
+{
+    auto& taking = *static_cast<Taking*>(data);
+    if (!taking.frame && !taking.settled) {
+        pw_stream_set_active(taking.stream, false);
+        pw_stream_set_active(taking.stream, true);
+    }
+}
+
 void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error)
 {
     auto& taking = *static_cast<Taking*>(data);
@@ -227,6 +240,10 @@ void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const ch
         taking.fail(QStringLiteral("the stream failed: %1").arg(QString::fromUtf8(error ? error : "")));
     } else if (state == PW_STREAM_STATE_UNCONNECTED) {
         taking.fail(QStringLiteral("the stream was closed"));
+    } else if (state == PW_STREAM_STATE_STREAMING && !taking.frame && taking.nudge != nullptr) {
+        timespec after = nudgeAfter;
+        pw_loop_update_timer(pw_main_loop_get_loop(taking.waiting->loop), taking.nudge, &after, nullptr,
+                             false);
     }
 }
 
@@ -294,6 +311,7 @@ std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nod
             taking.fail(QStringLiteral("no PipeWire stream"));
             continue;
         }
+        taking.nudge = pw_loop_add_timer(events, onNudge, &taking);
         pw_stream_add_listener(taking.stream, &taking.listener, &streamEvents, &taking);
         std::array<uint8_t, podBufferBytes> bytes{};
         spa_pod_builder builder = SPA_POD_BUILDER_INIT(bytes.data(), bytes.size());
@@ -318,6 +336,9 @@ std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nod
 
     std::vector<Outcome<Picture>> pictures;
     for (Taking& taking : takings) {
+        if (taking.nudge != nullptr) {
+            pw_loop_destroy_source(events, taking.nudge);
+        }
         if (taking.stream != nullptr) {
             spa_hook_remove(&taking.listener);
             pw_stream_disconnect(taking.stream);
