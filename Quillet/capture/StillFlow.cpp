@@ -26,12 +26,11 @@ void StillFlow::capture(Capturer::Mode mode)
         return;
     }
     // From the tool's start to the written file, a capture is work that quitting waits for.
-    BackgroundWork::instance().begin();
-    capturer_->capture(mode, [self = QPointer(this)](Capturer::Result result) {
+    capturer_->capture(mode, [self = QPointer(this), work = BackgroundWork::hold()](Capturer::Result result) {
         if (self) {
             self->captured(std::move(result));
         }
-        BackgroundWork::instance().end();
+        work->release();
     });
 }
 

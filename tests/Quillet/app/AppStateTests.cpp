@@ -52,6 +52,15 @@ protected:
         ASSERT_TRUE(tool_.isValid());
         tool_.setImage(opaqueScreen());
         preferences_.set(PropertyList(folder_.path().toStdString()), "folder");
+        workBefore_ = BackgroundWork::instance().pending();
+    }
+
+    // Whatever a test left running, once the state is gone quitting has nothing left to wait for:
+    // a capture whose capturer went mid-way counts as ended too.
+    void TearDown() override
+    {
+        state_.reset();
+        EXPECT_TRUE(waitFor([&] { return BackgroundWork::instance().pending() == workBefore_; }));
     }
 
     // Builds the state over the fakes; `encode` replaces the WebP encoder when given.
@@ -127,6 +136,7 @@ protected:
     FakeScreenRecordingPermission* permission_ = nullptr;
     FakePermissionAlert* alert_ = nullptr;
     int beeps_ = 0;
+    int workBefore_ = 0;
 };
 
 TEST_F(AppStateFlow, AScreenCaptureIsSavedAsWebPNamedByDateAndShownAsACard)
