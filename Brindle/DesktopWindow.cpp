@@ -1,5 +1,7 @@
 #include "Brindle/DesktopWindow.hpp"
 
+#include "Brindle/XcbRoot.hpp"
+
 #include <QGuiApplication>
 #include <QRegion>
 #include <QWindow>
@@ -23,39 +25,12 @@ constexpr std::uint32_t sourceIsApplication = 1;
 
 template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
-[[nodiscard]] xcb_connection_t* x11Connection()
-{
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
 [[nodiscard]] xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
 {
     const auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str());
     const ReplyPointer<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
                                                       &std::free);
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
-[[nodiscard]] int defaultScreenNumber()
-{
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) {
-        return 0;
-    }
-    std::free(host);
-    return screen;
-}
-
-[[nodiscard]] xcb_window_t rootWindow(xcb_connection_t* connection)
-{
-    auto iterator = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int skip = defaultScreenNumber(); skip > 0 && iterator.rem > 1; --skip) {
-        xcb_screen_next(&iterator);
-    }
-    return iterator.data ? iterator.data->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
 void sendToWindowManager(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t type,

@@ -1,6 +1,7 @@
 #include "Quillet/recording/OverlaySelector.hpp"
 
 #include "Brindle/DesktopWindow.hpp"
+#include "Brindle/ScreenPicture.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
 #include "Quillet/recording/Microphones.hpp"
 #include "Quillet/recording/SelectionGeometry.hpp"
@@ -71,9 +72,9 @@ void OverlaySelector::begin(const Recorder::Options& options, Completion complet
     const bool isTranslucent = platform_.hasCompositing();
     const QList<QScreen*> screens = ScreenGeometry::screens();
     // Every screen's picture is taken before any overlay covers it.
-    std::vector<QPixmap> pictures;
+    std::vector<QImage> pictures;
     for (QScreen* screen : screens) {
-        pictures.push_back(isTranslucent ? QPixmap() : screen->grabWindow(0));
+        pictures.push_back(isTranslucent ? QImage() : brindle::ScreenPicture::take(*screen));
     }
     for (qsizetype i = 0; i < screens.size(); ++i) {
         views_.push_back(

@@ -30,7 +30,7 @@ QPointF labelCentre(const QRect& selection)
 
 } // namespace
 
-SelectionView::SelectionView(QScreen* screen, OverlaySelector& selector, QPixmap frozen)
+SelectionView::SelectionView(QScreen* screen, OverlaySelector& selector, QImage frozen)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::X11BypassWindowManagerHint),
       selector_(selector), frozen_(std::move(frozen))
@@ -92,7 +92,7 @@ void SelectionView::paintBackground(QPainter& painter, const std::optional<QRect
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return;
     }
-    painter.drawPixmap(rect(), frozen_);
+    painter.drawImage(rect(), frozen_);
     if (!selection) {
         painter.fillRect(rect(), dimming);
         return;
@@ -149,6 +149,11 @@ void SelectionView::mouseReleaseEvent(QMouseEvent* event)
         selector_.released(event->globalPosition());
     }
 }
+
+// The overlay shows no focus, so taking it as it opens does not repaint the whole screen again.
+void SelectionView::focusInEvent(QFocusEvent*) {}
+
+void SelectionView::focusOutEvent(QFocusEvent*) {}
 
 void SelectionView::keyPressEvent(QKeyEvent* event)
 {

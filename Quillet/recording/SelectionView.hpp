@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
@@ -18,8 +18,8 @@ class OverlaySelector;
 // of the screen taken as it opened, since an X window cannot be see-through then.
 class SelectionView final : public QWidget {
 public:
-    // `frozen` is the screen's picture, or null for a translucent window.
-    SelectionView(QScreen* screen, OverlaySelector& selector, QPixmap frozen);
+    // `frozen` is the screen's picture (opaque RGB32), or null for a translucent window.
+    SelectionView(QScreen* screen, OverlaySelector& selector, QImage frozen);
 
     // The drag on this view changed from `before` to what the selector reports now.
     void selectionChanged(const std::optional<QRect>& before);
@@ -34,6 +34,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void paintBackground(QPainter& painter, const std::optional<QRect>& selection) const;
@@ -42,7 +44,7 @@ private:
     [[nodiscard]] QRect decoration(const std::optional<QRect>& selection) const;
 
     OverlaySelector& selector_;
-    QPixmap frozen_;
+    QImage frozen_;
     QRectF microphonePill_;
     QRectF clicksPill_;
 };
