@@ -57,6 +57,21 @@ TEST_F(CommandLine, HelpExitsZeroQuietly)
     EXPECT_TRUE(result.standardError.empty());
 }
 
+// A still starts without the toolkit and the recording libraries, which only the interactive pick and
+// recording load.
+TEST_F(CommandLine, AStillLoadsNeitherTheToolkitNorTheRecordingLibraries)
+{
+    auto environment = ChildProcess::baseEnvironment(display());
+    environment["LD_DEBUG"] = "files";
+    const auto still = ChildProcess::run({toolPath(), "-x", "-R", "0,0,10,10", outputPath()}, environment);
+    EXPECT_EQ(still.exitCode, 0) << still.standardError;
+    EXPECT_TRUE(exists(outputPath()));
+    EXPECT_NE(still.standardError.find("file=libxcb.so"), std::string::npos) << "the loader reported";
+    for (const char* library : {"libQt6Core", "libQt6Widgets", "libavcodec", "libpulse", "libyuv"}) {
+        EXPECT_EQ(still.standardError.find(library), std::string::npos) << library;
+    }
+}
+
 struct NoDisplay {
     const char* name;
     const char* display; // empty: DISPLAY not set

@@ -1,9 +1,8 @@
 // quillet-screencapture: the capture tool that Quillet runs as a child process. Its whole contract
 // is a PNG or a playable movie at the output path, or no file at all.
 #include "tools/screencapture/cli/ArgumentParser.hpp"
-#include "tools/screencapture/picker/InteractiveCapture.hpp"
+#include "tools/screencapture/cli/ModeLoader.hpp"
 #include "tools/screencapture/recording/StopSignal.hpp"
-#include "tools/screencapture/recording/VideoRecording.hpp"
 #include "tools/screencapture/still/PngWriter.hpp"
 #include "tools/screencapture/still/StillCapture.hpp"
 
@@ -21,9 +20,8 @@ ExitStatus run(const Command& command)
     case CaptureMode::region:
         return StillCapture::run(command);
     case CaptureMode::interactive:
-        return InteractiveCapture::run(command);
     case CaptureMode::recording:
-        return VideoRecording::run(command);
+        return ModeLoader::run(command);
     }
     return ExitStatus::usage;
 }

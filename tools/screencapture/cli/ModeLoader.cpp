@@ -1,0 +1,46 @@
+#include "tools/screencapture/cli/ModeLoader.hpp"
+
+#include "tools/screencapture/cli/ModeEntryPoint.hpp"
+
+#include <dlfcn.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quillet::screencapture::ModeLoader {
+namespace {
+
+std::vector<std::string> candidates()
+{
+    std::vector<std::string> paths;
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        paths.push_back((program.parent_path() / QUILLET_MODES_DIRECTORY / ModeEntryPoint::moduleName)
+                            .lexically_normal());
+    }
+    paths.emplace_back(ModeEntryPoint::moduleName);
+    return paths;
+}
+
+} // namespace
+
+ExitStatus run(const Command& command)
+{
+    std::string problem;
+    for (const std::string& path : candidates()) {
+        // Never closed: the module's threads and the toolkit live until the program ends.
+        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            problem = dlerror();
+            continue;
+        }
+        if (auto entry = reinterpret_cast<ModeEntryPoint::Run>(dlsym(module, ModeEntryPoint::runName))) {
+            return entry(command);
+        }
+        problem = path + " lacks its entry point";
+    }
+    return reported(ExitStatus::failure, "cannot load the picker and recording module: " + problem);
+}
+
+} // namespace quillet::screencapture::ModeLoader
