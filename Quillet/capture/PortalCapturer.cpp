@@ -132,6 +132,14 @@ void PortalCapturer::capture(Mode mode, Completion completion)
     triedScreenshot_ = false;
     castFailure_.clear();
     retriedFrames_ = false;
+    ownWindowsHidden_ = std::make_unique<WindowsHiddenForGrab>();
+    if (ownWindowsHidden_->hidAny()) {
+        // The desktop takes its picture from what it shows once asked: it must have taken our windows
+        // away first. The round trip returns once the display server (the compositor, or XWayland for
+        // an X client) has handled every request sent, the unmaps among them; every cast and screenshot
+        // is asked after it, and its picture is painted after it.
+        QGuiApplication::sync();
+    }
     askCursorModes();
 }
 
@@ -427,6 +435,7 @@ void PortalCapturer::closeSession()
 
 void PortalCapturer::finish(Result result)
 {
+    ownWindowsHidden_.reset();
     const Completion completion = std::move(completion_);
     completion_ = nullptr;
     if (completion) {

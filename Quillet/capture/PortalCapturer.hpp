@@ -3,6 +3,7 @@
 #include "Quillet/capture/Capturer.hpp"
 #include "Quillet/capture/CastScreen.hpp"
 #include "Quillet/common/Outcome.hpp"
+#include "Quillet/common/WindowsHiddenForGrab.hpp"
 
 #include <QDBusConnection>
 #include <QImage>
@@ -39,7 +40,8 @@ struct PortalCaptureLimits {
 // is; the cast tells it instead, as cursor metadata on the monitor that has the pointer. Where the
 // cast fails for another reason than the user's cancel, the portal's screenshot is the fallback,
 // which some desktops give without asking. An area is picked on the frames, each shown still over its
-// own screen. Main thread only; one capture at a time.
+// own screen. The program's own windows stay off the screen from before the desktop is first asked
+// until the capture ends, however it ends. Main thread only; one capture at a time.
 class PortalCapturer : public Capturer {
     Q_OBJECT
 
@@ -97,6 +99,7 @@ private:
     QString session_;
     std::optional<uint> cursorModes_;
     std::vector<QPointer<QWidget>> pickers_;
+    std::unique_ptr<WindowsHiddenForGrab> ownWindowsHidden_;
 };
 
 } // namespace quillet

@@ -75,17 +75,19 @@ QImage decodedWebP(const QString& path, const QTemporaryDir& folder)
     return read ? QImage(decoded) : QImage();
 }
 
-// Whether sway shows one of the program's windows full screen: its picker.
-bool swayShowsPicker(const QJsonObject& node)
+// Whether sway shows one of the program's windows: full screen, its picker; else the one titled
+// `title` (the panel's is the program's name; a card's is not).
+bool swayShowsProgramWindow(const QJsonObject& node, bool fullScreen, const QString& title)
 {
     if (node.value(QStringLiteral("app_id")).toString() == QStringLiteral("app.quillet.Quillet") &&
-        node.value(QStringLiteral("fullscreen_mode")).toInt() == 1 &&
+        (node.value(QStringLiteral("fullscreen_mode")).toInt() == 1) == fullScreen &&
+        (title.isEmpty() || node.value(QStringLiteral("name")).toString() == title) &&
         node.value(QStringLiteral("visible")).toBool()) {
         return true;
     }
     for (const QString& children : {QStringLiteral("nodes"), QStringLiteral("floating_nodes")}) {
         for (const QJsonValue& child : node.value(children).toArray()) {
-            if (swayShowsPicker(child.toObject())) {
+            if (swayShowsProgramWindow(child.toObject(), fullScreen, title)) {
                 return true;
             }
         }
@@ -93,12 +95,23 @@ bool swayShowsPicker(const QJsonObject& node)
     return false;
 }
 
-bool swayShowsPicker()
+bool swayShowsProgramWindow(bool fullScreen, const QString& title = {})
 {
     QProcess tree;
     tree.start(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
     return tree.waitForFinished(10'000) &&
-           swayShowsPicker(QJsonDocument::fromJson(tree.readAllStandardOutput()).object());
+           swayShowsProgramWindow(QJsonDocument::fromJson(tree.readAllStandardOutput()).object(), fullScreen,
+                                  title);
+}
+
+bool swayShowsPicker()
+{
+    return swayShowsProgramWindow(true);
+}
+
+bool swayShowsPanel()
+{
+    return swayShowsProgramWindow(false, QStringLiteral("Quillet"));
 }
 
 // sway gives no screen cast without a GPU; the still comes through the desktop's screenshot, with no
@@ -108,11 +121,21 @@ TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
     if (!isDesktop("sway")) {
         GTEST_SKIP() << "runs under RIG_DESKTOP=sway";
     }
+    // Without a tray the program's panel opens as a window. Every window floats, without borders: the
+    // known colour fills the screen, and sway shows the panel over its middle, where the still must not
+    // show it (a full-screen window would hide it).
+    for (const char* command :
+         {"default_floating_border none", "for_window [app_id=\".*\"] floating enable"}) {
+        ASSERT_EQ(QProcess::execute(QStringLiteral("swaymsg"), {QString::fromLatin1(command)}), 0);
+    }
     ColourWindow window;
-    window.showFullScreen();
+    window.resize(1280, 720);
+    window.show();
     ASSERT_TRUE(testing::waitFor([&] { return window.isExposed(); }, 20s));
+    const auto program = startProgram({});
+    ASSERT_TRUE(testing::waitFor([] { return swayShowsPanel(); }, 30s)) << program->standardErrorSoFar();
 
-    const auto program = startProgram({"--action", "screen"});
+    const auto asked = startProgram({"--action", "screen"});
     const QDir stills(QDir::home().filePath(QStringLiteral("Screenshots")));
     const auto saved = [&] { return stills.entryList({QStringLiteral("*.webp")}, QDir::Files); };
     ASSERT_TRUE(testing::waitFor([&] { return saved().size() == 1; }, 60s))
@@ -125,6 +148,8 @@ TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
     const QImage picture = decodedWebP(stills.filePath(saved().first()), folder);
     EXPECT_EQ(picture.size(), QSize(1280, 720));
     EXPECT_TRUE(showsWindowColour(picture));
+    // The panel is back once the still is taken.
+    EXPECT_TRUE(testing::waitFor([] { return swayShowsPanel(); }, 30s));
 
     // An area dragged on the frozen frame, asked of the running program: exactly the pixels between
     // press and release.
@@ -144,6 +169,7 @@ TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
     const QImage area = decodedWebP(stills.filePath(newest), folder);
     EXPECT_EQ(area.size(), QSize(200, 150));
     EXPECT_TRUE(showsWindowColour(area));
+    EXPECT_TRUE(testing::waitFor([] { return swayShowsPanel(); }, 30s));
 }
 
 QStringList kglobalaccelComponents()
