@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRasterWindow>
@@ -261,9 +262,19 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
     const auto token = preferences.object(PortalCapturer::restoreTokenKey);
     ASSERT_TRUE(token && token->get<std::string>() && !token->get<std::string>()->empty());
     PortalCapturer capturer(preferences, {.answer = 10s, .choice = 10s, .frame = 5s});
+    // A window of the program's own (its panel, where no tray shows it) over the middle of the screen
+    // stays out of the still, and is back once the still is taken.
+    QWidget panel;
+    panel.setPalette(QPalette(Qt::lightGray));
+    panel.setAutoFillBackground(true);
+    panel.resize(900, 500);
+    panel.show();
+    ASSERT_TRUE(testing::waitFor([&] { return panel.windowHandle()->isExposed(); }, 20s));
     const auto again = capture(capturer);
     ASSERT_TRUE(again.has_value()) << told(log);
     EXPECT_TRUE(showsWindowColour(again->image));
+    EXPECT_TRUE(panel.isVisible());
+    panel.hide();
 
     // An area dragged on the frozen frame: exactly the pixels between press and release.
     const auto area =
