@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Brindle/KeepAbove.hpp"
+
+#include <QAbstractNativeEventFilter>
+
+#include <chrono>
+#include <xcb/xcb.h>
+
+namespace brindle {
+
+// The keeper on X11, driven by the server's events over Qt's own connection: it watches the root
+// window's children and, when a managed window is mapped or restacked above the kept one, puts
+// the kept window directly above it.
+//
+// Only windows the manager stacks count. Another program's override-redirect window (a menu, a
+// tooltip, a lock screen) that is above the kept window stays above it: such a program may keep its
+// window on top by the same means, and the two would otherwise take turns forever. Placing the kept
+// window just above the raised window, rather than at the very top, leaves those windows where
+// they are. The kept window's own moves are never answered, so a restack cannot answer itself.
+class XcbKeepAbove final : public KeepAbove, private QAbstractNativeEventFilter {
+public:
+    explicit XcbKeepAbove(xcb_connection_t* connection);
+    ~XcbKeepAbove() override;
+    XcbKeepAbove(const XcbKeepAbove&) = delete;
+    XcbKeepAbove& operator=(const XcbKeepAbove&) = delete;
+
+    void keep(WId window) override;
+    void release() override;
+
+private:
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+    void managedWindowMoved(xcb_window_t sibling);
+    [[nodiscard]] bool isAboveKeptWindow(xcb_window_t sibling) const;
+    [[nodiscard]] bool mayRestack();
+    void watchRootChildren(bool watch);
+
+    xcb_connection_t* connection_;
+    xcb_window_t root_;
+    xcb_window_t window_ = XCB_WINDOW_NONE;
+    // True when the root's child events were selected here: nobody else in the program wants them,
+    // so they end here too.
+    bool selectedRootChildren_ = false;
+    std::chrono::steady_clock::time_point burstStart_;
+    int restacksInBurst_ = 0;
+};
+
+} // namespace brindle
