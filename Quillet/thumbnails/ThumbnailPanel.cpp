@@ -1,6 +1,7 @@
 #include "Quillet/thumbnails/ThumbnailPanel.hpp"
 
 #include "Brindle/DesktopWindow.hpp"
+#include "Brindle/KeepAbove.hpp"
 #include "Quillet/thumbnails/ThumbnailCard.hpp"
 #include "Quillet/thumbnails/ThumbnailStackView.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
@@ -28,7 +29,8 @@ constexpr Qt::WindowFlags panelFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::
 } // namespace
 
 ThumbnailPanel::ThumbnailPanel(Thumbnails& model)
-    : QWidget(nullptr, panelFlags), model_(model), stackView_(new ThumbnailStackView(model, this))
+    : QWidget(nullptr, panelFlags), model_(model), stackView_(new ThumbnailStackView(model, this)),
+      keepAbove_(brindle::KeepAbove::forThisDesktop())
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Tooltips of an inactive program's windows show only with this.
@@ -41,6 +43,8 @@ ThumbnailPanel::ThumbnailPanel(Thumbnails& model)
         updateShape();
     });
 }
+
+ThumbnailPanel::~ThumbnailPanel() = default;
 
 void ThumbnailPanel::configureWindow(bool translucent)
 {
@@ -91,6 +95,7 @@ void ThumbnailPanel::present()
     applyGeometry();
     show();
     raise();
+    keepAbove_->keep(winId());
     updateShape();
 }
 
@@ -122,6 +127,7 @@ void ThumbnailPanel::hideEvent(QHideEvent* event)
 {
     // A hidden stack is no longer under the pointer, whatever the last crossing said.
     model_.setHovering(false);
+    keepAbove_->release();
     QWidget::hideEvent(event);
 }
 

@@ -3,6 +3,12 @@
 #include <QRect>
 #include <QWidget>
 
+#include <memory>
+
+namespace brindle {
+class KeepAbove;
+}
+
 namespace quillet {
 
 class Thumbnails;
@@ -17,6 +23,7 @@ class ThumbnailPanel : public QWidget {
 
 public:
     explicit ThumbnailPanel(Thumbnails& model);
+    ~ThumbnailPanel() override;
 
     // Places the panel. While a card slides out above the others the window keeps the height
     // that card needs and shrinks to `frame` when it is gone.
@@ -46,6 +53,8 @@ private:
 
     Thumbnails& model_;
     ThumbnailStackView* stackView_;
+    // Outside the window manager's care, the panel goes back above windows the manager raises over it.
+    std::unique_ptr<brindle::KeepAbove> keepAbove_;
     QRect frame_;
     bool isTranslucent_ = false;
 };

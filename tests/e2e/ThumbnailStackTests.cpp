@@ -6,6 +6,7 @@
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
 #include "tests/support/WaitFor.hpp"
+#include "tests/support/XTestWindow.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -148,6 +149,15 @@ protected:
             testing::waitFor([&] { return panel().isVisible() && !panel().stackView().isAnimating(); }));
         // Let the last frame reach the server (and a compositor, when one runs).
         testing::runEventLoop(400ms);
+    }
+
+    // Puts the panel at the bottom of the stacking order, as another program could.
+    void lowerPanel() const
+    {
+        const std::uint32_t below[] = {XCB_STACK_MODE_BELOW};
+        xcb_configure_window(connection(), static_cast<xcb_window_t>(panel().winId()),
+                             XCB_CONFIG_WINDOW_STACK_MODE, below);
+        xcb_flush(connection());
     }
 
     [[nodiscard]] ThumbnailCard& card(std::size_t index) const
@@ -473,6 +483,53 @@ TEST_F(ThumbnailStackOnX, UnderAWindowManagerWithShadowsThePanelHasNoFrameAndLea
     EXPECT_FALSE(panel().isVisible());
     EXPECT_TRUE(testing::waitFor([&] { return grabScreen(corner) == desktop; }, 5s))
         << "the corner shows the desktop again";
+}
+
+TEST_F(ThumbnailStackOnX, UnderAWindowManagerTheCardsStayAboveRaisedWindowsButNotAboveOtherOverlays)
+{
+    DesktopHelper windowManager("openbox", {"--sm-disable"}, "WM_S0");
+    ASSERT_TRUE(windowManager.isRunning()) << "openbox did not take the window manager selection";
+    thumbnails->add(QUrl::fromLocalFile(folder.filePath("one.webp")), captureImage(), 1.0, false);
+    settle();
+    const QRect cardOnScreen = panel().geometry().adjusted(16, 16, -16, -16);
+    const QPoint leftOfCard(cardOnScreen.left() + 40, cardOnScreen.center().y());
+    const QPoint rightOfCard(cardOnScreen.right() - 40, cardOnScreen.center().y());
+    ASSERT_TRUE(isNear(screenPixel(rightOfCard), captureColor));
+
+    // An ordinary window as big as the screen, so wherever the manager places it, it covers the card.
+    const std::string display = qEnvironmentVariable("DISPLAY").toStdString();
+    const QColor windowColor(0xcc, 0x33, 0x33);
+    testing::XTestWindow window(display, {0, 0, 1280, 800}, windowColor.rgb() & 0xffffff, 0, 0, false);
+    ASSERT_TRUE(window.isOpen());
+    ASSERT_TRUE(testing::waitFor(
+        [&] {
+            return isNear(screenPixel({300, 300}), windowColor);
+        },
+        5s))
+        << "the manager shows the window";
+    EXPECT_TRUE(testing::waitFor([&] { return isNear(screenPixel(rightOfCard), captureColor); }, 5s))
+        << "the card comes back above a newly mapped window";
+
+    // Lowered out of sight by someone else (the panel leaves its own moves alone), the card comes back
+    // as soon as the manager raises a window; the window must have gone up for that to happen.
+    lowerPanel();
+    ASSERT_TRUE(testing::waitFor([&] { return isNear(screenPixel(rightOfCard), windowColor); }, 5s));
+    window.raise();
+    EXPECT_TRUE(testing::waitFor([&] { return isNear(screenPixel(rightOfCard), captureColor); }, 5s))
+        << "the card comes back above a window raised over it";
+
+    // Another program's overlay (a menu, a lock screen) keeps its place above the cards when they
+    // come back above the next window the manager maps.
+    const QColor overlayColor(0xee, 0xcc, 0x22);
+    testing::XTestWindow overlay(display, {leftOfCard.x() - 60, leftOfCard.y() - 60, 120, 120},
+                                 overlayColor.rgb() & 0xffffff);
+    ASSERT_TRUE(overlay.isOpen());
+    lowerPanel();
+    ASSERT_TRUE(testing::waitFor([&] { return isNear(screenPixel(rightOfCard), windowColor); }, 5s));
+    testing::XTestWindow another(display, {0, 0, 100, 100}, 0x22aa22, 0, 0, false);
+    EXPECT_TRUE(testing::waitFor([&] { return isNear(screenPixel(rightOfCard), captureColor); }, 5s));
+    EXPECT_TRUE(isNear(screenPixel(leftOfCard), overlayColor)) << "the cards stay below the overlay";
+    EXPECT_TRUE(panel().isVisible());
 }
 
 } // namespace

@@ -49,6 +49,13 @@ void XTestWindow::hide()
     sync();
 }
 
+void XTestWindow::raise()
+{
+    const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, above);
+    sync();
+}
+
 void XTestWindow::sync() const
 {
     std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));

@@ -31,6 +31,8 @@ public:
     // A block inside the window, in window coordinates; shown at once.
     void addBlock(Frame frame, std::uint32_t colour);
     void hide();
+    // Asks for the window on top of its siblings; under a window manager the manager does it.
+    void raise();
 
     // Returns after the server has handled everything sent so far.
     void sync() const;
