@@ -63,6 +63,9 @@ struct Taking {
     std::optional<QImage> frame;
     QString error;
     bool settled = false;
+    // How far the stream came, for the reason of a frame that never came.
+    pw_stream_state lastState = PW_STREAM_STATE_UNCONNECTED;
+    int restarts = 0;
 
     void settle()
     {
@@ -228,6 +231,7 @@ void onNudge(void* data, uint64_t)
 {
     auto& taking = *static_cast<Taking*>(data);
     if (!taking.frame && !taking.settled) {
+        ++taking.restarts;
         pw_stream_set_active(taking.stream, false);
         pw_stream_set_active(taking.stream, true);
     }
@@ -236,6 +240,7 @@ void onNudge(void* data, uint64_t)
 void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char* error)
 {
     auto& taking = *static_cast<Taking*>(data);
+    taking.lastState = state;
     if (state == PW_STREAM_STATE_ERROR) {
         taking.fail(QStringLiteral("the stream failed: %1").arg(QString::fromUtf8(error ? error : "")));
     } else if (state == PW_STREAM_STATE_UNCONNECTED) {
@@ -347,7 +352,11 @@ std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nod
             pictures.emplace_back(Picture{std::move(*taking.frame), taking.pointer});
         } else {
             pictures.push_back(Outcome<Picture>::failure(
-                taking.error.isEmpty() ? QStringLiteral("no frame came in time") : taking.error));
+                taking.error.isEmpty()
+                    ? QStringLiteral("no frame came in time (the stream was %1, restarted %2 times)")
+                          .arg(QString::fromUtf8(pw_stream_state_as_string(taking.lastState)))
+                          .arg(taking.restarts)
+                    : taking.error));
         }
     }
     return pictures;
