@@ -244,7 +244,10 @@ TEST_F(TrayApplication, TheSoundServersMicrophonesAppearInThePanelAndTheChoiceIs
         waitFor([&] { return panel() && panel()->height() == before.height() + rowPitch; }, answerLimit))
         << "the server's two microphones gave no picker";
     EXPECT_EQ(panel()->bottom(), before.bottom()) << "the panel grows away from its icon";
-    EXPECT_TRUE(storedPreferences().contains("<key>recordMicrophone</key>\n  <true/>"));
+    // The preferences are written a moment later, off the main thread.
+    EXPECT_TRUE(waitFor(
+        [&] { return storedPreferences().contains("<key>recordMicrophone</key>\n  <true/>"); }, answerLimit))
+        << storedPreferences().toStdString();
 
     // The picker lists the default, then the server's inputs in its order: the second one is chosen.
     const QRect grown = *panel();
