@@ -5,9 +5,12 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace brindle {
 namespace {
@@ -98,51 +101,59 @@ bool XcbKeepAbove::nativeEventFilter(const QByteArray& eventType, void* message,
     if (!isChildEvent(type) || !isAboutChildOf(event, root_)) {
         return false;
     }
-    if (type == XCB_CONFIGURE_NOTIFY) {
-        const auto* configured = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-        if (configured->override_redirect == 0) {
-            managedWindowMoved(configured->window);
-        }
-    } else if (type == XCB_MAP_NOTIFY) {
-        const auto* mapped = reinterpret_cast<const xcb_map_notify_event_t*>(event);
-        if (mapped->override_redirect == 0) {
-            managedWindowMoved(mapped->window);
-        }
+    // Qt drops a configure notify when a later one for the same event window is queued, and for the
+    // root's children that is every one of them: the notify that survives may be about any window,
+    // the kept one included. So any restack among the root's children prompts a look at the whole
+    // stacking order rather than at the window the event names.
+    if (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY || type == XCB_CIRCULATE_NOTIFY) {
+        restackIfCovered();
     }
     return selectedRootChildren_;
 }
 
-void XcbKeepAbove::managedWindowMoved(xcb_window_t sibling)
+void XcbKeepAbove::restackIfCovered()
 {
-    if (sibling == window_ || !isAboveKeptWindow(sibling) || !mayRestack()) {
+    const xcb_window_t covering = topmostManagedWindowAboveKept();
+    if (covering == XCB_WINDOW_NONE || !mayRestack()) {
         return;
     }
-    const std::uint32_t values[] = {sibling, XCB_STACK_MODE_ABOVE};
+    const std::uint32_t values[] = {covering, XCB_STACK_MODE_ABOVE};
     const auto cookie = xcb_configure_window_checked(
         connection_, window_, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
     // The sibling may be gone by now, and with it the reason to move: the refusal is expected.
     std::free(xcb_request_check(connection_, cookie));
 }
 
-bool XcbKeepAbove::isAboveKeptWindow(xcb_window_t sibling) const
+xcb_window_t XcbKeepAbove::topmostManagedWindowAboveKept() const
 {
     const ReplyPointer<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr), &std::free);
     if (!tree) {
-        return false;
+        return XCB_WINDOW_NONE;
     }
     // Bottom to top.
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     const int count = xcb_query_tree_children_length(tree.get());
-    bool keptSeen = false;
-    for (int i = 0; i < count; ++i) {
-        if (children[i] == window_) {
-            keptSeen = true;
-        } else if (children[i] == sibling) {
-            return keptSeen;
+    const xcb_window_t* kept = std::find(children, children + count, window_);
+    if (kept == children + count) {
+        return XCB_WINDOW_NONE;
+    }
+    // All questions go out before the first answer is awaited: one round trip, not one per window.
+    std::vector<std::pair<xcb_window_t, xcb_get_window_attributes_cookie_t>> above;
+    for (const xcb_window_t* child = kept + 1; child != children + count; ++child) {
+        above.emplace_back(*child, xcb_get_window_attributes(connection_, *child));
+    }
+    xcb_window_t topmost = XCB_WINDOW_NONE;
+    for (const auto& [child, cookie] : above) {
+        const ReplyPointer<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(connection_, cookie, nullptr), &std::free);
+        const bool managed = attributes && attributes->override_redirect == 0 &&
+                             attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        if (managed) {
+            topmost = child;
         }
     }
-    return false;
+    return topmost;
 }
 
 bool XcbKeepAbove::mayRestack()

@@ -10,14 +10,15 @@
 namespace brindle {
 
 // The keeper on X11, driven by the server's events over Qt's own connection: it watches the root
-// window's children and, when a managed window is mapped or restacked above the kept one, puts
-// the kept window directly above it.
+// window's children and, whenever their stacking changes and a managed window is mapped above the
+// kept one, puts the kept window directly above the topmost such window.
 //
 // Only windows the manager stacks count. Another program's override-redirect window (a menu, a
 // tooltip, a lock screen) that is above the kept window stays above it: such a program may keep its
 // window on top by the same means, and the two would otherwise take turns forever. Placing the kept
 // window just above the raised window, rather than at the very top, leaves those windows where
-// they are. The kept window's own moves are never answered, so a restack cannot answer itself.
+// they are. A restack cannot answer itself: once the kept window is above every managed window,
+// its own move finds nothing to do.
 class XcbKeepAbove final : public KeepAbove, private QAbstractNativeEventFilter {
 public:
     explicit XcbKeepAbove(xcb_connection_t* connection);
@@ -31,8 +32,8 @@ public:
 private:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-    void managedWindowMoved(xcb_window_t sibling);
-    [[nodiscard]] bool isAboveKeptWindow(xcb_window_t sibling) const;
+    void restackIfCovered();
+    [[nodiscard]] xcb_window_t topmostManagedWindowAboveKept() const;
     [[nodiscard]] bool mayRestack();
     void watchRootChildren(bool watch);
 
