@@ -80,6 +80,11 @@ owns_name() {
         --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
 }
 
+# WirePlumber's default metadata comes once it has loaded its policy.
+session_manager_runs() {
+    timeout 5 pw-metadata -n default 2>/dev/null | grep -q Found
+}
+
 portal_offers_screen_cast() {
     gdbus introspect --session --dest org.freedesktop.portal.Desktop \
         --object-path /org/freedesktop/portal/desktop 2>/dev/null | grep -q 'org.freedesktop.portal.ScreenCast'
@@ -156,6 +161,13 @@ start_sway() {
 # Inside the private session bus: the desktop's parts, then the command.
 inside() {
     pipewire >"$RIG_LOGS/pipewire.log" 2>&1 &
+    # WirePlumber gives up at once when PipeWire is not listening yet, and without it no stream is
+    # ever linked: a cast would stay paused.
+    if ! wait_until $start_limit_tenths test -S "$XDG_RUNTIME_DIR/pipewire-0"; then
+        echo "rig: pipewire did not start" >&2
+        show_logs
+        return 1
+    fi
     wireplumber >"$RIG_LOGS/wireplumber.log" 2>&1 &
     local compositor
     case $desktop in
@@ -168,8 +180,8 @@ inside() {
         show_logs
         return 1
     fi
-    if ! wait_until $start_limit_tenths test -S "$XDG_RUNTIME_DIR/pipewire-0"; then
-        echo "rig: pipewire did not start" >&2
+    if ! wait_until $start_limit_tenths session_manager_runs; then
+        echo "rig: wireplumber did not start" >&2
         show_logs
         return 1
     fi
