@@ -290,7 +290,8 @@ TEST_F(TrayApplication, WithoutATrayThePanelIsAWindowLeftOutOfCaptures)
     const QRect window = *panel();
     run("xdotool", {"key", "super+shift+3"});
     const QDir captures(home_.filePath("Screenshots"));
-    ASSERT_TRUE(waitFor([&] { return !captures.entryList({"*.webp"}, QDir::Files).isEmpty(); }, answerLimit));
+    ASSERT_TRUE(waitFor([&] { return !captures.entryList({"*.webp"}, QDir::Files).isEmpty(); }, answerLimit))
+        << second->standardErrorSoFar();
     const QString still = captures.filePath(captures.entryList({"*.webp"}, QDir::Files).constFirst());
     const QString decoded = home_.filePath("still.png");
     ASSERT_TRUE(waitFor(

@@ -131,7 +131,7 @@ TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
     ColourWindow window;
     window.resize(1280, 720);
     window.show();
-    ASSERT_TRUE(testing::waitFor([&] { return window.isExposed(); }, 20s));
+    ASSERT_TRUE(testing::waitFor([&] { return window.isShown(); }, 20s));
     const auto program = startProgram({});
     ASSERT_TRUE(testing::waitFor([] { return swayShowsPanel(); }, 30s)) << program->standardErrorSoFar();
 

@@ -3,6 +3,7 @@
 // A window of one known colour filling its screen, and the check that a still shows that colour:
 // what the Wayland tests capture and look for.
 #include <QColor>
+#include <QEvent>
 #include <QImage>
 #include <QPainter>
 #include <QRasterWindow>
@@ -19,11 +20,33 @@ class ColourWindow : public QRasterWindow {
 public:
     explicit ColourWindow(QColor colour = windowColour) : colour_(colour) {}
 
+    // True once the compositor has shown the painted window: exposed is not yet painted, and painted
+    // is not yet on the screen a still is taken from.
+    [[nodiscard]] bool isShown() const { return shown_; }
+
 protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), colour_); }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).fillRect(QRect(QPoint(), size()), colour_);
+        // The next update comes with the compositor's frame callback for this paint.
+        if (!updateAsked_) {
+            updateAsked_ = true;
+            requestUpdate();
+        }
+    }
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::UpdateRequest && updateAsked_) {
+            shown_ = true;
+        }
+        return QRasterWindow::event(event);
+    }
 
 private:
     QColor colour_;
+    bool updateAsked_ = false;
+    bool shown_ = false;
 };
 
 // Colour differences a lossy encoding may leave, per channel.

@@ -217,7 +217,7 @@ TEST(PortalCapture, AskedOnceThenRestoredFromTheTokenInTheOwnerOnlyPreferences)
 {
     ColourWindow window;
     window.showFullScreen();
-    ASSERT_TRUE(testing::waitFor([&] { return window.isExposed(); }, 20s));
+    ASSERT_TRUE(testing::waitFor([&] { return window.isShown(); }, 20s));
 
     // The rig gives every run a home of its own.
     const QString preferencesPath = brindle::UserDefaults::standardFilePath(QStringLiteral("quillet"));
@@ -350,7 +350,7 @@ TEST(PortalMonitors, TheScreenUnderThePointerAndAnAreaDraggedOnIt)
         window->setGeometry(screen->geometry());
         window->showFullScreen();
     }
-    ASSERT_TRUE(testing::waitFor([&] { return first.isExposed() && second.isExposed(); }, 20s));
+    ASSERT_TRUE(testing::waitFor([&] { return first.isShown() && second.isShown(); }, 20s));
 
     testing::LogCapture log;
     RemotePointer pointer({QStringLiteral("Meta-0"), QStringLiteral("Meta-1")});

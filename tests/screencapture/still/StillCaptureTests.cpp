@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <chrono>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -224,6 +226,8 @@ public:
     explicit FlickeringDesktop(const std::string& display)
         : connection_(xcb_connect(display.c_str(), nullptr)), painter_([this] { paint(); })
     {
+        // The server's own background would be a third colour: the stills start on a painted desktop.
+        firstFrame_.get_future().wait_for(std::chrono::seconds(10));
     }
     ~FlickeringDesktop()
     {
@@ -249,11 +253,15 @@ private:
             if (frame % 4 == 0) {
                 std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
             }
+            if (frame == 0) {
+                firstFrame_.set_value();
+            }
         }
     }
 
     xcb_connection_t* connection_;
     std::atomic<bool> stop_ = false;
+    std::promise<void> firstFrame_;
     std::thread painter_;
 };
 
