@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRasterWindow>
+#include <QSize>
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -20,33 +21,38 @@ class ColourWindow : public QRasterWindow {
 public:
     explicit ColourWindow(QColor colour = windowColour) : colour_(colour) {}
 
-    // True once the compositor has shown the painted window: exposed is not yet painted, and painted
-    // is not yet on the screen a still is taken from.
-    [[nodiscard]] bool isShown() const { return shown_; }
+    // True once the compositor has shown the window painted at its present size: exposed is not yet
+    // painted, and a window asked to fill its screen is first painted at another size.
+    [[nodiscard]] bool isShown() const { return paintedSize_ == size() && framesShown_ >= framesToBeSure; }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter(this).fillRect(QRect(QPoint(), size()), colour_);
-        // The next update comes with the compositor's frame callback for this paint.
-        if (!updateAsked_) {
-            updateAsked_ = true;
+        if (paintedSize_ != size()) {
+            paintedSize_ = size();
+            framesShown_ = 0;
             requestUpdate();
         }
     }
 
+    // An update request comes with the compositor's frame callback for the last paint sent, once one
+    // was sent. Each one here sends another paint, so from the second on, a paint at this size has been
+    // shown.
     bool event(QEvent* event) override
     {
-        if (event->type() == QEvent::UpdateRequest && updateAsked_) {
-            shown_ = true;
+        if (event->type() == QEvent::UpdateRequest && framesShown_ < framesToBeSure) {
+            ++framesShown_;
+            update();
         }
         return QRasterWindow::event(event);
     }
 
 private:
+    static constexpr int framesToBeSure = 3;
     QColor colour_;
-    bool updateAsked_ = false;
-    bool shown_ = false;
+    QSize paintedSize_;
+    int framesShown_ = 0;
 };
 
 // Colour differences a lossy encoding may leave, per channel.
