@@ -511,8 +511,10 @@ TEST_F(ThumbnailStackOnX, UnderAWindowManagerTheCardsStayAboveRaisedWindowsButNo
     EXPECT_TRUE(testing::waitFor([&] { return isNear(screenPixel(rightOfCard), captureColor); }, 5s))
         << "the card comes back above a newly mapped window";
 
-    // Lowered under the window by another program, the cards come back above it. The lowering has
-    // reached the server before the test looks, so only a restack can bring the card back.
+    // Lowered under the window by another program, the cards come back above it. The manager's events
+    // about the window are handled first, so that only the lowering is left to answer; and the lowering
+    // has reached the server before the test looks, so only a restack can bring the card back.
+    testing::runEventLoop(400ms);
     lowerPanel();
     EXPECT_TRUE(testing::waitFor([&] { return isNear(screenPixel(rightOfCard), captureColor); }, 5s))
         << "the card comes back above the window after being lowered under it";
