@@ -51,6 +51,9 @@ protected:
             std::vector<std::string>{"trayer", "--edge", "bottom", "--align", "right", "--widthtype",
                                      "request", "--height", "24", "--SetDockType", "false"},
             environment_);
+        // A program started before the tray takes the icon later, but opens its panel as a window.
+        ASSERT_TRUE(waitFor([this] { return other_.selectionHasOwner("_NET_SYSTEM_TRAY_S0"); }, startLimit))
+            << "the tray did not start";
     }
 
     [[nodiscard]] std::unique_ptr<ChildProcess> startQuillet() const

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -93,6 +94,27 @@ public:
         std::free(keyboard);
         std::free(pointer);
         return held;
+    }
+
+    // Whether a program holds the selection `name`, as a tray host holds "_NET_SYSTEM_TRAY_S0".
+    [[nodiscard]] bool selectionHasOwner(const char* name) const
+    {
+        const auto atomCookie =
+            xcb_intern_atom(connection_, 1, static_cast<std::uint16_t>(std::strlen(name)), name);
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(connection_, atomCookie, nullptr);
+        if (atom == nullptr) {
+            return false;
+        }
+        const xcb_atom_t selection = atom->atom;
+        std::free(atom);
+        if (selection == XCB_ATOM_NONE) {
+            return false;
+        }
+        xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+            connection_, xcb_get_selection_owner(connection_, selection), nullptr);
+        const bool owned = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+        std::free(owner);
+        return owned;
     }
 
 private:
