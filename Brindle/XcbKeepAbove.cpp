@@ -145,8 +145,12 @@ xcb_window_t XcbKeepAbove::topmostManagedWindowAboveKept() const
     }
     xcb_window_t topmost = XCB_WINDOW_NONE;
     for (const auto& [child, cookie] : above) {
+        // A window destroyed since the tree was read answers with an error, taken here so that it does
+        // not reach the event queue.
+        xcb_generic_error_t* gone = nullptr;
         const ReplyPointer<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(connection_, cookie, nullptr), &std::free);
+            xcb_get_window_attributes_reply(connection_, cookie, &gone), &std::free);
+        std::free(gone);
         const bool managed = attributes && attributes->override_redirect == 0 &&
                              attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         if (managed) {
