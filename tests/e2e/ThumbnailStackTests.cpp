@@ -5,6 +5,7 @@
 #include "Quillet/thumbnails/ThumbnailStackView.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
+#include "tests/support/OtherXClient.hpp"
 #include "tests/support/WaitFor.hpp"
 #include "tests/support/XTestWindow.hpp"
 
@@ -358,22 +359,6 @@ TEST_F(ThumbnailStackOnX, TrashBeforeTheDataFolderExistsEndsInTheTrashNeverInThe
     EXPECT_FALSE(QFile::exists(folder.filePath("work/files")));
 }
 
-[[nodiscard]] bool selectionHasOwner(const char* name)
-{
-    const auto atomCookie =
-        xcb_intern_atom(connection(), 1, static_cast<std::uint16_t>(std::strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-        xcb_intern_atom_reply(connection(), atomCookie, nullptr), &std::free);
-    if (!atom || atom->atom == XCB_ATOM_NONE) {
-        return false;
-    }
-    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
-        xcb_get_selection_owner_reply(connection(), xcb_get_selection_owner(connection(), atom->atom),
-                                      nullptr),
-        &std::free);
-    return owner && owner->owner != XCB_WINDOW_NONE;
-}
-
 // A desktop program for the private display (compositor, window manager), ready once it owns its
 // manager selection, stopped by its PID at the end.
 class DesktopHelper {
@@ -383,7 +368,7 @@ public:
     {
         process_.start(program, arguments);
         isRunning_ = process_.waitForStarted(5000) &&
-                     testing::waitFor([this] { return selectionHasOwner(selection_); }, 5s);
+                     testing::waitFor([this] { return display_.selectionHasOwner(selection_); }, 5s);
     }
     ~DesktopHelper() { stop(); }
     DesktopHelper(const DesktopHelper&) = delete;
@@ -395,11 +380,12 @@ public:
             process_.terminate();
             process_.waitForFinished(5000);
         }
-        testing::waitFor([this] { return !selectionHasOwner(selection_); }, 5s);
+        testing::waitFor([this] { return !display_.selectionHasOwner(selection_); }, 5s);
     }
     [[nodiscard]] bool isRunning() const { return isRunning_; }
 
 private:
+    testing::OtherXClient display_;
     QProcess process_;
     const char* selection_;
     bool isRunning_ = false;
