@@ -11,7 +11,7 @@ build_dir=${1:-build}
 tool="$build_dir/bin/quillet-screencapture"
 [ -x "$tool" ] || { echo "no $tool: build the quillet-screencapture target first" >&2; exit 1; }
 for program in Xvfb ffmpeg ffprobe ffplay /usr/bin/time bc; do
-    command -v "$program" >/dev/null || { echo "$program is missing (apt-get install xvfb ffmpeg time bc)" >&2; exit 1; }
+    command -v "$program" >/dev/null || { echo "$program is missing (run scripts/bootstrap.sh)" >&2; exit 1; }
 done
 
 work=$(mktemp -d)

@@ -9,14 +9,8 @@ tool="$build_dir/bin/quillet-screencapture"
 pairs=${PAIRS:-15}
 [ -x "$tool" ] || { echo "no $tool: build the quillet-screencapture target first" >&2; exit 1; }
 
-if ! command -v scrot >/dev/null; then
-    # The baseline only; the project itself does not need scrot.
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends scrot >/dev/null \
-        || { "${sudo_cmd[@]}" apt-get update -q >/dev/null && \
-             DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends scrot >/dev/null; }
-fi
+# The baseline; the bootstrap installs it with the other test and benchmark programs.
+command -v scrot >/dev/null || { echo "scrot is missing: run scripts/bootstrap.sh" >&2; exit 1; }
 
 work=$(mktemp -d)
 pids=()

@@ -19,11 +19,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr openbox trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils
+  # the benchmarks' baselines and arithmetic
+  scrot time bc
   # the headless Wayland desktop of tests/wayland/rig.sh
   mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome weston libglib2.0-bin
   qt6-wayland
   # and its sway desktop (KDE's is left out for its size: see the README)
-  sway xdg-desktop-portal-wlr xdg-desktop-portal-gtk
+  sway xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim
 )
 
 if [ "${1:-}" = fuzz ]; then
