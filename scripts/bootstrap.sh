@@ -18,7 +18,7 @@ packages=(
   # test and benchmark
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr openbox trayer pulseaudio pulseaudio-utils
-  webp ffmpeg pngcheck desktop-file-utils
+  webp ffmpeg pngcheck desktop-file-utils lintian appstream dpkg-dev binutils file
   # the benchmarks' baselines and arithmetic
   scrot time bc
   # the headless Wayland desktop of tests/wayland/rig.sh
