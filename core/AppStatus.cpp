@@ -18,7 +18,8 @@ AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes
     }
     // Whatever the keys do, the user's last press gave no file: that is the news.
     if (conditions.captureFailed) {
-        return AppStatus::captureFailed;
+        return conditions.screenshotProgramMissing ? AppStatus::captureFailedProgramMissing
+                                                   : AppStatus::captureFailed;
     }
     // The desktop's own bindings replace the program's keys, so none of them can conflict or be taken.
     if (routes.shortcuts == ShortcutRoute::desktopBinding) {
@@ -44,6 +45,7 @@ std::string_view menuBarSymbol(AppStatus status)
     case AppStatus::noScreenCapture:
     case AppStatus::waitingForPermission:
     case AppStatus::captureFailed:
+    case AppStatus::captureFailedProgramMissing:
         return "exclamationmark.triangle.fill";
     case AppStatus::bindKeysInDesktop:
     case AppStatus::readyThroughPortals:
@@ -69,6 +71,9 @@ std::string_view statusText(AppStatus status)
     case AppStatus::captureFailed:
         // The reason is one log line; the header has room only to say where it is.
         return "Capture failed \u00B7 see the log";
+    case AppStatus::captureFailedProgramMissing:
+        // The wlroots portal is the one that runs a program of its own for a screenshot.
+        return "Capture failed \u00B7 install grim";
     case AppStatus::bindKeysInDesktop:
         // The line is short: the README and --help tell the whole binding.
         return "Ready \u00B7 bind quillet --action";
@@ -94,6 +99,7 @@ SystemColor statusColor(AppStatus status)
         return SystemColor::gray;
     case AppStatus::noScreenCapture:
     case AppStatus::captureFailed:
+    case AppStatus::captureFailedProgramMissing:
         return SystemColor::red;
     case AppStatus::waitingForPermission:
     case AppStatus::bindKeysInDesktop:

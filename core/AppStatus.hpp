@@ -17,6 +17,7 @@ enum class AppStatus {
     noScreenCapture,
     waitingForPermission,
     captureFailed,
+    captureFailedProgramMissing,
     bindKeysInDesktop,
     systemShortcutsOn,
     shortcutsTaken,
@@ -35,6 +36,9 @@ struct AppConditions {
     bool shortcutsTaken = false;
     // The latest still failed on every route (not cancelled), and none has succeeded since.
     bool captureFailed = false;
+    // The desktop's portal takes its screenshots by running a program that is not installed, so a
+    // failed capture has a cause the user can mend.
+    bool screenshotProgramMissing = false;
 };
 
 // `routes`: how this session lets the program capture and receive its shortcuts.

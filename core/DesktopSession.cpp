@@ -80,6 +80,22 @@ DesktopSession DesktopSession::detect(const SessionEnvironment& environment)
     return {.kind = kindOf(environment), .desktop = desktopOf(environment.currentDesktop)};
 }
 
+std::string_view DesktopSession::portalScreenshotProgram() const
+{
+    if (!isWayland()) {
+        return {};
+    }
+    switch (desktop) {
+    case Desktop::wlroots:
+        return "grim";
+    case Desktop::gnome:
+    case Desktop::kde:
+    case Desktop::other:
+        return {};
+    }
+    return {};
+}
+
 DesktopRoutes DesktopSession::routes(const PortalOffer& offer) const
 {
     switch (kind) {

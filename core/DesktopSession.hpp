@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quillet {
 
@@ -52,6 +53,10 @@ struct DesktopSession {
     }
     // Whether the program's own windows can go through XWayland, where they may place themselves.
     [[nodiscard]] bool hasXWayland() const { return kind == Kind::waylandWithXWayland; }
+
+    // The program this desktop's portal runs to take a screenshot, which its package does not bring
+    // along: the wlroots back-end runs grim and merely refuses when it is missing. Empty elsewhere.
+    [[nodiscard]] std::string_view portalScreenshotProgram() const;
 
     // The routes that work in this session given what its portals offer.
     [[nodiscard]] DesktopRoutes routes(const PortalOffer& offer) const;

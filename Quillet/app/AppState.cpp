@@ -30,7 +30,8 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
                     std::move(components.beep)),
       folderActions_(settings_, std::move(components.chooseDirectory), std::move(components.openURL)),
       cards_(std::move(components.thumbnails), std::move(components.editor)),
-      updates_(components.makeUpdateCenter()), routes_(components.routes)
+      updates_(components.makeUpdateCenter()), routes_(components.routes),
+      screenshotProgramMissing_(!components.missingScreenshotProgram.isEmpty())
 {
     connect(&settings_, &Settings::changed, this, &AppState::changed);
     connect(&permission_, &PermissionGate::changed, this, &AppState::changed);
@@ -80,7 +81,8 @@ AppStatus AppState::status() const
                       .hasScreenRecording = hasScreenRecording(),
                       .conflictsWithSystemShortcuts = conflictsWithSystemShortcuts(),
                       .shortcutsTaken = !failedShortcuts().empty(),
-                      .captureFailed = stillFlow_.lastCaptureFailed()},
+                      .captureFailed = stillFlow_.lastCaptureFailed(),
+                      .screenshotProgramMissing = screenshotProgramMissing_},
                      routes_);
 }
 

@@ -74,6 +74,8 @@ public:
         FolderActions::OpenURL openURL;
         // How the session lets the program capture and receive keys; the X11 routes unless replaced.
         DesktopRoutes routes;
+        // The program the desktop's portal needs for a screenshot, when it is not installed.
+        QString missingScreenshotProgram;
     };
 
     static constexpr std::chrono::milliseconds menuActionDelay{300};
@@ -193,6 +195,7 @@ private:
     std::unique_ptr<UpdateCenter> updates_;
     std::unique_ptr<brindle::RepeatingTask> statusWatch_;
     DesktopRoutes routes_;
+    bool screenshotProgramMissing_ = false;
 };
 
 } // namespace quillet

@@ -29,6 +29,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace quillet {
@@ -51,6 +52,23 @@ constexpr std::chrono::milliseconds portalAnswerLimit{3000};
     return std::make_unique<NoHotKeys>();
 }
 
+[[nodiscard]] QString missingProgram(std::string_view program)
+{
+    const QString name = QString::fromLatin1(program.data(), qsizetype(program.size()));
+    if (name.isEmpty() || !QStandardPaths::findExecutable(name).isEmpty()) {
+        return {};
+    }
+    return name;
+}
+
+[[nodiscard]] std::unique_ptr<Capturer> portalCapturer(brindle::PreferenceStore& preferences,
+                                                       const QString& missingScreenshotProgram)
+{
+    auto capturer = std::make_unique<PortalCapturer>(preferences);
+    capturer->setMissingScreenshotProgram(missingScreenshotProgram);
+    return capturer;
+}
+
 // The routes X11 offers are never tried where they are known to fail: under Wayland a root grab is
 // black and a key grab fires only while an X11 window has focus.
 void useSessionRoutes(AppState::Components& components, brindle::PreferenceStore& preferences)
@@ -58,13 +76,14 @@ void useSessionRoutes(AppState::Components& components, brindle::PreferenceStore
     const DesktopSession session = DesktopSession::detect(SessionEnvironment::ofProcess());
     const PortalOffer offer = session.isWayland() ? DesktopPortals::offer(portalAnswerLimit) : PortalOffer{};
     components.routes = session.routes(offer);
+    components.missingScreenshotProgram = missingProgram(session.portalScreenshotProgram());
     components.hotKeys = hotKeysFor(components.routes.shortcuts);
     switch (components.routes.capture) {
     case CaptureRoute::x11:
         break;
     case CaptureRoute::portal:
         // The monitor is asked for once; the portal's token for it lives in the preferences.
-        components.capturer = std::make_unique<PortalCapturer>(preferences);
+        components.capturer = portalCapturer(preferences, components.missingScreenshotProgram);
         break;
     case CaptureRoute::none:
         components.screenRecording = std::make_unique<UnavailableScreenRecordingPermission>();

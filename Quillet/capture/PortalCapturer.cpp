@@ -420,7 +420,13 @@ void PortalCapturer::fail(const QString& step, const QString& reason, bool cance
         takeScreenshot();
         return;
     }
-    finish(Result::failure(castFailure_.isEmpty() ? failure : castFailure_ + QStringLiteral("; ") + failure));
+    QString told = castFailure_.isEmpty() ? failure : castFailure_ + QStringLiteral("; ") + failure;
+    if (!missingProgram_.isEmpty()) {
+        told += QStringLiteral("; the desktop's portal takes its screenshots with %1, which is not installed: "
+                               "install the %1 package")
+                    .arg(missingProgram_);
+    }
+    finish(Result::failure(told));
 }
 
 void PortalCapturer::closeSession()

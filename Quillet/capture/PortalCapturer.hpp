@@ -58,6 +58,10 @@ public:
     // Closes a cast still open; a capture in flight ends without calling back.
     ~PortalCapturer() override;
 
+    // The program the desktop's portal runs for a screenshot, known to be missing: a failure then says
+    // what to install instead of only the portal's bare refusal.
+    void setMissingScreenshotProgram(QString program) { missingProgram_ = std::move(program); }
+
     void capture(Mode mode, Completion completion) override;
     [[nodiscard]] bool isRunning() const override { return completion_ != nullptr; }
 
@@ -95,6 +99,7 @@ private:
     Mode mode_ = Mode::screen;
     bool triedScreenshot_ = false;
     QString castFailure_; // why the screen cast failed, while the screenshot is tried
+    QString missingProgram_;
     bool retriedFrames_ = false;
     QString session_;
     std::optional<uint> cursorModes_;

@@ -14,6 +14,8 @@ struct SessionCase {
     PortalOffer offer;
     DesktopSession expected;
     DesktopRoutes routes;
+    // What the portal runs for a screenshot and the desktop's package may lack.
+    std::string_view screenshotProgram = "";
 
     friend void PrintTo(const SessionCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -26,6 +28,7 @@ TEST_P(DesktopSessionDetect, GivesTheKindAndTheRoutesThatWork)
     const DesktopSession session = DesktopSession::detect(c.environment);
     EXPECT_EQ(session, c.expected) << c.name;
     EXPECT_EQ(session.routes(c.offer), c.routes) << c.name;
+    EXPECT_EQ(session.portalScreenshotProgram(), c.screenshotProgram) << c.name;
 }
 
 constexpr PortalOffer allPortals{.screenCast = true, .screenshot = true, .globalShortcuts = true};
@@ -62,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"", "wayland-1", "", "sway"},
                                 screenshotOnly,
                                 {Kind::waylandOnly, Desktop::wlroots},
-                                {CaptureRoute::portal, ShortcutRoute::desktopBinding}},
+                                {CaptureRoute::portal, ShortcutRoute::desktopBinding},
+                                "grim"},
                     SessionCase{"Wayland without any portal: no route is tried",
                                 {"wayland", "", ":0", "weston"},
                                 {},

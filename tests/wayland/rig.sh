@@ -46,6 +46,8 @@ kde)
 sway)
     readonly current_desktop=sway portal_files=(wlr.portal gtk.portal)
     readonly needed=(sway swaybg setpriv /usr/libexec/xdg-desktop-portal-wlr /usr/libexec/xdg-desktop-portal-gtk)
+    # The wlroots back-end takes every screenshot by running grim: without it each one is refused.
+    readonly portal_runs=(grim)
     ;;
 *)
     echo "rig: RIG_DESKTOP is gnome, kde or sway, not $desktop" >&2
@@ -219,6 +221,14 @@ for program in dbus-run-session gdbus setsid pipewire wireplumber "$portal" "${n
 done
 for file in "${portal_files[@]}"; do
     [ -f "$portals/$file" ] || missing+=("$portals/$file")
+done
+# What the portal runs is installed with the desktop by the bootstrap, so its absence is a fault of the
+# machine, not a desktop this machine lacks: the test fails instead of skipping.
+for program in ${portal_runs[@]+"${portal_runs[@]}"}; do
+    if ! command -v "$program" >/dev/null 2>&1; then
+        echo "rig: the $desktop desktop's portal runs $program, which is missing: run scripts/bootstrap.sh" >&2
+        exit 1
+    fi
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "rig: no headless $desktop desktop here, missing: ${missing[*]} (see the README's tests section)" >&2
