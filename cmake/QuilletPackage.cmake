@@ -23,6 +23,7 @@ configure_file(${data}/quillet-screencapture.1.in ${generated}/quillet-screencap
 configure_file(${data}/package/changelog.in ${generated}/changelog @ONLY)
 
 install(FILES ${generated}/app.quillet.Quillet.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Each PNG is the SVG rendered at its size (ffmpeg -width N -height N -i app.quillet.Quillet.svg).
 file(GLOB icon_sizes RELATIVE ${data}/icons ${data}/icons/*)
 foreach(size ${icon_sizes})
     install(FILES ${data}/icons/${size}/app.quillet.Quillet.png
