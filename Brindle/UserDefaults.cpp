@@ -13,6 +13,12 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace brindle {
 namespace {
 
@@ -125,13 +131,34 @@ bool UserDefaults::synchronize(std::chrono::milliseconds limit)
 void UserDefaults::load()
 {
     QFile file(filePath_);
-    if (!file.exists()) {
+    if (!QFileInfo::exists(filePath_)) {
         return;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Never blocking: a FIFO in the file's place would otherwise hold the program at start for good.
+    const int descriptor =
+        ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0 || !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
         savesChanges_ = false;
         logger().error("could not read preferences %{public}s: %{public}s; changes will not be saved",
-                       filePath_, file.errorString());
+                       filePath_, reason);
+        return;
+    }
+    struct stat status {};
+    const bool known = ::fstat(descriptor, &status) == 0;
+    if (known && S_ISDIR(status.st_mode)) {
+        file.close();
+        savesChanges_ = false;
+        logger().error("could not read preferences %{public}s: a folder is in its place; changes will not be saved",
+                       filePath_);
+        return;
+    }
+    if (!known || !S_ISREG(status.st_mode)) {
+        file.close();
+        setAside(QStringLiteral("not a regular file"));
         return;
     }
     if (file.size() > maximumFileBytes) {

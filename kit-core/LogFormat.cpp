@@ -143,4 +143,43 @@ std::string LogFormat::render(std::string_view format, std::span<const LogArgume
     return result;
 }
 
+std::string LogFormat::outsideText(std::string_view text, std::size_t longest)
+{
+    constexpr std::string_view hexDigits = "0123456789abcdef";
+    constexpr unsigned char firstPrintable = 0x20;
+    constexpr unsigned char deleteCharacter = 0x7f;
+    std::string safe;
+    std::string_view kept = text.substr(0, longest);
+    // A cut never leaves half a UTF-8 character behind.
+    if (kept.size() < text.size()) {
+        constexpr unsigned char continuationMask = 0xc0;
+        constexpr unsigned char continuation = 0x80;
+        std::size_t end = kept.size();
+        while (end > 0 && (static_cast<unsigned char>(kept[end - 1]) & continuationMask) == continuation) {
+            --end;
+        }
+        if (end > 0 && static_cast<unsigned char>(kept[end - 1]) >= continuationMask) {
+            --end;
+        }
+        kept = kept.substr(0, end);
+    }
+    safe.reserve(kept.size());
+    for (const char c : kept) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            safe += "\\\\";
+        } else if (byte < firstPrintable || byte == deleteCharacter) {
+            safe += "\\x";
+            safe += hexDigits[byte >> 4];
+            safe += hexDigits[byte & 0xf];
+        } else {
+            safe += c;
+        }
+    }
+    if (text.size() > longest) {
+        safe += "... (" + decimal(static_cast<std::int64_t>(text.size())) + " bytes)";
+    }
+    return safe;
+}
+
 } // namespace brindle

@@ -18,6 +18,12 @@ using LogArgument = std::variant<std::string, std::int64_t, double, bool>;
 // unknown placeholder is kept as written.
 struct LogFormat {
     [[nodiscard]] static std::string render(std::string_view format, std::span<const LogArgument> arguments);
+
+    // Text from outside the program made safe for one log line: control characters (a newline that
+    // would forge a line, a terminal's escape) written as \xNN, a backslash doubled, and anything
+    // beyond `longest` bytes cut and marked, so a hostile caller cannot flood the log.
+    static constexpr std::size_t longestOutsideText = 200;
+    [[nodiscard]] static std::string outsideText(std::string_view text, std::size_t longest = longestOutsideText);
 };
 
 } // namespace brindle

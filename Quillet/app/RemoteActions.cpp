@@ -3,6 +3,7 @@
 #include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/common/DesktopPortals.hpp"
 #include "core/ActionRequest.hpp"
+#include "kit-core/LogFormat.hpp"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -64,7 +65,8 @@ void RemoteActions::Activate(const QString& action)
 {
     if (!performNamed(action, "session bus") && calledFromDBus()) {
         sendErrorReply(QDBusError::InvalidArgs,
-                       QStringLiteral("unknown action \"%1\": use screen, area or record").arg(action));
+                       QStringLiteral("unknown action \"%1\": use screen, area or record")
+                           .arg(QString::fromStdString(brindle::LogFormat::outsideText(action.toStdString()))));
     }
 }
 
@@ -72,7 +74,9 @@ bool RemoteActions::performNamed(const QString& name, const char* route)
 {
     const auto action = actionNamed(name.toStdString());
     if (!action) {
-        captureLog().error("refused the action %{public}s asked through the %{public}s", name, route);
+        // Whoever reaches the bus or the socket writes this name: one safe line, whatever it holds.
+        captureLog().error("refused the action %{public}s asked through the %{public}s",
+                           brindle::LogFormat::outsideText(name.toStdString()), route);
         return false;
     }
     captureLog().log("action %{public}s asked through the %{public}s", actionName(*action), route);

@@ -8,6 +8,10 @@
 #include <QTimer>
 
 #include <array>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -37,9 +41,9 @@ protected:
     }
 
     // Every file in the preference folder.
-    [[nodiscard]] QStringList filesBeside() const
+    [[nodiscard]] QStringList filesBeside(QDir::Filters others = {}) const
     {
-        return QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        return QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden | others, QDir::Name);
     }
 };
 
@@ -144,6 +148,37 @@ TEST_F(UserDefaultsTest, PathThatCannotBeReadIsLeftAlone)
     store.set(PropertyList(true), "enabled");
     EXPECT_EQ(store.object("enabled"), PropertyList(true)) << "the value still lives for this run";
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(UserDefaultsTest, AFifoInTheFilesPlaceIsSetAsideWithoutWaitingForAWriter)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    // A blocking open would wait for a writer for good; the rescue opens one only after a generous
+    // limit, so that a hang fails this test instead of the whole run.
+    std::atomic<bool> loaded = false;
+    std::atomic<bool> rescued = false;
+    std::thread rescue([&] {
+        for (int tenth = 0; tenth < 100 && !loaded; ++tenth) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (!loaded) {
+            rescued = true;
+            ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+        }
+    });
+    UserDefaults store(path);
+    loaded = true;
+    rescue.join();
+    EXPECT_FALSE(rescued) << "reading the preferences waited on the FIFO";
+    EXPECT_TRUE(store.savesChanges());
+    const auto aside = filesBeside(QDir::System);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(aside[0].startsWith("preferences.plist.unreadable-")) << aside[0].toStdString();
+    store.set(PropertyList(3), "nextNumber");
+    store.synchronize();
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_EQ(UserDefaults(path).object("nextNumber"), PropertyList(3));
 }
 
 TEST_F(UserDefaultsTest, ValueAFileCannotHoldIsRefusedAndCostsNothingElse)

@@ -46,5 +46,24 @@ INSTANTIATE_TEST_SUITE_P(
                    {std::string("%d"), std::int64_t{2}},
                    "%d 2"}));
 
+// Text from outside stays on one line, shows what it held, and cannot flood the log.
+TEST(LogFormat, OutsideTextIsOneSafeLineOfBoundedLength)
+{
+    const std::string flood(100'000, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {"screen", "screen"},
+        {"x\nforged 12:00 action screen", "x\\x0aforged 12:00 action screen"},
+        {"\x1b]0;title\x07", "\\x1b]0;title\\x07"},
+        {"back\\slash", "back\\\\slash"},
+        {std::string("nul\0in", 6), "nul\\x00in"},
+        {flood, std::string(200, 'a') + "... (100000 bytes)"},
+        // A cut inside a two-byte character drops the whole character.
+        {std::string(199, 'a') + "\xc3\xa9tail", std::string(199, 'a') + "... (205 bytes)"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(LogFormat::outsideText(text), expected) << text.substr(0, 40);
+    }
+}
+
 } // namespace
 } // namespace brindle
