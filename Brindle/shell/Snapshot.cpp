@@ -40,8 +40,8 @@ QString Snapshot::language()
     return translated.isEmpty() ? QStringLiteral("en") : translated;
 }
 
-void Snapshot::renderMenu(const QString& directory, const std::optional<QString>& variant,
-                          const std::function<QWidget*(const QPalette&)>& content)
+void Snapshot::renderMenu(const std::optional<QString>& variant,
+                          const std::function<QWidget*(const QPalette&)>& content, const ImageWriter& writeImage)
 {
     for (const Appearance& appearance : appearances()) {
         QStringList parts{QStringLiteral("menu"), language()};
@@ -54,7 +54,7 @@ void Snapshot::renderMenu(const QString& directory, const std::optional<QString>
             continue;
         }
         widget->setPalette(appearance.palette);
-        write(*widget, QDir(directory).filePath(parts.join(QLatin1Char('-')) + QStringLiteral(".png")));
+        writeImage(parts.join(QLatin1Char('-')) + QStringLiteral(".png"), render(*widget));
     }
 }
 
@@ -75,15 +75,6 @@ QImage Snapshot::render(QWidget& widget)
     image.fill(widget.palette().color(QPalette::Window));
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
-}
-
-bool Snapshot::write(QWidget& widget, const QString& path)
-{
-    if (!QDir(QFileInfo(path).absolutePath()).exists()) {
-        return false;
-    }
-    const QImage image = render(widget);
-    return !image.isNull() && image.save(path, "PNG");
 }
 
 } // namespace brindle

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPalette>
 #include <QString>
 
@@ -26,14 +27,14 @@ struct Snapshot {
     // The language of the texts in use: the translation loaded, "en" when none is.
     [[nodiscard]] static QString language();
 
-    // Writes menu-<language>[-<variant>]-<appearance>.png into `directory` (which is not created), each
-    // from a fresh widget made by `content` in that appearance's palette. Failures skip the file.
-    static void renderMenu(const QString& directory, const std::optional<QString>& variant,
-                           const std::function<QWidget*(const QPalette&)>& content);
+    // Hands `writeImage` menu-<language>[-<variant>]-<appearance>.png, one for each appearance, each
+    // rendered from a fresh widget made by `content` in that appearance's palette.
+    using ImageWriter = std::function<void(const QString& fileName, const QImage& image)>;
+    static void renderMenu(const std::optional<QString>& variant,
+                           const std::function<QWidget*(const QPalette&)>& content, const ImageWriter& writeImage);
 
-    // Lays `widget` out off screen and renders it over `palette`'s window colour; false when nothing
-    // could be written.
-    static bool write(QWidget& widget, const QString& path);
+    // Lays `widget` out off screen and renders it over `palette`'s window colour; null when no image
+    // of its size can be had.
     [[nodiscard]] static QImage render(QWidget& widget);
 };
 

@@ -1,5 +1,7 @@
 #include "Quillet/app/EditorSnapshot.hpp"
 
+#include "Quillet/app/SnapshotFiles.hpp"
+
 #include "Quillet/editor/AnnotationRenderer.hpp"
 #include "Quillet/editor/EditorImageDecoder.hpp"
 #include "Quillet/editor/EditorModel.hpp"
@@ -21,18 +23,12 @@ namespace quillet {
 
 namespace {
 
-void writeWebPRoundTrip(const QImage& exported, const QDir& directory)
+void writeWebPRoundTrip(const QImage& exported, SnapshotFiles& files)
 {
     const std::optional<QByteArray> encoded = WebPEncoder::encode(exported);
-    if (!encoded) {
-        return;
-    }
     // What the saved file looks like when it is opened again.
-    const std::optional<QImage> decoded = EditorImageDecoder::decode(*encoded);
-    if (!decoded) {
-        return;
-    }
-    (void)decoded->save(directory.filePath(EditorSnapshot::webPRoundTripFileName), "PNG");
+    const std::optional<QImage> decoded = encoded ? EditorImageDecoder::decode(*encoded) : std::nullopt;
+    files.write(QString::fromLatin1(EditorSnapshot::webPRoundTripFileName), decoded.value_or(QImage()));
 }
 
 struct Appearance {
@@ -61,11 +57,11 @@ constexpr double windowPixelRatio = 2.0;
     return palette;
 }
 
-void writeWindow(const QImage& screenshot, brindle::PreferenceStore& preferences, const QDir& folder,
+void writeWindow(const QImage& screenshot, brindle::PreferenceStore& preferences, SnapshotFiles& files,
                  const Appearance& appearance)
 {
     // The save action is never used: the sample file is never written.
-    EditorWindowController controller(folder.filePath(QStringLiteral("sample.webp")), screenshot,
+    EditorWindowController controller(files.pathOf(QStringLiteral("sample.webp")), screenshot,
                                       EditorSample::pixelsPerPoint, nullptr, preferences);
     controller.setWriter([](const QString&, const QByteArray&) { return std::optional<QString>(); });
     EditorModel& model = controller.model();
@@ -83,13 +79,14 @@ void writeWindow(const QImage& screenshot, brindle::PreferenceStore& preferences
     window.show();
     QImage image(windowContentSize * windowPixelRatio, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
+        files.write(EditorSnapshot::windowFileName(appearance.name), image);
         return;
     }
     image.setDevicePixelRatio(windowPixelRatio);
     image.fill(appearance.window);
     window.render(&image);
     window.hide();
-    (void)image.save(folder.filePath(EditorSnapshot::windowFileName(appearance.name)), "PNG");
+    files.write(EditorSnapshot::windowFileName(appearance.name), image);
 }
 
 } // namespace
@@ -99,12 +96,15 @@ QString EditorSnapshot::windowFileName(const QString& appearance)
     return QStringLiteral("editor-window-") + appearance + QStringLiteral(".png");
 }
 
-void EditorSnapshot::render(const QString& directory)
+QStringList EditorSnapshot::render(const QString& directory)
 {
-    const QDir folder(directory);
+    SnapshotFiles files(directory);
+    if (!files.folderExists()) {
+        return files.errors();
+    }
     const QImage screenshot = EditorSample::screenshot();
     if (screenshot.isNull()) {
-        return;
+        return {QStringLiteral("couldn't make the sample screenshot")};
     }
     // A picture of the defaults: the user's settings neither shape it nor are touched by it.
     brindle::InMemoryPreferenceStore preferences;
@@ -115,16 +115,14 @@ void EditorSnapshot::render(const QString& directory)
     }
 
     const std::optional<QImage> exported = model.renderer()->exportImage(model.history().marks());
+    files.write(QString::fromLatin1(exportFileName), exported.value_or(QImage()));
     if (exported) {
-        (void)exported->save(folder.filePath(exportFileName), "PNG");
-        writeWebPRoundTrip(*exported, folder);
-    }
-    if (!folder.exists()) {
-        return;
+        writeWebPRoundTrip(*exported, files);
     }
     for (const Appearance& appearance : appearances) {
-        writeWindow(screenshot, preferences, folder, appearance);
+        writeWindow(screenshot, preferences, files, appearance);
     }
+    return files.errors();
 }
 
 } // namespace quillet

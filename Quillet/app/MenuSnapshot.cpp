@@ -1,5 +1,7 @@
 #include "Quillet/app/MenuSnapshot.hpp"
 
+#include "Quillet/app/SnapshotFiles.hpp"
+
 #include "Brindle/shell/Snapshot.hpp"
 #include "Quillet/app/AppStateMenuModel.hpp"
 #include "Quillet/app/ProgramComponents.hpp"
@@ -99,16 +101,23 @@ private:
 
 } // namespace
 
-void MenuSnapshot::render(const QString& directory)
+QStringList MenuSnapshot::render(const QString& directory)
 {
-    for (const Session& session : sessions()) {
-        brindle::Snapshot::renderMenu(directory, session.name,
-                                      [&session](const QPalette& palette) -> QWidget* {
-                                          auto* panel = new PreviewPanel(PreviewPanel::makeProgram(session));
-                                          panel->setPalette(palette);
-                                          return panel;
-                                      });
+    SnapshotFiles files(directory);
+    if (!files.folderExists()) {
+        return files.errors();
     }
+    for (const Session& session : sessions()) {
+        brindle::Snapshot::renderMenu(
+            session.name,
+            [&session](const QPalette& palette) -> QWidget* {
+                auto* panel = new PreviewPanel(PreviewPanel::makeProgram(session));
+                panel->setPalette(palette);
+                return panel;
+            },
+            [&files](const QString& fileName, const QImage& image) { files.write(fileName, image); });
+    }
+    return files.errors();
 }
 
 } // namespace quillet

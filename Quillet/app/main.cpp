@@ -67,6 +67,7 @@ Super+Shift+5 (a recording). Click the tray icon for the panel with every settin
 constexpr int noDisplayStatus = 1;
 constexpr int unansweredActionStatus = 1;
 constexpr int badArgumentsStatus = 2;
+constexpr int snapshotFailedStatus = 1;
 
 // Whether this process steps aside for the copy that runs, and with which exit status.
 [[nodiscard]] std::optional<int> stepAside(brindle::SingleInstance::Claim claim,
@@ -213,16 +214,23 @@ void runMemoryProbe(int argc, char* argv[], const std::string& path)
     }
 }
 
+// 0 when every file was written; otherwise each failure is told on the standard error and the status
+// is 1, so that a script rendering into a missing or hostile folder notices.
 template <typename Render>
-void runSnapshot(int argc, char* argv[], const std::string& directory, Render render)
+int runSnapshot(int argc, char* argv[], const std::string& directory, Render render)
 {
     useOffscreenPlatform();
     QApplication app(argc, argv);
-    // The exit status never reflects the outcome, not even an exhausted memory.
+    QStringList errors;
     try {
-        render(QString::fromStdString(directory));
+        errors = render(QString::fromStdString(directory));
     } catch (...) {
+        errors.append(QStringLiteral("out of memory"));
     }
+    for (const QString& error : errors) {
+        std::fprintf(stderr, "quillet: %s\n", qPrintable(error));
+    }
+    return errors.isEmpty() ? 0 : snapshotFailedStatus;
 }
 
 } // namespace
@@ -249,14 +257,12 @@ int main(int argc, char* argv[])
         return badArgumentsStatus;
     }
 
-    // Each one-shot mode runs here and ends the process with status 0, whatever its outcome.
+    // Each one-shot mode runs here and ends the process; the snapshots say whether their files came.
     switch (mode.kind) {
     case quillet::RunMode::Kind::editorSnapshot:
-        runSnapshot(argc, argv, mode.path, &quillet::EditorSnapshot::render);
-        return 0;
+        return runSnapshot(argc, argv, mode.path, &quillet::EditorSnapshot::render);
     case quillet::RunMode::Kind::menuSnapshot:
-        runSnapshot(argc, argv, mode.path, &quillet::MenuSnapshot::render);
-        return 0;
+        return runSnapshot(argc, argv, mode.path, &quillet::MenuSnapshot::render);
     case quillet::RunMode::Kind::memoryProbe:
         runMemoryProbe(argc, argv, mode.path);
         return 0;

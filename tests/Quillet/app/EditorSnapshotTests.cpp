@@ -56,7 +56,7 @@ protected:
 
 TEST_F(EditorSnapshotTest, WritesTheMarkedExportAndWhatItsWebPLooksLike)
 {
-    EditorSnapshot::render(output_.path());
+    EXPECT_EQ(EditorSnapshot::render(output_.path()), QStringList());
 
     const QDir folder(output_.path());
     const QImage exported(folder.filePath(EditorSnapshot::exportFileName));
@@ -90,8 +90,7 @@ TEST_F(EditorSnapshotTest, MissingDirectoryYieldsNoFiles)
 {
     const QString missing = output_.filePath(QStringLiteral("missing"));
 
-    EditorSnapshot::render(missing);
-
+    EXPECT_EQ(EditorSnapshot::render(missing), QStringList{missing + " is not a folder"});
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
