@@ -19,6 +19,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr openbox trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils lintian appstream dpkg-dev binutils file
+  tesseract-ocr tesseract-ocr-eng fonts-dejavu-core
   # the benchmarks' baselines and arithmetic
   scrot time bc
   # the headless Wayland desktop of tests/wayland/rig.sh
