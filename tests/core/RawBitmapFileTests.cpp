@@ -40,7 +40,8 @@ TEST(RawBitmapFile, AHeaderReadsBackAndEveryDamageIsNamed)
         {"hugeArea", 8, 0xffffffff, 0, "size out of range"},
         {"rowsNotTight", 16, 3840 * 4 + 4, 0, "field out of range"},
         {"absurdResolution", 20, 0xffffffff, 0, "field out of range"},
-        {"reserved", 28, 1, 0, "field out of range"},
+        {"firstReserved", 24, 1, 0, "field out of range"},
+        {"secondReserved", 28, 1, 0, "field out of range"},
         {"truncated", 0, 0x4c585051, -1, "does not match"},
         {"longer", 0, 0x4c585051, 4, "does not match"},
     };
