@@ -121,7 +121,9 @@ TEST_F(ToolRecorderTest, StoppingSavesTheMovieAsAStreamableMP4WhateverTheToolDoe
             EXPECT_TRUE(testing::indexComesFirst(destination));
         } else {
             EXPECT_FALSE(QFile::exists(destination));
-            EXPECT_TRUE(log.texts(captureCategory).front().startsWith("MP4 export failed: "));
+            const auto texts = log.texts(captureCategory);
+            ASSERT_FALSE(texts.empty()) << "the failed export was not logged";
+            EXPECT_TRUE(texts.front().startsWith("MP4 export failed: "));
         }
         if (c.logged != nullptr) {
             EXPECT_TRUE(log.contains(captureCategory, c.logged));
@@ -143,6 +145,8 @@ TEST_F(ToolRecorderTest, AMovieThatCannotBeWrittenAnywhereStaysInTheRecordingsFo
     blocker.close();
     auto recorder = recorderRunning(finishOnInterrupt);
     ASSERT_TRUE(recorder->start(Rect{0, 0, 100, 80}, {}));
+    ASSERT_EQ(recordingsLeft().size(), 1);
+    EXPECT_TRUE(recorder->leftovers().empty()) << "the movie being recorded is no leftover";
 
     EXPECT_EQ(stopped(*recorder, folder.filePath("not-a-folder/Recording.mp4")), std::nullopt);
 
