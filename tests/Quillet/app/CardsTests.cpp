@@ -4,6 +4,9 @@
 #include "tests/Quillet/thumbnails/FakeThumbnailDisplay.hpp"
 #include "tests/support/WaitFor.hpp"
 
+#include <QSemaphore>
+#include <QThreadPool>
+
 #include <gtest/gtest.h>
 
 namespace quillet {
@@ -56,6 +59,37 @@ TEST(Cards, ASaveThatEndsBeforeTheReducedCardShowsDecidesTheCardInCaptureOrder)
     cards.removeSaving(4);
     EXPECT_EQ(display.added.size(), 2u);
     EXPECT_EQ(display.removed, 1);
+}
+
+// A still whose save fails while its pixels are still being reduced no longer holds back the card of
+// a later still that is ready: that card shows at once. The earlier reduction is held back for good by
+// taking it off the busy pool before it starts.
+TEST(Cards, AFailedStillNoLongerHoldsBackTheReadyCardOfALaterOne)
+{
+    auto owned = std::make_unique<FakeThumbnailDisplay>();
+    FakeThumbnailDisplay& display = *owned;
+    Cards cards(std::move(owned), nullptr);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    ASSERT_TRUE(pool.waitForDone(10'000));
+    const int before = BackgroundWork::instance().pending();
+    const int threads = pool.maxThreadCount();
+    pool.setMaxThreadCount(1);
+    QSemaphore busy;
+    pool.start([&busy] { busy.acquire(); });
+    cards.addSaving(1, image, 1);
+    pool.clear();
+    BackgroundWork::instance().end(); // the dropped reduction will never end by itself
+    busy.release();
+    pool.setMaxThreadCount(threads);
+
+    cards.addSaving(2, image, 1);
+    ASSERT_TRUE(reductionsEnded(before));
+    EXPECT_TRUE(display.added.empty()) << "a card never shows ahead of an earlier still's";
+    cards.removeSaving(1);
+    ASSERT_EQ(display.added.size(), 1u);
+    EXPECT_TRUE(display.added[0].isSaving);
 }
 
 } // namespace
