@@ -8,11 +8,59 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace quillet {
+namespace {
+
+// Every fsync of this test program passes through the one below, which, while a test watches a name,
+// notes each folder synced and whether the name was in it at that moment: the order of publishing
+// and syncing, which no file on a disk that did not crash can show.
+struct FolderSyncs {
+    std::atomic<bool> isWatching = false;
+    std::mutex mutex;
+    QByteArray name;
+    QStringList synced; // "<folder>: <name present or missing>"
+};
+
+FolderSyncs& folderSyncs()
+{
+    static FolderSyncs syncs;
+    return syncs;
+}
+
+void noteSync(int fd)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISDIR(status.st_mode)) {
+        return;
+    }
+    FolderSyncs& syncs = folderSyncs();
+    const std::lock_guard lock(syncs.mutex);
+    const bool present = ::fstatat(fd, syncs.name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    syncs.synced << QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget() +
+                        (present ? QStringLiteral(": present") : QStringLiteral(": missing"));
+}
+
+} // namespace
+} // namespace quillet
+
+extern "C" int fsync(int fd)
+{
+    if (quillet::folderSyncs().isWatching) {
+        quillet::noteSync(fd);
+    }
+    return int(::syscall(SYS_fsync, fd));
+}
 
 namespace quillet {
 namespace {
@@ -190,6 +238,41 @@ TEST_F(AtomicFileWriterTest, AFinishedFileIsPublishedOrMovedWholeAndNeverOverAno
     EXPECT_EQ(entries(root_.path()),
               QStringList({"kept far.mov", "kept near.mov", "movie.mp4", "taken.mp4"}));
     EXPECT_EQ(entries(elsewhere.path()), QStringList());
+}
+
+// A crash right after a save must not lose the file's name: the folder is synced once the name is in
+// it, whichever way the file got there.
+TEST_F(AtomicFileWriterTest, TheFolderIsSyncedAfterTheNameAppearsInIt)
+{
+    const QString hidden = AtomicFileWriter::hiddenSibling(root_.filePath("published.mp4"));
+    ASSERT_EQ(AtomicFileWriter::createNew(hidden, "movie").status, Status::written);
+    ASSERT_EQ(AtomicFileWriter::createNew(root_.filePath("moved.mov"), "movie").status, Status::written);
+    ASSERT_EQ(AtomicFileWriter::createNew(root_.filePath("replaced.webp"), "old").status, Status::written);
+    using Save = std::function<AtomicFileWriter::Result(const QString& path)>;
+    const std::pair<const char*, Save> saves[] = {
+        {"new.webp", [](const QString& path) { return AtomicFileWriter::createNew(path, "new"); }},
+        {"replaced.webp", [](const QString& path) { return AtomicFileWriter::replace(path, "new"); }},
+        {"published.mp4", [&](const QString& path) { return AtomicFileWriter::publish(hidden, path); }},
+        {"kept.mov",
+         [&](const QString& path) { return AtomicFileWriter::move(root_.filePath("moved.mov"), path); }},
+    };
+    FolderSyncs& syncs = folderSyncs();
+    const QString folder = QFileInfo(root_.path()).canonicalFilePath();
+    for (const auto& [name, save] : saves) {
+        SCOPED_TRACE(name);
+        {
+            const std::lock_guard lock(syncs.mutex);
+            syncs.name = name;
+            syncs.synced.clear();
+        }
+        syncs.isWatching = true;
+        const auto result = save(root_.filePath(name));
+        syncs.isWatching = false;
+        EXPECT_EQ(result.status, Status::written);
+        const std::lock_guard lock(syncs.mutex);
+        EXPECT_EQ(syncs.synced.filter(folder + ": ").join(", ").toStdString(),
+                  (folder + ": present").toStdString());
+    }
 }
 
 } // namespace
