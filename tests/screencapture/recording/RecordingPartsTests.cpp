@@ -45,6 +45,16 @@ TEST(AudioTimeline, LaysChunksEndToEndAndCorrectsOnlyBeyondTheTolerance)
     }
 }
 
+// As the recorder places its 48 kHz sound: 25 ms off the picture is moved back, 15 ms is jitter.
+TEST(AudioTimeline, TheRecordersSoundStaysWithinTwentyMillisecondsOfThePicture)
+{
+    constexpr std::int64_t samplesPerMillisecond = 48;
+    AudioTimeline timeline = AudioTimeline::forSampleRate(48'000);
+    EXPECT_EQ(timeline.place(0, 480), AudioTimeline::Placement{});
+    EXPECT_EQ(timeline.place(480 + 25 * samplesPerMillisecond, 480), (AudioTimeline::Placement{1200, 0}));
+    EXPECT_EQ(timeline.place(timeline.next() + 15 * samplesPerMillisecond, 480), AudioTimeline::Placement{});
+}
+
 TEST(I420Conversion, PadsOddSizesByRepeatingTheEdge)
 {
     // 3 × 3 pixels: white, with a black last column and a mid-grey last row.

@@ -21,8 +21,6 @@ constexpr int bitRate = 160'000;
 constexpr std::chrono::milliseconds readInterval{10};
 // The longest a stop waits for the sound that was heard before it but is still on its way.
 constexpr std::chrono::milliseconds tailLimit{250};
-// Measured positions jitter by a few milliseconds; beyond this the sound is moved back into place.
-constexpr std::int64_t driftTolerance = sampleRate / 50;
 
 std::variant<AVCodecContext*, std::string> openAacEncoder()
 {
@@ -68,7 +66,7 @@ AudioRecorder::start(const std::optional<std::string>& source, MovieWriter& writ
 AudioRecorder::AudioRecorder(std::unique_ptr<PulseInput> input, std::unique_ptr<EncodedStream> stream,
                              std::string sourceName)
     : input_(std::move(input)), stream_(std::move(stream)), sourceName_(std::move(sourceName)),
-      timeline_(driftTolerance), thread_([this] { record(); })
+      timeline_(AudioTimeline::forSampleRate(sampleRate)), thread_([this] { record(); })
 {
 }
 

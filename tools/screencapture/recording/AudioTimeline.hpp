@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace quillet::screencapture {
@@ -17,7 +18,16 @@ public:
         friend bool operator==(const Placement&, const Placement&) = default;
     };
 
+    // Measured positions jitter by a few milliseconds; beyond this the sound is moved back into place.
+    static constexpr std::chrono::milliseconds jitterTolerance{20};
+
     explicit AudioTimeline(std::int64_t tolerance) : tolerance_(tolerance) {}
+
+    // The recorder's timeline for sound at `sampleRate`, tolerating `jitterTolerance`.
+    [[nodiscard]] static AudioTimeline forSampleRate(std::int64_t sampleRate)
+    {
+        return AudioTimeline(sampleRate * jitterTolerance.count() / 1000);
+    }
 
     // A chunk of `count` samples whose first sample was measured at `measuredStart`.
     Placement place(std::int64_t measuredStart, std::int64_t count)
