@@ -91,10 +91,12 @@ Movie probeMovie(const std::string& path)
     }
     std::string ignored;
     std::istringstream frames(
-        probe(path, {"-select_streams", "v", "-show_entries", "packet=pts_time"}, ignored));
+        probe(path, {"-select_streams", "v", "-show_entries", "packet=pts_time,flags"}, ignored));
     for (std::string line; std::getline(frames, line);) {
         if (line.rfind("pts_time=", 0) == 0) {
             movie.videoFrameTimes.push_back(std::atof(line.c_str() + 9));
+        } else if (line.rfind("flags=K", 0) == 0 && !movie.videoFrameTimes.empty()) {
+            movie.keyFrameTimes.push_back(movie.videoFrameTimes.back());
         }
     }
     std::istringstream audio(

@@ -20,6 +20,7 @@ struct Movie {
     bool isReadable = false;
     std::vector<MovieTrack> tracks;
     std::vector<double> videoFrameTimes; // seconds, in decoding order
+    std::vector<double> keyFrameTimes;   // the video key frames' times, where fragments begin
     double audioDuration = 0;            // seconds, from the first sample to the end of the last
     std::string problem;                 // what ffprobe said when it could not read the file
 

@@ -90,6 +90,12 @@ TEST_F(Recording, MovieShowsTheRegionInPixelsAtTheTimesItChanged)
     EXPECT_EQ(video->height, 200);
     EXPECT_NEAR(movie.videoDuration(), wallTime, wallTime * 0.05);
     EXPECT_TRUE(std::is_sorted(movie.videoFrameTimes.begin(), movie.videoFrameTimes.end()));
+    // A fragment a second, so a killed recording loses at most that; frames a busy machine lost may
+    // delay a key frame, never by half a second.
+    ASSERT_GE(movie.keyFrameTimes.size(), 3u);
+    for (std::size_t i = 1; i < movie.keyFrameTimes.size(); ++i) {
+        EXPECT_LT(movie.keyFrameTimes[i] - movie.keyFrameTimes[i - 1], 1.5) << movie.keyFrameTimes[i];
+    }
 
     const auto frames = decodeFrames(moviePath(), 300, 200);
     ASSERT_EQ(frames.size(), movie.videoFrameTimes.size());
