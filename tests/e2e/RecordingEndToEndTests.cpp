@@ -118,6 +118,27 @@ TEST(RecordingEndToEnd, ADraggedAreaIsRecordedIntoAStreamableMP4NumberedAfterThe
     EXPECT_TRUE(quillet.isRunning());
 }
 
+// Runs `tool` as a child, noting each stop signal in `signalLog` before passing it on: the tool stops
+// on an interrupt and on a termination alike, and only the interrupt is the program's way to stop it.
+QString signalRecorder(const QTemporaryDir& folder, const QString& tool, const QString& signalLog)
+{
+    QFile script(folder.filePath("signal-recorder"));
+    script.open(QIODevice::WriteOnly);
+    script.write(QStringLiteral("#!/bin/sh\n"
+                                "trap 'echo INT >> \"%2\"; kill -INT $tool' INT\n"
+                                "trap 'echo TERM >> \"%2\"; kill -TERM $tool' TERM\n"
+                                "\"%1\" \"$@\" & tool=$!\n"
+                                "while :; do\n"
+                                "  wait $tool; status=$?\n"
+                                "  kill -0 $tool 2>/dev/null || exit $status\n"
+                                "done\n")
+                     .arg(tool, signalLog)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return script.fileName();
+}
+
 // A stop that comes while the tool is still starting (loading, opening the screen and the encoder)
 // waits for the tool to say it records, so it still ends in a playable movie, never in a killed tool.
 TEST(RecordingEndToEnd, AStopRightAfterTheStartStillGivesAPlayableMP4)
@@ -129,7 +150,9 @@ TEST(RecordingEndToEnd, AStopRightAfterTheStartStillGivesAPlayableMP4)
     }
     QTemporaryDir folder;
     const FixedMicrophones microphones;
-    ToolRecorder recorder(tool, microphones, RecordingsFolder(folder.filePath("recordings")));
+    const QString signalLog = folder.filePath("signals");
+    ToolRecorder recorder(signalRecorder(folder, tool, signalLog), microphones,
+                          RecordingsFolder(folder.filePath("recordings")));
     for (const auto delay : {0ms, 30ms, 100ms}) {
         SCOPED_TRACE(delay.count());
         ASSERT_TRUE(recorder.start(Rect{0, 0, 160, 120}, {}));
@@ -146,6 +169,9 @@ TEST(RecordingEndToEnd, AStopRightAfterTheStartStillGivesAPlayableMP4)
                   "h264,160,120");
     }
     EXPECT_TRUE(files(folder.filePath("recordings"), "*").isEmpty());
+    QFile received(signalLog);
+    ASSERT_TRUE(received.open(QIODevice::ReadOnly));
+    EXPECT_EQ(received.readAll().toStdString(), "INT\nINT\nINT\n") << "each stop is one interrupt";
 }
 
 } // namespace
