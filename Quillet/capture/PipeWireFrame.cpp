@@ -86,16 +86,15 @@ struct Taking {
 
 std::optional<QImage::Format> qtFormat(spa_video_format format)
 {
-    // Byte order in memory; Qt's 32-bit formats name the word on a little-endian machine.
+    // Byte order in memory; Qt's 32-bit formats name the word on a little-endian machine. A monitor's
+    // alpha means nothing: the formats with it are read as the same bytes without it.
     switch (format) {
     case SPA_VIDEO_FORMAT_BGRx:
-        return QImage::Format_RGB32;
     case SPA_VIDEO_FORMAT_BGRA:
-        return QImage::Format_ARGB32;
+        return QImage::Format_RGB32;
     case SPA_VIDEO_FORMAT_RGBx:
-        return QImage::Format_RGBX8888;
     case SPA_VIDEO_FORMAT_RGBA:
-        return QImage::Format_RGBA8888;
+        return QImage::Format_RGBX8888;
     default:
         return std::nullopt;
     }
@@ -178,13 +177,9 @@ std::optional<QImage> pictureIn(const spa_buffer& buffer, const spa_video_info_r
         return std::nullopt;
     }
     const auto* first = static_cast<const uchar*>(plane.data) + plane.chunk->offset;
-    QImage image(width, height, *qt);
+    QImage image = PipeWireFrame::opaqueImage(first, width, height, stride, *qt);
     if (image.isNull()) {
         return std::nullopt;
-    }
-    for (int row = 0; row < height; ++row) {
-        std::memcpy(image.scanLine(row), first + std::size_t(row) * std::size_t(stride),
-                    std::size_t(rowBytes));
     }
     return image;
 }
@@ -272,6 +267,24 @@ std::vector<Outcome<Picture>> everyStreamFailed(std::size_t streams, const QStri
 }
 
 } // namespace
+
+QImage opaqueImage(const uchar* first, int width, int height, int stride, QImage::Format format)
+{
+    // In both formats the fourth byte is the top byte of a pixel's word on a little-endian machine.
+    constexpr std::uint32_t opaqueByte = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? 0xff000000u : 0x000000ffu;
+    QImage image(width, height, format);
+    if (image.isNull()) {
+        return image;
+    }
+    for (int row = 0; row < height; ++row) {
+        auto* pixels = reinterpret_cast<std::uint32_t*>(image.scanLine(row));
+        std::memcpy(pixels, first + std::size_t(row) * std::size_t(stride), std::size_t(width) * 4);
+        for (int x = 0; x < width; ++x) {
+            pixels[x] |= opaqueByte;
+        }
+    }
+    return image;
+}
 
 std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nodes,
                                    std::chrono::milliseconds limit)

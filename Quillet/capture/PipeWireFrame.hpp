@@ -23,6 +23,11 @@ struct Picture {
 // once, waiting at most `limit` for them all. Per stream, in the order of `nodes`: its picture or why
 // there is none. The connection is taken over and closed on every path; -1 connects to the user's own
 // PipeWire server. Blocks: call it off the main thread.
+// The `height` rows of `width` four-byte pixels from `first`, `stride` bytes apart, as an image of
+// `format` (one without alpha) with every pixel opaque: a monitor has no transparency, and compositors
+// leave the fourth byte undefined whatever format they announce. Null when no such image can be had.
+[[nodiscard]] QImage opaqueImage(const uchar* first, int width, int height, int stride, QImage::Format format);
+
 [[nodiscard]] std::vector<Outcome<Picture>> take(int fd, const std::vector<std::uint32_t>& nodes,
                                                  std::chrono::milliseconds limit);
 
