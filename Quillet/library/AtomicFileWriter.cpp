@@ -103,6 +103,32 @@ QByteArray hiddenName()
            QByteArrayLiteral(".part");
 }
 
+// Whether a failed link says the file system has no hard links at all (some FUSE mounts).
+bool meansNoLinks(int error)
+{
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// The last resort where a file system offers neither an exclusive rename nor hard links: the name is
+// created exclusively, so nothing is ever replaced, and filled from `source`; for that moment the name
+// shows a partial file, and a failure removes it again. 0 or the errno of the failure.
+int copyToNewName(int folder, int source, const char* to)
+{
+    const FileDescriptor target(
+        ::openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, documentMode));
+    if (!target.isOpen()) {
+        return errno;
+    }
+    int error = ::lseek(source, 0, SEEK_SET) < 0 ? errno : copyAll(source, target.get());
+    if (error == 0 && ::fdatasync(target.get()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlinkat(folder, to, 0);
+    }
+    return error;
+}
+
 // Gives `from` the name `to` inside `folder` unless something has that name (EEXIST); on success
 // `from` is gone. 0 or the errno of the failure.
 int renameWithoutReplacing(int folder, const char* from, const char* to)
@@ -114,11 +140,22 @@ int renameWithoutReplacing(int folder, const char* from, const char* to)
         return errno;
     }
     // No exclusive rename on this file system: a hard link is just as exclusive.
-    if (::linkat(folder, from, folder, to, 0) != 0) {
+    if (::linkat(folder, from, folder, to, 0) == 0) {
+        ::unlinkat(folder, from, 0);
+        return 0;
+    }
+    if (!meansNoLinks(errno)) {
         return errno;
     }
-    ::unlinkat(folder, from, 0);
-    return 0;
+    const FileDescriptor source(::openat(folder, from, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!source.isOpen()) {
+        return errno;
+    }
+    const int copied = copyToNewName(folder, source.get(), to);
+    if (copied == 0) {
+        ::unlinkat(folder, from, 0);
+    }
+    return copied;
 }
 
 // The file being written: nameless where the file system can do that, else under a hidden name that
@@ -138,7 +175,8 @@ public:
     // 0 or the errno of the failure.
     int open()
     {
-        fd_.reset(::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, documentMode));
+        // Readable too: the last resort of a file system without links copies it out again.
+        fd_.reset(::openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, documentMode));
         if (fd_.isOpen()) {
             return 0;
         }
@@ -158,7 +196,8 @@ public:
     int publishNew(const char* name)
     {
         if (hiddenName_.isEmpty()) {
-            return linkNameless(name);
+            const int linked = linkNameless(name);
+            return meansNoLinks(linked) ? copyToNewName(folder_, fd_.get(), name) : linked;
         }
         const int error = renameWithoutReplacing(folder_, hiddenName_.constData(), name);
         if (error == 0) {
@@ -229,7 +268,13 @@ QString replacedPath(const QString& path)
         return path;
     }
     const QString target = info.canonicalFilePath();
-    return target.isEmpty() ? info.symLinkTarget() : target;
+    if (!target.isEmpty()) {
+        return target;
+    }
+    // A link the kernel resolves but no path names (/dev/stdout to a pipe) is opened as it is; a
+    // dangling one names the file the save makes.
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? path : info.symLinkTarget();
 }
 
 // The existing file's permissions carry over to its replacement.
@@ -244,9 +289,34 @@ void keepPermissions(int folder, const char* name, int fd)
 // Fills the scratch file; 0 or the errno of the failure.
 using Fill = std::function<int(int fd)>;
 
+// A report asked for on a terminal, a pipe or /dev/null is written into it, as a shell's redirection
+// would; anything else that is not a regular file (a folder, a disk, a socket) is never replaced.
+Result writeInPlace(const QString& path, mode_t type, const Fill& fill)
+{
+    if (!S_ISFIFO(type) && !S_ISCHR(type)) {
+        return {Status::failed, 0, QStringLiteral("couldn't write %1: not a regular file").arg(path)};
+    }
+    // Not blocking: a FIFO nobody reads fails at once instead of holding the writer.
+    const FileDescriptor stream(
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!stream.isOpen()) {
+        return failure(path, errno);
+    }
+    ::fcntl(stream.get(), F_SETFL, ::fcntl(stream.get(), F_GETFL) & ~O_NONBLOCK);
+    if (const int error = fill(stream.get())) {
+        return failure(path, error);
+    }
+    return {Status::written, 0, QString()};
+}
+
 Result write(const QString& requested, const Fill& fill, Publishing publishing)
 {
     const QString path = publishing == Publishing::replace ? replacedPath(requested) : requested;
+    struct stat target {};
+    if (publishing == Publishing::replace && ::stat(QFile::encodeName(path).constData(), &target) == 0 &&
+        !S_ISREG(target.st_mode)) {
+        return writeInPlace(path, target.st_mode, fill);
+    }
     const QFileInfo info(path);
     const QByteArray folderName = QFile::encodeName(info.absolutePath());
     const QByteArray name = QFile::encodeName(info.fileName());
