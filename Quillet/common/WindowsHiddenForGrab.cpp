@@ -12,13 +12,21 @@ namespace {
     return window.inherits("QSystemTrayIconSys");
 }
 
+// Hiding a dialog ends it as if the user had cancelled it (a folder chooser open while a key takes a
+// capture would lose the user's choice), and a modal window stands for a question the user is in the
+// middle of answering: both stay where they are, in the picture if they are over it.
+[[nodiscard]] bool isQuestion(const QWidget& window)
+{
+    return window.inherits("QDialog") || window.windowModality() != Qt::NonModal;
+}
+
 } // namespace
 
 WindowsHiddenForGrab::WindowsHiddenForGrab()
 {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (!window->isVisible() || window->testAttribute(Qt::WA_DontShowOnScreen) ||
-            window->property(foreignWindowProperty).toBool() || isTrayIcon(*window)) {
+            window->property(foreignWindowProperty).toBool() || isTrayIcon(*window) || isQuestion(*window)) {
             continue;
         }
         hidAny_ = true;
