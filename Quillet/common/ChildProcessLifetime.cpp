@@ -20,9 +20,18 @@ void ChildProcessLifetime::tieToProgram(QProcess& process)
     process.setChildProcessModifier([parent] { tieToParent(parent); });
 }
 
-void ChildProcessLifetime::tieToParent(pid_t parent) noexcept
+void ChildProcessLifetime::deleteWhenFinished(QProcess* process)
 {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (process->state() == QProcess::NotRunning) {
+        process->deleteLater();
+        return;
+    }
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+}
+
+void ChildProcessLifetime::tieToParent(pid_t parent, int deathSignal) noexcept
+{
+    ::prctl(PR_SET_PDEATHSIG, deathSignal);
     // The parent may have died between fork and prctl: then no signal comes.
     if (::getppid() != parent) {
         ::_exit(orphanedStatus);

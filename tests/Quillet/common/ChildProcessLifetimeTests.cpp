@@ -3,6 +3,8 @@
 #include "tests/support/WaitFor.hpp"
 
 #include <QFile>
+#include <QPointer>
+#include <QProcess>
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -54,6 +56,27 @@ TEST(ChildProcessLifetime, AChildDiesWithTheProgramThatStartedIt)
         ::kill(child, SIGKILL);
     }
     EXPECT_TRUE(ended);
+}
+
+// A process object let go while its child still runs stays until the child ends: deleting it earlier
+// would wait for the child on the main thread.
+TEST(ChildProcessLifetime, AProcessIsDeletedOnlyOnceItsChildHasEnded)
+{
+    auto* process = new QProcess;
+    process->start(QStringLiteral("sleep"), {QStringLiteral("300")});
+    ASSERT_TRUE(process->waitForStarted());
+    const auto child = pid_t(process->processId());
+    const QPointer<QProcess> watched(process);
+
+    ChildProcessLifetime::deleteWhenFinished(process);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watched) << "deleted while its child ran";
+
+    ::kill(child, SIGKILL);
+    EXPECT_TRUE(quillet::testing::waitFor([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return watched.isNull();
+    }));
 }
 
 } // namespace
