@@ -58,7 +58,8 @@ void ffmpegSave(const QString& movie, const QString& mp4, const QString& thumbna
 
 void quilletSave(const QString& movie, const QString& mp4)
 {
-    if (quillet::MovieExport::toMP4(movie, mp4) || !quillet::VideoFrame::first(mp4, thumbnailPixels)) {
+    if (quillet::MovieExport::toMP4(movie, mp4).status != quillet::AtomicFileWriter::Status::written ||
+        !quillet::VideoFrame::first(mp4, thumbnailPixels)) {
         std::fprintf(stderr, "the export failed\n");
     }
     QFile::remove(mp4);

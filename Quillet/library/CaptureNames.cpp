@@ -20,11 +20,16 @@ CaptureNames::~CaptureNames()
 
 Outcome<Library::NewFile> CaptureNames::next(Library::Kind kind)
 {
+    return next(kind, now_());
+}
+
+Outcome<Library::NewFile> CaptureNames::next(Library::Kind kind, std::chrono::system_clock::time_point date)
+{
     Library::Naming naming = Library::DateNaming{};
     if (settings_.fileNaming() == FileNamingStyle::number) {
         naming = Library::NumberedNaming{settings_.filePrefix(), settings_.nextNumber()};
     }
-    auto result = library_.newFile(kind, naming, now_());
+    auto result = library_.newFile(kind, naming, date);
     if (result.isSuccess() && result.value().number) {
         // The largest number has no successor and stays.
         const std::int64_t used = *result.value().number;

@@ -26,6 +26,9 @@ public:
     // A free name for a new still or recording. The number is spent when the name is made, so a
     // failed save still moves on.
     [[nodiscard]] Outcome<Library::NewFile> next(Library::Kind kind);
+    // The same for a capture made at `date` (a recovered recording), named by that date.
+    [[nodiscard]] Outcome<Library::NewFile> next(Library::Kind kind,
+                                                 std::chrono::system_clock::time_point date);
 
     // Follows the folder setting.
     [[nodiscard]] Library& library() { return library_; }

@@ -1,38 +1,54 @@
 #include "Quillet/recording/MovieExport.hpp"
 
-#include "Quillet/library/AtomicFileWriter.hpp"
+#include "Quillet/library/HiddenScratchFile.hpp"
 #include "Quillet/recording/MediaLibrary.hpp"
 
 #include <QFile>
 
 namespace quillet {
+namespace {
 
-std::optional<QString> MovieExport::toMP4(const QString& movie, const QString& destination)
+using Status = AtomicFileWriter::Status;
+
+MovieExport::Result failed(QString error)
+{
+    return {Status::failed, std::move(error), nullptr};
+}
+
+} // namespace
+
+MovieExport::Result MovieExport::toMP4(const QString& movie, const QString& destination)
 {
     const auto remux = MediaLibrary::remux();
     if (remux == nullptr) {
-        return QStringLiteral("the media module could not be loaded: %1").arg(MediaLibrary::problem());
+        return failed(
+            QStringLiteral("the media module could not be loaded: %1").arg(MediaLibrary::problem()));
     }
-    if (QFile::exists(destination)) {
-        return QStringLiteral("%1 already exists").arg(destination);
+    QString error;
+    // Locked while it is written, so that a start that finds it after a crash knows it for a leftover.
+    std::shared_ptr<HiddenScratchFile> scratch = HiddenScratchFile::beside(destination, error);
+    if (!scratch) {
+        return failed(error);
     }
-    const QString hidden = AtomicFileWriter::hiddenSibling(destination);
-    if (QString failure; !remux(movie, hidden, failure)) {
-        QFile::remove(hidden);
-        return failure;
+    if (QString failure; !remux(movie, scratch->path(), failure)) {
+        return failed(failure);
     }
-    const AtomicFileWriter::Result published = AtomicFileWriter::publish(hidden, destination);
+    return publish(std::move(scratch), destination);
+}
+
+MovieExport::Result MovieExport::publish(std::shared_ptr<HiddenScratchFile> unnamed,
+                                         const QString& destination)
+{
+    const AtomicFileWriter::Result published = unnamed->publish(destination);
     switch (published.status) {
-    case AtomicFileWriter::Status::written:
-        return std::nullopt;
-    case AtomicFileWriter::Status::nameTaken:
-        QFile::remove(hidden);
-        return QStringLiteral("%1 already exists").arg(destination);
-    case AtomicFileWriter::Status::failed:
-        QFile::remove(hidden);
-        return published.error;
+    case Status::written:
+        return {Status::written, QString(), nullptr};
+    case Status::nameTaken:
+        return {Status::nameTaken, QStringLiteral("%1 already exists").arg(destination), std::move(unnamed)};
+    case Status::failed:
+        return failed(published.error);
     }
-    return published.error;
+    return failed(published.error);
 }
 
 } // namespace quillet

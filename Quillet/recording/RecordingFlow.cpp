@@ -3,12 +3,14 @@
 #include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/common/Settings.hpp"
 #include "Quillet/library/CaptureNames.hpp"
+#include "Quillet/library/HiddenScratchFile.hpp"
 #include "core/Overloaded.hpp"
 #include "core/ThumbnailSize.hpp"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
+#include <QThreadPool>
 #include <QTimer>
 
 namespace quillet {
@@ -17,6 +19,11 @@ namespace {
 // How long quitting waits for a recording to be stopped and written: the tool's bounded stop plus the
 // copy of a long movie.
 constexpr std::chrono::seconds quitSaveLimit{120};
+
+std::chrono::system_clock::time_point timePoint(const QDateTime& date)
+{
+    return std::chrono::system_clock::time_point(std::chrono::milliseconds(date.toMSecsSinceEpoch()));
+}
 
 } // namespace
 
@@ -35,7 +42,11 @@ void RecordingFlow::activate()
             self->stop();
         }
     });
+    recorder_->setRename([self = QPointer(this)](const QString& taken) -> std::optional<QString> {
+        return self ? self->rename(taken) : std::nullopt;
+    });
     connect(qApp, &QCoreApplication::aboutToQuit, this, &RecordingFlow::saveBeforeQuit);
+    removeAbandonedScratchFiles();
     recoverLeftovers();
 }
 
@@ -102,12 +113,15 @@ void RecordingFlow::stop()
     }
     const auto file = names_.next(Library::Kind::recording);
     if (!file.isSuccess()) {
-        return; // the recording goes on; the user can try again
+        // Recording on would only fill the disk, and a tool that died would leave "recording" shown for
+        // good: the movie waits in the recordings folder for a start that can name it.
+        captureLog().error("could not save the recording: %{public}s", file.error());
     }
     captureLog().log("recording stopped");
     publish(false, std::nullopt);
     ++recordingsSaving_;
-    recorder_->stop(file.value().path, [self = QPointer(this)](std::optional<QString> movie) {
+    const QString path = file.isSuccess() ? file.value().path : QString();
+    recorder_->stop(path, [self = QPointer(this)](std::optional<QString> movie) {
         if (!self) {
             return;
         }
@@ -148,18 +162,47 @@ void RecordingFlow::recoverLeftovers()
 {
     const auto leftovers = recorder_->leftovers();
     for (const QString& movie : leftovers) {
-        const auto file = names_.next(Library::Kind::recording);
+        const auto startedAt = recorder_->startedAt(movie);
+        const auto file = startedAt ? names_.next(Library::Kind::recording, timePoint(*startedAt))
+                                    : names_.next(Library::Kind::recording);
         if (!file.isSuccess()) {
             captureLog().error("could not recover the recording %{public}s: %{public}s", movie, file.error());
             return;
         }
         captureLog().log("recovering the recording %{public}s", movie);
+        if (startedAt) {
+            recoveredDates_.insert(file.value().path, *startedAt);
+        }
         recorder_->save(movie, file.value().path, [self = QPointer(this)](std::optional<QString> saved) {
             if (self) {
                 self->stopped(std::move(saved));
             }
         });
     }
+}
+
+// A recovered movie keeps its own date in its next name too.
+std::optional<QString> RecordingFlow::rename(const QString& taken)
+{
+    const auto date = recoveredDates_.take(taken);
+    const auto file = date.isValid() ? names_.next(Library::Kind::recording, timePoint(date))
+                                     : names_.next(Library::Kind::recording);
+    if (!file.isSuccess()) {
+        captureLog().error("could not name the recording again: %{public}s", file.error());
+        return std::nullopt;
+    }
+    if (date.isValid()) {
+        recoveredDates_.insert(file.value().path, date);
+    }
+    return file.value().path;
+}
+
+// Hidden scratch files that an export cut short (a logout, a kill) left in the capture folder. Nothing
+// waits for it, quitting included: what it does not reach stays for the next start.
+void RecordingFlow::removeAbandonedScratchFiles()
+{
+    QThreadPool::globalInstance()->start(
+        [folder = names_.library().folder()] { (void)HiddenScratchFile::removeAbandoned(folder); });
 }
 
 // Quitting (from the menu, a signal or the end of the session) while recording: the recording is

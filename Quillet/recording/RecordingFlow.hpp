@@ -4,6 +4,7 @@
 #include "Quillet/recording/Recorder.hpp"
 
 #include <QDateTime>
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -57,6 +58,8 @@ private:
     void stopped(std::optional<QString> movie);
     void publish(bool recording, std::optional<QDateTime> startedAt);
     void recoverLeftovers();
+    [[nodiscard]] std::optional<QString> rename(const QString& taken);
+    void removeAbandonedScratchFiles();
     void saveBeforeQuit();
 
     std::unique_ptr<Recorder> recorder_;
@@ -68,6 +71,7 @@ private:
     std::optional<QDateTime> recordingStartedAt_;
     int recordingsSaving_ = 0; // stopped recordings not yet written
     std::function<void()> whenRecordingsSaved_;
+    QHash<QString, QDateTime> recoveredDates_; // the start of each recovered movie, by its new name
 };
 
 } // namespace quillet

@@ -1,10 +1,11 @@
 #include "Quillet/recording/RecordingsFolder.hpp"
 
+#include "Quillet/recording/MovieName.hpp"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QUuid>
 
 #include <cerrno>
 #include <cstring>
@@ -78,15 +79,14 @@ RecordingsFolder::RecordingsFolder()
 {
 }
 
-std::optional<QString> RecordingsFolder::newMovie(Movie& movie) const
+std::optional<QString> RecordingsFolder::newMovie(Movie& movie, const QDateTime& startedAt) const
 {
     // The parent holds only the program's caches; the recordings folder itself is the private one.
     QDir().mkpath(QFileInfo(path_).path());
     if (auto problem = makePrivate(path_)) {
         return problem;
     }
-    const QString name = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    const QString file = path_ + QLatin1Char('/') + name + QStringLiteral(".mov");
+    const QString file = path_ + QLatin1Char('/') + MovieName::make(startedAt);
     const int fd = ::open(QFile::encodeName(file).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, ownerOnlyFile);
     if (fd < 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -24,6 +25,9 @@ public:
         ~Movie();
 
         [[nodiscard]] const QString& path() const { return path_; }
+        // The locked descriptor: the tool inherits it, so the movie stays locked for as long as the
+        // tool writes it, even after this program died.
+        [[nodiscard]] int lock() const { return lock_; }
 
     private:
         QString path_;
@@ -36,9 +40,10 @@ public:
 
     [[nodiscard]] const QString& path() const { return path_; }
 
-    // Makes `movie` a new empty movie file, named by a fresh UUID with the extension "mov", made with
-    // the folder if needed. Nothing on success, else why it could not be made.
-    [[nodiscard]] std::optional<QString> newMovie(Movie& movie) const;
+    // Makes `movie` a new empty movie file, named by its start time and a fresh UUID with the
+    // extension "mov" (MovieName), made with the folder if needed. Nothing on success, else why it
+    // could not be made.
+    [[nodiscard]] std::optional<QString> newMovie(Movie& movie, const QDateTime& startedAt) const;
 
     // The movies no running program is recording, oldest first.
     [[nodiscard]] std::vector<QString> leftovers() const;

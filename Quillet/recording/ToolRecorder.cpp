@@ -2,10 +2,13 @@
 
 #include "Quillet/common/BackgroundTask.hpp"
 #include "Quillet/common/CaptureLog.hpp"
+#include "Quillet/common/ChildProcessLifetime.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
 #include "Quillet/library/AtomicFileWriter.hpp"
+#include "Quillet/library/HiddenScratchFile.hpp"
 #include "Quillet/recording/Microphones.hpp"
 #include "Quillet/recording/MovieExport.hpp"
+#include "Quillet/recording/MovieName.hpp"
 #include "Quillet/recording/VideoFrame.hpp"
 #include "core/ScreenCaptureArguments.hpp"
 
@@ -13,7 +16,8 @@
 #include <QTimer>
 
 #include <csignal>
-#include <sys/prctl.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quillet {
 namespace {
@@ -36,19 +40,15 @@ ScreenCaptureArguments::Microphone microphoneFor(const Recorder::Options& option
     return ScreenCaptureArguments::Microphone::systemDefault();
 }
 
-// In the child, before the tool runs: an interrupt must reach the tool however the program was
-// started (a shell may have set it to be ignored), and the tool finishes its movie when the program
-// dies, so the next start can recover it.
-void prepareChild()
+// In the child, before the tool runs: the tool keeps the movie's lock (the descriptor, inherited,
+// shares it) for as long as it writes, so a start after this program died does not take the movie for a
+// leftover under the tool. When the program dies the tool is interrupted and finishes its movie for
+// the next start to recover; a program already gone means no tool at all. An interrupt must reach the
+// tool however the program was started (a shell may have set it to be ignored).
+void prepareChild(pid_t parent, int movieLock) noexcept
 {
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    ::sigaction(SIGINT, &action, nullptr);
-    sigset_t interrupt;
-    ::sigemptyset(&interrupt);
-    ::sigaddset(&interrupt, SIGINT);
-    ::sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
-    ::prctl(PR_SET_PDEATHSIG, SIGINT);
+    ::fcntl(movieLock, F_SETFD, 0);
+    ChildProcessLifetime::tieToParent(parent, SIGINT);
 }
 
 // Where a movie that could not be exported is kept: beside the intended MP4, under the same name
@@ -73,11 +73,35 @@ QString keepMovie(const QString& movie, const QString& intended)
     return QString();
 }
 
-struct Saved {
+} // namespace
+
+struct SavedMovie {
     std::optional<QString> path;
     QString error; // why the export failed; empty when it did not
     QString kept;  // where the movie is when the export failed
+    // The finished MP4 when someone took its name meanwhile, and that name.
+    std::shared_ptr<HiddenScratchFile> unnamed;
+    QString taken;
 };
+
+namespace {
+
+using Saved = SavedMovie;
+
+Saved settle(const QString& movie, const QString& path, MovieExport::Result exported)
+{
+    switch (exported.status) {
+    case AtomicFileWriter::Status::written:
+        QFile::remove(movie);
+        return {path, {}, {}, nullptr, {}};
+    case AtomicFileWriter::Status::nameTaken:
+        return {std::nullopt, exported.error, movie, std::move(exported.unnamed), path};
+    case AtomicFileWriter::Status::failed:
+        break;
+    }
+    const QString kept = keepMovie(movie, path);
+    return {std::nullopt, exported.error, kept.isEmpty() ? movie : kept, nullptr, {}};
+}
 
 Saved saveMovie(const QString& movie, const QString& path)
 {
@@ -87,12 +111,15 @@ Saved saveMovie(const QString& movie, const QString& path)
         QFile::remove(movie);
         return {};
     }
-    if (auto failed = MovieExport::toMP4(movie, path)) {
-        const QString kept = keepMovie(movie, path);
-        return {std::nullopt, *failed, kept.isEmpty() ? movie : kept};
-    }
-    QFile::remove(movie);
-    return {path, {}, {}};
+    return settle(movie, path, MovieExport::toMP4(movie, path));
+}
+
+// Out of names: the MP4 goes, the movie stays in the recordings folder for a later start.
+Saved giveUp(Saved saved)
+{
+    saved.unnamed.reset();
+    saved.taken.clear();
+    return saved;
 }
 
 } // namespace
@@ -138,8 +165,9 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
     if (session_) {
         return false;
     }
+    const QDateTime startedAt = QDateTime::currentDateTime();
     RecordingsFolder::Movie movie;
-    if (auto problem = folder_.newMovie(movie)) {
+    if (auto problem = folder_.newMovie(movie, startedAt)) {
         captureLog().error("could not start recording: %{public}s", *problem);
         return false;
     }
@@ -147,7 +175,8 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
     process->setProgram(program_);
     process->setArguments(arguments(rect, options, movie.path()));
     process->setStandardInputFile(QProcess::nullDevice());
-    process->setChildProcessModifier(&prepareChild);
+    process->setChildProcessModifier(
+        [parent = ::getpid(), lock = movie.lock()] { prepareChild(parent, lock); });
     process->start();
     if (!process->waitForStarted(int(std::chrono::milliseconds(startLimit).count()))) {
         captureLog().error("could not start recording: %{public}s", process->errorString());
@@ -156,7 +185,7 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
         return false;
     }
     connect(process, &QProcess::finished, this, [this, process] { toolEnded(process); });
-    session_ = std::make_unique<Session>(Session{process, std::move(movie), QDateTime::currentDateTime()});
+    session_ = std::make_unique<Session>(Session{process, std::move(movie), startedAt});
     return true;
 }
 
@@ -187,7 +216,13 @@ void ToolRecorder::stop(const QString& path, StopCompletion completion)
     RecordingProcess* process = session->process;
     interruptWhenRecording(process);
     whenEnded(process, [this, session, path, completion = std::move(completion)]() mutable {
-        session->process->deleteLater();
+        ChildProcessLifetime::deleteWhenFinished(session->process);
+        if (path.isEmpty()) {
+            captureLog().error("the recording was left as %{public}s for the next start to save",
+                               session->movie.path());
+            completion(std::nullopt);
+            return;
+        }
         // The lock stays with the movie until it is saved, so no other run takes it for a leftover.
         auto movie = std::make_shared<RecordingsFolder::Movie>(std::move(session->movie));
         save(movie->path(), path, [movie, completion = std::move(completion)](std::optional<QString> saved) {
@@ -259,13 +294,41 @@ void ToolRecorder::save(const QString& movie, const QString& path, StopCompletio
 {
     runInBackground(
         this, [movie, path] { return saveMovie(movie, path); },
-        [completion = std::move(completion)](const Saved& saved) {
-            if (!saved.error.isEmpty()) {
-                captureLog().error("MP4 export failed: %{public}s", saved.error);
-                captureLog().error("the recording was kept as %{public}s", saved.kept);
-            }
-            completion(saved.path);
+        [this, movie, completion = std::move(completion)](Saved saved) mutable {
+            finishSaving(movie, std::move(saved), 1, std::move(completion));
         });
+}
+
+// Someone took the name while the movie was copied: the finished MP4 gets the next free name, as a
+// still does.
+void ToolRecorder::finishSaving(const QString& movie, SavedMovie saved, int attempt,
+                                StopCompletion completion)
+{
+    if (saved.unnamed) {
+        const auto another =
+            attempt < keptNameAttempts && rename_ ? rename_(saved.taken) : std::optional<QString>();
+        auto next = [this, movie, attempt, completion](Saved result) mutable {
+            finishSaving(movie, std::move(result), attempt + 1, std::move(completion));
+        };
+        if (another) {
+            runInBackground(
+                this,
+                [movie, unnamed = saved.unnamed, path = *another] {
+                    return settle(movie, path, MovieExport::publish(unnamed, path));
+                },
+                std::move(next));
+        } else {
+            runInBackground(
+                this, [saved = std::move(saved)]() mutable { return giveUp(std::move(saved)); },
+                std::move(next));
+        }
+        return;
+    }
+    if (!saved.error.isEmpty()) {
+        captureLog().error("MP4 export failed: %{public}s", saved.error);
+        captureLog().error("the recording was kept as %{public}s", saved.kept);
+    }
+    completion(saved.path);
 }
 
 void ToolRecorder::firstFrame(const QString& movie, int maxPixels, FrameCompletion completion)
@@ -278,6 +341,11 @@ void ToolRecorder::firstFrame(const QString& movie, int maxPixels, FrameCompleti
 std::vector<QString> ToolRecorder::leftovers() const
 {
     return folder_.leftovers();
+}
+
+std::optional<QDateTime> ToolRecorder::startedAt(const QString& leftover) const
+{
+    return MovieName::startedAt(QFileInfo(leftover).fileName());
 }
 
 } // namespace quillet

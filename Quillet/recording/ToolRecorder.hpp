@@ -14,6 +14,7 @@
 namespace quillet {
 
 class Microphones;
+struct SavedMovie;
 
 // How long each step of stopping a recording may take before the next, harder one.
 struct StopLimits {
@@ -49,7 +50,9 @@ public:
     void firstFrame(const QString& movie, int maxPixels, FrameCompletion completion) override;
     void setOnEnded(Ended ended) override { onEnded_ = std::move(ended); }
     [[nodiscard]] std::vector<QString> leftovers() const override;
+    [[nodiscard]] std::optional<QDateTime> startedAt(const QString& leftover) const override;
     void save(const QString& movie, const QString& path, StopCompletion completion) override;
+    void setRename(Rename rename) override { rename_ = std::move(rename); }
 
     // The arguments that record `rect` (program coordinates) with `options` into `movie`.
     [[nodiscard]] QStringList arguments(const Rect& rect, const Options& options, const QString& movie) const;
@@ -65,6 +68,7 @@ private:
     void interruptWhenRecording(RecordingProcess* process);
     void whenEnded(QProcess* process, std::function<void()> then);
     void escalate(QPointer<QProcess> process);
+    void finishSaving(const QString& movie, SavedMovie saved, int attempt, StopCompletion completion);
 
     QString program_;
     const Microphones& microphones_;
@@ -72,6 +76,7 @@ private:
     Limits limits_;
     std::unique_ptr<Session> session_;
     Ended onEnded_;
+    Rename rename_;
 };
 
 } // namespace quillet

@@ -83,10 +83,14 @@ std::optional<QString> copyPackets(AVFormatContext* input, AVFormatContext* outp
     }
     std::size_t copied = 0;
     for (;;) {
-        // A movie cut short (its tool killed) may end in a damaged packet: what came before is kept.
-        if (av_read_frame(input, packet.get()) < 0) {
+        // Only the end of the file ends the copy: any other failure (a damaged packet, a disk that
+        // cannot be read) would pass a movie cut short for the whole one, and the source is then
+        // deleted.
+        if (const int read = av_read_frame(input, packet.get()); read == AVERROR_EOF) {
             return copied > 0 ? std::nullopt
                               : std::optional<QString>(QStringLiteral("the movie holds no frames"));
+        } else if (read < 0) {
+            return QStringLiteral("couldn't read the movie: %1").arg(describe(read));
         }
         const int target = mapping[std::size_t(packet->stream_index)];
         if (target < 0) {
