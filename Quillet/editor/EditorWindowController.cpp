@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 namespace quillet {
@@ -99,6 +100,9 @@ void EditorWindowController::show()
 
 void EditorWindowController::perform(EditorModel::Command command)
 {
+    if (model_->isSaving() && command != EditorModel::Command::save) {
+        return;
+    }
     switch (command) {
     case EditorModel::Command::undo:
         if (canvas_->isTyping()) {
@@ -121,6 +125,10 @@ void EditorWindowController::perform(EditorModel::Command command)
 
 bool EditorWindowController::handleKey(const QKeyEvent& event)
 {
+    // While the file is written (or the user is asked how), the image must stay as it is being saved.
+    if (model_->isSaving()) {
+        return true;
+    }
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     if (modifiers == Qt::ControlModifier) {
         return handleControlKey(event.key());
@@ -211,31 +219,81 @@ void EditorWindowController::save()
         return;
     }
     model_->setSaving(true);
-    runInBackground(
-        this,
-        [path = path_, image = *image, write = writer_]() -> std::optional<QString> {
-            const std::optional<QByteArray> bytes = WebPEncoder::encode(image);
-            if (!bytes) {
-                return QStringLiteral("couldn't encode the image");
-            }
-            return write(path, *bytes);
-        },
-        [this, image = *image](std::optional<QString> error) { saveEnded(error, image); });
+    write(EditorSave::Mode::checked, QByteArray(), *image);
 }
 
-void EditorWindowController::saveEnded(const std::optional<QString>& error, const QImage& image)
+// Encodes `image` unless `bytes` already hold it, and writes it off the main thread.
+void EditorWindowController::write(EditorSave::Mode mode, const QByteArray& bytes, const QImage& image)
 {
+    using Result = std::pair<EditorSave::Outcome, QByteArray>;
+    runInBackground(
+        this,
+        [path = path_, image, bytes, opened = opened_, mode, writer = writer_]() -> Result {
+            const std::optional<QByteArray> encoded = bytes.isEmpty() ? WebPEncoder::encode(image) : bytes;
+            if (!encoded) {
+                return {EditorSave::Outcome{FileChange::none, QStringLiteral("couldn't encode the image"), path},
+                        QByteArray()};
+            }
+            return {EditorSave::write(path, *encoded, opened, mode, writer), *encoded};
+        },
+        [this, image](Result result) { saveEnded(result.first, result.second, image); });
+}
+
+void EditorWindowController::saveEnded(const EditorSave::Outcome& outcome, const QByteArray& bytes,
+                                       const QImage& image)
+{
+    if (outcome.change != FileChange::none) {
+        askBeforeWriting(outcome.change, bytes, image);
+        return;
+    }
     model_->setSaving(false);
-    emit saveFinished(!error);
-    if (error) {
-        log().error("could not save edited capture: %{public}s", *error);
+    emit saveFinished(!outcome.error);
+    if (outcome.error) {
+        log().error("could not save edited capture: %{public}s", *outcome.error);
         showSaveError();
         return;
     }
-    if (onSave_) {
+    if (outcome.path != path_) {
+        log().log("saved the edited capture as %{public}s", outcome.path);
+    } else if (onSave_) {
         onSave_(image);
     }
     window_->close();
+}
+
+void EditorWindowController::askBeforeWriting(FileChange change, const QByteArray& bytes, const QImage& image)
+{
+    QString text;
+    switch (change) {
+    case FileChange::gone:
+        text = tr("The capture was moved or deleted");
+        break;
+    case FileChange::replaced:
+        text = tr("The capture was changed by another program");
+        break;
+    case FileChange::readOnly:
+        text = tr("The capture is read-only");
+        break;
+    case FileChange::none:
+        return;
+    }
+    auto* question = new QMessageBox(QMessageBox::Question, tr("Edit capture"), text, QMessageBox::NoButton,
+                                     window_.get());
+    question->setInformativeText(tr("Save your edits over it, or as a new file beside it?"));
+    QPushButton* overwrite = question->addButton(tr("Overwrite"), QMessageBox::DestructiveRole);
+    QPushButton* asNew = question->addButton(tr("Save as New File"), QMessageBox::AcceptRole);
+    question->addButton(QMessageBox::Cancel);
+    question->setDefaultButton(asNew);
+    question->setWindowModality(Qt::WindowModal);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    connect(question, &QMessageBox::buttonClicked, this, [this, overwrite, asNew, bytes, image](QAbstractButton* button) {
+        if (button == overwrite || button == asNew) {
+            write(button == overwrite ? EditorSave::Mode::overwrite : EditorSave::Mode::asNewFile, bytes, image);
+            return;
+        }
+        model_->setSaving(false);
+    });
+    question->open();
 }
 
 void EditorWindowController::showSaveError()

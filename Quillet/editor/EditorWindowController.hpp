@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Quillet/editor/EditorModel.hpp"
+#include "Quillet/editor/EditorSave.hpp"
 
 #include <QImage>
 #include <QObject>
@@ -31,7 +32,7 @@ public:
     using SaveCallback = std::function<void(const QImage& saved)>;
     // Puts the bytes in place of the file; the failure's description, or nothing on success. Runs
     // off the main thread.
-    using Writer = std::function<std::optional<QString>(const QString& path, const QByteArray& bytes)>;
+    using Writer = EditorSave::Writer;
 
     // `preferences` must outlive the controller. The window is made but not shown.
     EditorWindowController(QString path, const QImage& image, double pixelsPerPoint, SaveCallback onSave,
@@ -48,12 +49,15 @@ public:
     void setOnClose(std::function<void()> onClose) { onClose_ = std::move(onClose); }
     // The atomic in-place replacement unless replaced (tests).
     void setWriter(Writer writer) { writer_ = std::move(writer); }
+    // What the file was when it was read: a save over a file changed since then asks first.
+    void setOpenedIdentity(std::optional<FileIdentity> opened) { opened_ = std::move(opened); }
 
     // Shows the window in front, with the canvas taking the keys.
     void show();
     void perform(EditorModel::Command command);
     // Encodes the marked image and replaces the file with it off the main thread; closes the window
-    // on success, keeps everything and shows an alert on failure. With no marks, just closes.
+    // on success, keeps everything and shows an alert on failure. With no marks, just closes. A file
+    // gone, changed since it was read, or read-only is not written before the user says how.
     void save();
     // The editor's keyboard shortcuts; true when the key was used.
     bool handleKey(const QKeyEvent& event);
@@ -65,7 +69,9 @@ signals:
 private:
     bool handleControlKey(int key);
     bool handlePlainKey(const QKeyEvent& event);
-    void saveEnded(const std::optional<QString>& error, const QImage& image);
+    void write(EditorSave::Mode mode, const QByteArray& bytes, const QImage& image);
+    void saveEnded(const EditorSave::Outcome& outcome, const QByteArray& bytes, const QImage& image);
+    void askBeforeWriting(FileChange change, const QByteArray& bytes, const QImage& image);
     void showSaveError();
     void windowClosed();
 
@@ -73,6 +79,7 @@ private:
     SaveCallback onSave_;
     std::function<void()> onClose_;
     Writer writer_;
+    std::optional<FileIdentity> opened_;
     // Declared before the window so the views that refer to it go first.
     std::unique_ptr<EditorModel> model_;
     EditorCanvasView* canvas_;

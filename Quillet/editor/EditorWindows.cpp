@@ -63,21 +63,29 @@ void EditorWindows::open(const QUrl& url, double scale, SaveCallback onSave)
     }
     opening_.insert(path);
     runInBackground(
-        this, [path] { return EditorImageDecoder::read(path); },
-        [this, path, scale, onSave = std::move(onSave)](std::optional<QImage> image) mutable {
+        this,
+        [path] {
+            // Taken before the read: a change in between makes the save ask, never write blindly.
+            std::optional<FileIdentity> identity = FileIdentity::of(path);
+            return std::pair{EditorImageDecoder::read(path), std::move(identity)};
+        },
+        [this, path, scale, onSave = std::move(onSave)](
+            std::pair<std::optional<QImage>, std::optional<FileIdentity>> read) mutable {
             opening_.remove(path);
-            if (!image) {
+            if (!read.first) {
                 beep_();
                 emit openFailed(path);
                 return;
             }
-            decoded(path, *image, scale, std::move(onSave));
+            decoded(path, *read.first, scale, std::move(onSave), read.second);
         });
 }
 
-void EditorWindows::decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave)
+void EditorWindows::decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave,
+                            const std::optional<FileIdentity>& identity)
 {
     auto* controller = new EditorWindowController(path, image, scale, std::move(onSave), preferences_, this);
+    controller->setOpenedIdentity(identity);
     controllers_.emplace_back(controller);
     controller->setOnClose([this, weak = QPointer(controller)] {
         std::erase_if(controllers_, [&](const auto& open) { return !open || open == weak; });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Quillet/editor/Editor.hpp"
+#include "Quillet/library/FileIdentity.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -43,7 +44,8 @@ signals:
     void openFailed(const QString& path);
 
 private:
-    void decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave);
+    void decoded(const QString& path, const QImage& image, double scale, SaveCallback onSave,
+                 const std::optional<FileIdentity>& identity);
 
     brindle::PreferenceStore& preferences_;
     std::vector<QPointer<EditorWindowController>> controllers_;

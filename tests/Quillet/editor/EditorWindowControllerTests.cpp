@@ -4,6 +4,7 @@
 #include "Quillet/editor/EditorWindow.hpp"
 #include "Quillet/editor/EditorWindowController.hpp"
 #include "Quillet/editor/EditorWindows.hpp"
+#include "Quillet/library/FileIdentity.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
 #include "kit-core/InMemoryPreferenceStore.hpp"
 
@@ -12,11 +13,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -54,6 +57,17 @@ void press(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = {}, const
 [[nodiscard]] QMessageBox* alertOf(QWidget& window)
 {
     return window.findChild<QMessageBox*>();
+}
+
+[[nodiscard]] QAbstractButton& buttonNamed(QMessageBox& box, const char* text)
+{
+    for (QAbstractButton* button : box.buttons()) {
+        if (button->text().remove(QLatin1Char('&')) == QLatin1String(text)) {
+            return *button;
+        }
+    }
+    ADD_FAILURE() << "no button " << text;
+    return *box.buttons().front();
 }
 
 class EditorWindowControllerTest : public ::testing::Test {
@@ -132,8 +146,14 @@ TEST_F(EditorWindowControllerTest, FailedSaveKeepsEverythingAndARetrySucceeds)
     press(controller->canvas(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(model.isSaving());
     press(controller->canvas(), Qt::Key_S, Qt::ControlModifier);
+    // The file is gone with its folder: the user is asked first, and a save over it then fails.
     ASSERT_TRUE(waitFor([&] { return alertOf(controller->window()) != nullptr; }));
-    EXPECT_EQ(alertOf(controller->window())->text(), QStringLiteral("Couldn't save the capture"));
+    EXPECT_EQ(alertOf(controller->window())->text(), QStringLiteral("The capture was moved or deleted"));
+    buttonNamed(*alertOf(controller->window()), "Overwrite").click();
+    ASSERT_TRUE(waitFor([&] {
+        return alertOf(controller->window()) != nullptr &&
+               alertOf(controller->window())->text() == QStringLiteral("Couldn't save the capture");
+    }));
     EXPECT_FALSE(model.isSaving());
     EXPECT_TRUE(controller->window().isVisible());
     EXPECT_EQ(model.history().marks().size(), 1u);
@@ -158,6 +178,94 @@ TEST_F(EditorWindowControllerTest, FailedSaveKeepsEverythingAndARetrySucceeds)
     EXPECT_EQ(QDir(subfolder_).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("Screenshot.webp")})
         << "no temporary file is left behind";
+}
+
+// A save never writes blindly over a file that is no longer the one read: the user is asked, and
+// keys meanwhile leave the image alone. A link put in the file's place is never written through.
+TEST_F(EditorWindowControllerTest, ASaveOverAFileChangedSinceItWasReadAsksFirst)
+{
+    const QString victim = folder_.filePath(QStringLiteral("victim.txt"));
+    const QString edited = QDir(subfolder_).filePath(QStringLiteral("Screenshot (edited).webp"));
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        const char* question; // nullptr: no question, the file is saved over
+        const char* answer;
+        bool fileHasTheEdit;
+        bool newFileHasTheEdit;
+        bool beforeOpening = false; // the file was so already when the editor read it
+    };
+    const Case cases[] = {
+        {"unchanged", [] {}, nullptr, nullptr, true, false},
+        {"written by another program",
+         [&] {
+             QFile file(path_);
+             ASSERT_TRUE(file.open(QIODevice::Append));
+             file.write("more");
+         },
+         "The capture was changed by another program", "Cancel", false, false},
+        {"a link put in its place",
+         [&] {
+             QFile target(victim);
+             ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+             target.write("keep me");
+             target.close();
+             ASSERT_TRUE(QFile::remove(path_));
+             ASSERT_TRUE(QFile::link(victim, path_));
+         },
+         "The capture was changed by another program", "Overwrite", true, false},
+        {"read-only",
+         [&] { ASSERT_TRUE(QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::ReadOther)); },
+         "The capture is read-only", "Save as New File", false, true, true},
+        {"trashed from its card", [&] { ASSERT_TRUE(QFile::remove(path_)); }, "The capture was moved or deleted",
+         "Save as New File", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path_);
+        QFile::remove(edited);
+        ASSERT_TRUE(writeCapture(path_));
+        if (c.beforeOpening) {
+            c.change();
+        }
+        auto controller = makeController();
+        controller->setOpenedIdentity(FileIdentity::of(path_));
+        controller->show();
+        EditorModel& model = controller->model();
+        model.add(Mark(Annotation::highlight(Rect{0, 0, 200, 300}), AnnotationColor::pink));
+        if (!c.beforeOpening) {
+            c.change();
+        }
+        const QByteArray before = contents(path_);
+
+        controller->perform(EditorModel::Command::save);
+        if (c.question != nullptr) {
+            ASSERT_TRUE(waitFor([&] { return alertOf(controller->window()) != nullptr; }));
+            QMessageBox& question = *alertOf(controller->window());
+            EXPECT_EQ(question.text(), QString::fromLatin1(c.question));
+            press(controller->canvas(), Qt::Key_Z, Qt::ControlModifier);
+            controller->perform(EditorModel::Command::deleteSelection);
+            EXPECT_EQ(model.history().marks().size(), 1u) << "a key changed the image being saved";
+            buttonNamed(question, c.answer).click();
+        }
+        const bool written = c.fileHasTheEdit || c.newFileHasTheEdit;
+        ASSERT_TRUE(waitFor([&] { return !model.isSaving(); }));
+        EXPECT_EQ(controller->window().isVisible(), !written);
+        const auto hasTheEdit = [](const QString& path) {
+            const std::optional<QImage> image = EditorImageDecoder::read(path);
+            return image && qBlue(image->pixel(100, 150)) < 120;
+        };
+        EXPECT_EQ(hasTheEdit(path_), c.fileHasTheEdit);
+        EXPECT_EQ(hasTheEdit(edited), c.newFileHasTheEdit);
+        if (!c.fileHasTheEdit) {
+            EXPECT_EQ(contents(path_), before) << "the file was written without the user's word";
+        }
+        EXPECT_FALSE(QFileInfo(path_).isSymLink());
+        if (QFileInfo::exists(victim)) {
+            EXPECT_EQ(contents(victim), "keep me") << "written through the link";
+        }
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
 }
 
 TEST_F(EditorWindowControllerTest, SavingWithoutMarksClosesWithoutWriting)
