@@ -2,6 +2,7 @@
 
 #include "Quillet/recording/Recorder.hpp"
 
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -37,6 +38,12 @@ public:
     }
     void setOnEnded(Ended ended) override { onEnded = std::move(ended); }
     [[nodiscard]] std::vector<QString> leftovers() const override { return leftoverMovies; }
+    [[nodiscard]] std::optional<QDateTime> startedAt(const QString& leftover) const override
+    {
+        const auto found = leftoverStarts.find(leftover);
+        return found != leftoverStarts.end() ? std::optional(found->second) : std::nullopt;
+    }
+    void setRename(Rename given) override { rename = std::move(given); }
     void save(const QString& movie, const QString& path, StopCompletion completion) override
     {
         saves.emplace_back(movie, path);
@@ -45,6 +52,8 @@ public:
 
     Ended onEnded;
     std::vector<QString> leftoverMovies;
+    std::map<QString, QDateTime> leftoverStarts;
+    Rename rename;
     std::vector<std::pair<QString, QString>> saves;
 
     bool startSucceeds = true;
