@@ -6,6 +6,7 @@
 #include "core/AnnotationGeometry.hpp"
 #include "core/Overloaded.hpp"
 #include "core/Pixelation.hpp"
+#include "core/RedactionBlocks.hpp"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -13,7 +14,9 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <map>
 #include <mutex>
+#include <random>
 #include <span>
 
 namespace quillet {
@@ -65,18 +68,75 @@ constexpr double textOutlinePerFontSize = 0.2;
     return {center.x() - radius, center.y() - radius, 2 * radius, 2 * radius};
 }
 
+[[nodiscard]] std::uint64_t freshSeed()
+{
+    std::random_device device;
+    constexpr int wordBits = 32;
+    return (static_cast<std::uint64_t>(device()) << wordBits) ^ device();
+}
+
+[[nodiscard]] RedactionBlocks::Bitmap bitmapOf(QImage& image)
+{
+    return {std::span<std::uint8_t>(image.bits(), static_cast<std::size_t>(image.sizeInBytes())), image.width(),
+            image.height(), image.bytesPerLine()};
+}
+
+[[nodiscard]] RedactionBlocks::ConstBitmap constBitmapOf(const QImage& image)
+{
+    return {std::span<const std::uint8_t>(image.constBits(), static_cast<std::size_t>(image.sizeInBytes())),
+            image.width(), image.height(), image.bytesPerLine()};
+}
+
 } // namespace
 
 struct AnnotationRenderer::PixelatedCache {
     QImage image;
     int blockPixels;
     Pixelator pixelator;
+    std::uint64_t noiseSeed;
     std::mutex lock;
     std::optional<QImage> pixelated;
+    // What redactions show, by how many grid blocks one of their blocks spans: the grid means
+    // merged and moved by the noise, made once per block size and kept for every redraw and save.
+    std::map<std::int64_t, QImage> shown;
 
     std::optional<QImage> get()
     {
         const std::lock_guard guard(lock);
+        return getLocked();
+    }
+
+    std::optional<QImage> blocks(std::int64_t factor)
+    {
+        const std::lock_guard guard(lock);
+        if (const auto found = shown.find(factor); found != shown.end()) {
+            return found->second;
+        }
+        const std::optional<QImage> means = getLocked();
+        // Merging reads one pixel per grid block in the layout of the image; a copy of any other
+        // shape would leave the merged blocks unwritten.
+        if (!means || means->width() != Pixelation::blockCount(image.width(), blockPixels) ||
+            means->height() != Pixelation::blockCount(image.height(), blockPixels)) {
+            return std::nullopt;
+        }
+        const QImage grid = means->convertToFormat(bitmapFormat);
+        QImage merged(static_cast<int>(Pixelation::blockCount(grid.width(), factor)),
+                      static_cast<int>(Pixelation::blockCount(grid.height(), factor)), bitmapFormat);
+        if (grid.isNull() || merged.isNull()) {
+            return std::nullopt;
+        }
+        RedactionBlocks::merge(constBitmapOf(grid), image.width(), image.height(), blockPixels, factor,
+                               bitmapOf(merged));
+        // Each block size draws its own offsets, so two redactions with different blocks over the
+        // same pixels do not share a pattern that could be subtracted.
+        RedactionBlocks::addNoise(bitmapOf(merged), noiseSeed ^ static_cast<std::uint64_t>(factor));
+        shown.emplace(factor, merged);
+        return merged;
+    }
+
+private:
+    std::optional<QImage> getLocked()
+    {
         if (!pixelated) {
             pixelated = pixelator(image, blockPixels);
         }
@@ -90,6 +150,12 @@ AnnotationRenderer::AnnotationRenderer(const QImage& image, AnnotationStyle styl
 }
 
 AnnotationRenderer::AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator)
+    : AnnotationRenderer(image, style, std::move(pixelator), freshSeed())
+{
+}
+
+AnnotationRenderer::AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator,
+                                       std::uint64_t noiseSeed)
     : image_(image.convertToFormat(bitmapFormat)), style_(style)
 {
     // Marks are in image pixels; a device pixel ratio on the capture would scale them twice.
@@ -98,6 +164,7 @@ AnnotationRenderer::AnnotationRenderer(const QImage& image, AnnotationStyle styl
     cache_->image = image_;
     cache_->blockPixels = style_.redactBlockPixels();
     cache_->pixelator = std::move(pixelator);
+    cache_->noiseSeed = noiseSeed;
 }
 
 std::optional<QImage> AnnotationRenderer::pixelate(const QImage& image, int blockPixels)
@@ -120,6 +187,15 @@ std::optional<QImage> AnnotationRenderer::pixelate(const QImage& image, int bloc
 std::optional<QImage> AnnotationRenderer::pixelated() const
 {
     return cache_->get();
+}
+
+std::optional<QImage> AnnotationRenderer::redactionBlocks(std::int64_t blockPixels) const
+{
+    const std::int64_t grid = style_.redactBlockPixels();
+    if (blockPixels < grid || blockPixels % grid != 0) {
+        return std::nullopt;
+    }
+    return cache_->blocks(blockPixels / grid);
 }
 
 void AnnotationRenderer::prepare() const
@@ -173,12 +249,13 @@ void AnnotationRenderer::drawRedactions(const std::vector<Mark>& marks, QPainter
         if (redact == nullptr) {
             continue;
         }
-        const std::optional<QImage> copy = pixelated();
-        if (!copy) {
-            continue;
-        }
         const QRectF area = toQt(redact->rect.standardized()).intersected(bounds);
         if (area.isEmpty()) {
+            continue;
+        }
+        const std::int64_t block = RedactionBlocks::blockPixels(fromQt(area), style_.redactBlockPixels());
+        const std::optional<QImage> copy = redactionBlocks(block);
+        if (!copy) {
             continue;
         }
         painter.save();
@@ -187,8 +264,8 @@ void AnnotationRenderer::drawRedactions(const std::vector<Mark>& marks, QPainter
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         // One pixel per block, blown up to the blocks' own size: the last blocks reach past the
         // image's edges and are cut by the clip.
-        const double block = style_.redactBlockPixels();
-        painter.drawImage(QRectF(0, 0, copy->width() * block, copy->height() * block), *copy);
+        const auto edge = static_cast<double>(block);
+        painter.drawImage(QRectF(0, 0, copy->width() * edge, copy->height() * edge), *copy);
         painter.restore();
     }
 }

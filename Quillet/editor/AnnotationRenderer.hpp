@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,10 @@ namespace quillet {
 // marks for geometry and hit testing. Owns the capture's image, its style and the pixelated copy
 // of the whole image that every redaction shows through.
 //
+// A redaction's blocks grow with its size, and their colours carry offsets drawn from a seed the
+// renderer picks once: the canvas and every save of this capture show the same blocks, and a second
+// save hands out no second draw of the offsets to average against the first.
+//
 // `draw` and `exportImage` run on the main thread; `prepare` computes the pixelated copy on a
 // worker thread. The copy is computed once, under the renderer's lock, so a redraw that needs it
 // while the worker is still busy waits instead of computing it twice.
@@ -31,6 +36,8 @@ public:
     // The image is kept as premultiplied RGBA, the layout pixelation and export work in.
     AnnotationRenderer(const QImage& image, AnnotationStyle style);
     AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator);
+    // With the seed of the redactions' colour offsets given instead of drawn at random.
+    AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator, std::uint64_t noiseSeed);
 
     AnnotationRenderer(const AnnotationRenderer&) = delete;
     AnnotationRenderer& operator=(const AnnotationRenderer&) = delete;
@@ -41,6 +48,12 @@ public:
     // The whole image pixelated in blocks of `style().redactBlockPixels()`, one pixel per block,
     // computed on first use and kept; nothing when it cannot be made (a later call tries again).
     [[nodiscard]] std::optional<QImage> pixelated() const;
+
+    // What a redaction with blocks of `blockPixels` shows, one pixel per block of the grid anchored
+    // at the image origin: the blocks' means moved by their offsets. Made from the pixelated copy on
+    // first use and kept; nothing when the copy cannot be made or the size is not a whole multiple
+    // of `style().redactBlockPixels()`.
+    [[nodiscard]] std::optional<QImage> redactionBlocks(std::int64_t blockPixels) const;
 
     // Starts computing the pixelated copy on a worker thread and returns at once.
     void prepare() const;

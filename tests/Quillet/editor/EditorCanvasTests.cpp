@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSet>
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -199,6 +200,34 @@ TEST_F(EditorCanvasTest, DrawsTheMarksWhereTheirPixelsAre)
     EXPECT_NEAR(highlighted.blue(), qRound(255 * (1 - 0.7 * 0.9)), 4) << "white multiplied by the yellow";
     const QColor badge = shown.pixelColor(view({1400, 500}).toPoint() - QPoint(9, 0));
     EXPECT_EQ(badge, QColor(0, 122, 255)) << "the blue disc around the digit";
+}
+
+// The canvas shows the very blocks a save writes: the mark's own block size and each block's colour,
+// offsets included (over white, the offsets are all that tells blocks apart).
+TEST_F(EditorCanvasTest, ShowsARedactionAsTheExportWritesIt)
+{
+    model_.setTool(EditorTool::redact);
+    drag(canvas_, {100, 100}, {500, 300});
+    ASSERT_EQ(model_.history().marks().size(), 1u);
+    const std::optional<QImage> saved = model_.renderer()->exportImage(model_.history().marks());
+    ASSERT_TRUE(saved.has_value());
+    QImage shown(canvas_.size(), QImage::Format_ARGB32_Premultiplied);
+    canvas_.render(&shown);
+
+    // 420 x 224 pixels: a quarter of 224 takes blocks of two 28-pixel grid steps.
+    constexpr int block = 56;
+    QSet<QRgb> colours;
+    for (int y = 84 + 14; y < 84 + 224; y += block / 2) {
+        for (int x = 84 + 14; x < 84 + 420; x += block / 2) {
+            const QPoint centre(x / block * block + block / 2, y / block * block + block / 2);
+            const QColor written = saved->pixelColor(centre);
+            const QColor seen = shown.pixelColor(view({double(centre.x()), double(centre.y())}).toPoint());
+            EXPECT_NEAR(seen.red(), written.red(), 1) << centre.x() << ", " << centre.y();
+            EXPECT_NEAR(seen.blue(), written.blue(), 1) << centre.x() << ", " << centre.y();
+            colours.insert(written.rgb());
+        }
+    }
+    EXPECT_GE(colours.size(), 3) << "the blocks carry no offsets to compare";
 }
 
 } // namespace
