@@ -11,8 +11,9 @@ namespace quillet {
 // Where movies are written while they are being recorded: a folder only this user can enter, on disk
 // ($XDG_CACHE_HOME/quillet/recordings) rather than in the session's small memory-backed runtime
 // folder, so a long recording neither fills memory nor vanishes with a crash. A movie in progress is
-// locked by the program recording it; an unlocked movie there is a leftover of a run that ended
-// without saving it.
+// locked by the program recording it and by its tool (which shares the lock, and keeps it for as long as
+// it writes even when the program died first); an unlocked movie there is a leftover of a run that
+// ended without saving it.
 class RecordingsFolder {
 public:
     // A movie file being recorded, locked for as long as the value lives.

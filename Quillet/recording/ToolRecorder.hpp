@@ -29,8 +29,9 @@ struct StopLimits {
 // recording lasts, into a movie in the private recordings folder. Stopping interrupts the tool once it
 // says it records (so the movie has its first frame and the tool its handler), then waits a bounded time
 // before it is terminated and then killed, so a hung tool never hangs the program; whatever movie exists is
-// then copied into an MPEG-4 file off the main thread. A movie that cannot be exported is kept, never
-// deleted. Main thread only.
+// then copied into an MPEG-4 file off the main thread; one whose name someone took meanwhile gets
+// another (see `setRename`), one stopped without a name stays for the next start to recover. A movie
+// that cannot be exported is kept, never deleted. Main thread only.
 class ToolRecorder final : public QObject, public Recorder {
     Q_OBJECT
 
