@@ -17,7 +17,6 @@ readonly path_dirs=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 # Words that name a program somewhere but are never run by this project: strings and words.
 readonly not_programs=(
     editor    # the editor's log category and the fuzz target editor-image
-    file      # a loop variable in the test desktop's script
     red       # an annotation colour's name
     screen    # the capture mode's name in the application's arguments
 )
