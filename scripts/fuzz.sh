@@ -2,15 +2,15 @@
 # Runs each libFuzzer program for SECONDS (default 60) and keeps what it learnt: the corpus under
 # tests/fuzz/corpus/<target>/ is merged down to the inputs that add coverage, and the test suite replays
 # it in every build. Inputs that crash are kept in build-fuzz/findings/<target>/.
-#   bash scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: property-list capture-arguments
-#                                                  desktop-key-bindings capture-png editor-image)
+#   bash scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: property-list capture-arguments capture-raw
+#                                                  desktop-key-bindings capture-png editor-image action-arguments movie-name)
 # The CPU is shared: the fuzzers run one after another at the lowest priority.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(property-list capture-arguments desktop-key-bindings capture-png editor-image)
+[ ${#targets[@]} -gt 0 ] || targets=(property-list capture-arguments desktop-key-bindings capture-png capture-raw editor-image action-arguments movie-name)
 
 bash scripts/bootstrap.sh fuzz
 [ -f build-fuzz/CMakeCache.txt ] || cmake --preset fuzz >/dev/null

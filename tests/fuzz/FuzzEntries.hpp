@@ -38,6 +38,8 @@ void captureRaw(Bytes data);
 void editorImage(Bytes data);
 // The program's own command line as `--action` reads it: the bytes split at NUL into arguments.
 void actionArguments(Bytes data);
+// A file name in the recordings folder, as the recovery of leftover movies reads its start from it.
+void movieName(Bytes data);
 
 struct NamedEntry {
     std::string_view name; // also the corpus folder's name
@@ -52,6 +54,7 @@ inline constexpr NamedEntry entries[] = {
     {"capture-raw", &captureRaw},
     {"editor-image", &editorImage},
     {"action-arguments", &actionArguments},
+    {"movie-name", &movieName},
 };
 
 } // namespace quillet::fuzz
