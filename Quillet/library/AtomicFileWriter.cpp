@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -186,6 +187,10 @@ public:
         return retryWithHiddenNames([this](const QByteArray& name) {
             fd_.reset(::openat(folder_, name.constData(),
                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, documentMode));
+            // Locked while written, so that a start's clean-up of abandoned scratch files passes it by.
+            if (fd_.isOpen()) {
+                ::flock(fd_.get(), LOCK_EX | LOCK_NB);
+            }
             return fd_.isOpen();
         });
     }
