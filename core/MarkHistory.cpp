@@ -57,8 +57,23 @@ void MarkHistory::undo()
     if (earlier_.empty()) {
         return;
     }
-    marks_ = std::move(earlier_.back());
+    later_.push_back(std::exchange(marks_, std::move(earlier_.back())));
     earlier_.pop_back();
+}
+
+void MarkHistory::redo()
+{
+    if (later_.empty()) {
+        return;
+    }
+    earlier_.push_back(std::exchange(marks_, std::move(later_.back())));
+    later_.pop_back();
+}
+
+void MarkHistory::saveSnapshot()
+{
+    earlier_.push_back(marks_);
+    later_.clear();
 }
 
 } // namespace quillet

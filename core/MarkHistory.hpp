@@ -7,13 +7,15 @@
 
 namespace quillet {
 
-// The marks of the open capture with their undo snapshots. Every change first saves a copy of the whole
-// list (mark lists are short); undo brings the last copy back. There is no redo.
+// The marks of the open capture with their undo and redo snapshots. Every change first saves a copy of
+// the whole list (mark lists are short); undo brings the last copy back and keeps the list it replaced
+// for redo. A new change starts a new branch, so it clears what could be redone.
 class MarkHistory {
 public:
     // In drawing order, the last on top.
     [[nodiscard]] const std::vector<Mark>& marks() const { return marks_; }
     [[nodiscard]] bool canUndo() const { return !earlier_.empty(); }
+    [[nodiscard]] bool canRedo() const { return !later_.empty(); }
 
     // Empty marks are refused without a snapshot.
     void add(Mark mark);
@@ -22,14 +24,16 @@ public:
     // Later numbered markers close the gap, within the same snapshot, so one undo restores them all.
     void remove(std::size_t index);
     void undo();
+    void redo();
 
     friend bool operator==(const MarkHistory&, const MarkHistory&) = default;
 
 private:
-    void saveSnapshot() { earlier_.push_back(marks_); }
+    void saveSnapshot();
 
     std::vector<Mark> marks_;
     std::vector<std::vector<Mark>> earlier_;
+    std::vector<std::vector<Mark>> later_;
 };
 
 } // namespace quillet

@@ -100,6 +100,14 @@ void EditorModel::undo()
     emit changed();
 }
 
+void EditorModel::redo()
+{
+    history_.redo();
+    selection_.reset();
+    moving_.reset();
+    emit changed();
+}
+
 void EditorModel::deleteSelection()
 {
     if (!selection_) {

@@ -20,7 +20,7 @@ namespace quillet {
 
 class AnnotationRenderer;
 
-// The state of one open editor: the committed marks with their undo history, the current tool,
+// The state of one open editor: the committed marks with their undo and redo history, the current tool,
 // colour and arrow direction, the mark being drawn, the selected mark and its move in progress, and
 // whether a save is running. The canvas and toolbar read and change it; the window controller owns
 // it and carries out its commands. `changed` is emitted after every change; observers re-read the
@@ -78,6 +78,7 @@ public:
     [[nodiscard]] std::int64_t nextNumber() const;
 
     void undo();
+    void redo();
     // Removes the selected mark (renumbering later markers); without a selection, nothing.
     void deleteSelection();
     // Writes the moved copy over the selected mark as one undo step; the mark stays selected.

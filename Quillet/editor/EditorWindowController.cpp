@@ -133,6 +133,10 @@ bool EditorWindowController::handleKey(const QKeyEvent& event)
     if (modifiers == Qt::ControlModifier) {
         return handleControlKey(event.key());
     }
+    if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && event.key() == Qt::Key_Z) {
+        redo();
+        return true;
+    }
     return handlePlainKey(event);
 }
 
@@ -153,6 +157,9 @@ bool EditorWindowController::handleControlKey(int key)
             model_->undo();
         }
         return true;
+    case Qt::Key_Y:
+        redo();
+        return true;
     case Qt::Key_X:
     case Qt::Key_C:
     case Qt::Key_V:
@@ -168,6 +175,15 @@ bool EditorWindowController::handleControlKey(int key)
     default:
         return false;
     }
+}
+
+void EditorWindowController::redo()
+{
+    if (CanvasTextField* field = canvas_->textField()) {
+        field->redo();
+        return;
+    }
+    model_->redo();
 }
 
 bool EditorWindowController::handlePlainKey(const QKeyEvent& event)

@@ -67,6 +67,7 @@ signals:
     void saveFinished(bool succeeded);
 
 private:
+    void redo();
     bool handleControlKey(int key);
     bool handlePlainKey(const QKeyEvent& event);
     void write(EditorSave::Mode mode, const QByteArray& bytes, const QImage& image);

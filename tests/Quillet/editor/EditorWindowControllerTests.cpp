@@ -122,7 +122,12 @@ TEST_F(EditorWindowControllerTest, KeysSelectToolsDeleteDeselectAndClose)
     press(canvas, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(model.history().marks().size(), 2u);
     press(canvas, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(model.history().marks().size(), 2u) << "there is no redo";
+    EXPECT_EQ(model.history().marks().size(), 1u) << "Ctrl+Shift+Z redoes the deletion";
+    press(canvas, Qt::Key_Z, Qt::ControlModifier);
+    press(canvas, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(model.history().marks().size(), 1u) << "Ctrl+Y redoes it too";
+    EXPECT_FALSE(model.history().canRedo());
+    press(canvas, Qt::Key_Z, Qt::ControlModifier);
 
     model.setSelection(1);
     press(canvas, Qt::Key_Escape);
