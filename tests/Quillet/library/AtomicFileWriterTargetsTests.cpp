@@ -1,5 +1,7 @@
 #include "Quillet/library/AtomicFileWriter.hpp"
 
+#include "tests/Quillet/library/FolderContents.hpp"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,17 +52,8 @@ namespace {
 
 using Status = AtomicFileWriter::Status;
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
+using testing::contents;
+using testing::entries;
 
 // Whatever that read end holds now, without waiting.
 QByteArray drain(int fd)

@@ -1,5 +1,6 @@
 #include "Quillet/library/AtomicFileWriter.hpp"
 
+#include "tests/Quillet/library/FolderContents.hpp"
 #include "tests/support/SmallFileSystem.hpp"
 #include "tests/support/WaitFor.hpp"
 
@@ -67,18 +68,8 @@ namespace {
 
 using Status = AtomicFileWriter::Status;
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-// Every entry, hidden ones included: a scratch file left behind shows up here.
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
+using testing::contents;
+using testing::entries;
 
 class AtomicFileWriterTest : public ::testing::Test {
 protected:
