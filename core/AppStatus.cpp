@@ -21,6 +21,10 @@ AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes
         return conditions.screenshotProgramMissing ? AppStatus::captureFailedProgramMissing
                                                    : AppStatus::captureFailed;
     }
+    // Every capture is lost until the folder takes files again, which no key setting can mend.
+    if (conditions.saveFailed) {
+        return AppStatus::saveFailed;
+    }
     // The desktop's own bindings replace the program's keys, so none of them can conflict or be taken.
     if (routes.shortcuts == ShortcutRoute::desktopBinding) {
         return AppStatus::bindKeysInDesktop;
@@ -46,6 +50,7 @@ std::string_view menuBarSymbol(AppStatus status)
     case AppStatus::waitingForPermission:
     case AppStatus::captureFailed:
     case AppStatus::captureFailedProgramMissing:
+    case AppStatus::saveFailed:
         return "exclamationmark.triangle.fill";
     case AppStatus::bindKeysInDesktop:
     case AppStatus::readyThroughPortals:
@@ -74,6 +79,9 @@ std::string_view statusText(AppStatus status)
     case AppStatus::captureFailedProgramMissing:
         // The wlroots portal is the one that runs a program of its own for a screenshot.
         return "Capture failed \u00B7 install grim";
+    case AppStatus::saveFailed:
+        // The folder's fault (missing, unwritable, full) is in the log line with the path.
+        return "Save failed \u00B7 see the log";
     case AppStatus::bindKeysInDesktop:
         // The line is short: the README and --help tell the whole binding.
         return "Ready \u00B7 bind quillet --action";
@@ -100,6 +108,7 @@ SystemColor statusColor(AppStatus status)
     case AppStatus::noScreenCapture:
     case AppStatus::captureFailed:
     case AppStatus::captureFailedProgramMissing:
+    case AppStatus::saveFailed:
         return SystemColor::red;
     case AppStatus::waitingForPermission:
     case AppStatus::bindKeysInDesktop:

@@ -18,6 +18,7 @@ enum class AppStatus {
     waitingForPermission,
     captureFailed,
     captureFailedProgramMissing,
+    saveFailed,
     bindKeysInDesktop,
     systemShortcutsOn,
     shortcutsTaken,
@@ -39,6 +40,8 @@ struct AppConditions {
     // The desktop's portal takes its screenshots by running a program that is not installed, so a
     // failed capture has a cause the user can mend.
     bool screenshotProgramMissing = false;
+    // The latest still that was captured could not be written, and none has been written since.
+    bool saveFailed = false;
 };
 
 // `routes`: how this session lets the program capture and receive its shortcuts.

@@ -82,7 +82,8 @@ AppStatus AppState::status() const
                       .conflictsWithSystemShortcuts = conflictsWithSystemShortcuts(),
                       .shortcutsTaken = !failedShortcuts().empty(),
                       .captureFailed = stillFlow_.lastCaptureFailed(),
-                      .screenshotProgramMissing = screenshotProgramMissing_},
+                      .screenshotProgramMissing = screenshotProgramMissing_,
+                      .saveFailed = stillFlow_.lastSaveFailed()},
                      routes_);
 }
 

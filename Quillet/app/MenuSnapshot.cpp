@@ -18,12 +18,13 @@ namespace quillet {
 namespace {
 
 // A session the picture shows: the desktop's routes, the keys it reports and whether the latest
-// capture failed.
+// capture or save failed.
 struct Session {
     std::optional<QString> name; // none for the X11 session
     DesktopRoutes routes;
     std::map<CaptureAction, QString> triggers;
     bool captureFailed = false;
+    bool saveFailed = false;
 };
 
 const std::vector<Session>& sessions()
@@ -38,6 +39,8 @@ const std::vector<Session>& sessions()
          {{CaptureAction::screen, QStringLiteral("Shift+Meta+3")},
           {CaptureAction::area, QStringLiteral("Shift+Meta+4")}},
          false},
+        // An X11 session whose capture folder takes no files.
+        {QStringLiteral("save-failed"), {}, {}, false, true},
     };
     return all;
 }
@@ -59,7 +62,8 @@ public:
                           .hasScreenRecording = true,
                           .conflictsWithSystemShortcuts = conflictsWithSystemShortcuts(),
                           .shortcutsTaken = !failedShortcuts().empty(),
-                          .captureFailed = session_.captureFailed},
+                          .captureFailed = session_.captureFailed,
+                          .saveFailed = session_.saveFailed},
                          session_.routes);
     }
     [[nodiscard]] ShortcutRoute shortcutRoute() const override { return session_.routes.shortcuts; }

@@ -84,15 +84,28 @@ void StillFlow::checked(const CapturedImage& image, bool blank)
     const StillId still = ++lastStill_;
     emit saving(still, image.image, image.scale);
     saver_->save(image.image, [self = QPointer(this), still](const std::optional<QString>& path) {
-        if (!self) {
-            return;
-        }
-        if (path) {
-            emit self->saved(still, *path);
-        } else {
-            emit self->failed(still);
+        if (self) {
+            self->stored(still, path);
         }
     });
+}
+
+void StillFlow::stored(StillId still, const std::optional<QString>& path)
+{
+    if (path) {
+        emit saved(still, *path);
+    } else {
+        emit failed(still);
+    }
+    // A lost still is as much news as a failed capture: the folder stays broken for the next ones.
+    const bool failedNow = !path;
+    if (failedNow && beep_) {
+        beep_();
+    }
+    if (lastSaveFailed_ != failedNow) {
+        lastSaveFailed_ = failedNow;
+        emit changed();
+    }
 }
 
 } // namespace quillet

@@ -238,18 +238,34 @@ TEST_F(AppStateFlow, AFailedEncodeIsLoggedAndAddsNoThumbnail)
               "couldn\u2019t be saved.");
 }
 
-TEST_F(AppStateFlow, AFolderThatCannotBeMadeIsLoggedAndSavesNothing)
+// A lost still is logged, beeps and stays in the status, also over later failures, until a still is
+// written again.
+TEST_F(AppStateFlow, AStillThatCannotBeSavedShowsUntilOneIsSaved)
 {
     QFile blocker(folder_.filePath("blocked"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     preferences_.set(PropertyList(folder_.filePath("blocked/Screenshots").toStdString()), "folder");
     make();
+    int changes = 0;
+    QObject::connect(state_.get(), &AppState::changed, [&changes] { ++changes; });
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        captureScreen();
+        EXPECT_TRUE(thumbnails_->added.empty());
+        const auto texts = log_.texts(captureCategory);
+        ASSERT_FALSE(texts.empty());
+        EXPECT_TRUE(texts.back().startsWith("could not save screenshot: ")) << texts.back().toStdString();
+        EXPECT_EQ(state_->status(), AppStatus::saveFailed);
+        EXPECT_EQ(beeps_, attempt) << "every lost still beeps";
+        EXPECT_EQ(changes, 1) << "announced once";
+    }
+
+    ASSERT_TRUE(blocker.remove());
     captureScreen();
-    EXPECT_TRUE(thumbnails_->added.empty());
-    const auto texts = log_.texts(captureCategory);
-    ASSERT_FALSE(texts.empty());
-    EXPECT_TRUE(texts.back().startsWith("could not save screenshot: ")) << texts.back().toStdString();
+    EXPECT_EQ(thumbnails_->added.size(), 1u);
+    EXPECT_EQ(state_->status(), AppStatus::ready);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(beeps_, 2);
 }
 
 TEST_F(AppStateFlow, AFileThatAppearsUnderTheChosenNameIsNeverOverwritten)

@@ -259,7 +259,8 @@ TEST(MenuSnapshot, WritesTheLightAndDarkPanelAtTwiceItsWidth)
     QTemporaryDir directory;
     EXPECT_EQ(MenuSnapshot::render(directory.path()), QStringList());
     EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files),
-              QStringList({"menu-en-dark.png", "menu-en-light.png", "menu-en-wayland-dark.png",
+              QStringList({"menu-en-dark.png", "menu-en-light.png", "menu-en-save-failed-dark.png",
+                           "menu-en-save-failed-light.png", "menu-en-wayland-dark.png",
                            "menu-en-wayland-light.png", "menu-en-wayland-portal-dark.png",
                            "menu-en-wayland-portal-light.png"}));
     const QImage light(directory.filePath("menu-en-light.png"));
