@@ -17,6 +17,7 @@
 #include "Quillet/recording/PulseMicrophones.hpp"
 #include "Quillet/recording/ToolRecorder.hpp"
 #include "Quillet/shell/FolderDialog.hpp"
+#include "Quillet/shell/OpenFailureBox.hpp"
 #include "Quillet/shell/PreviewUpdateCenter.hpp"
 #include "Quillet/shell/ReminderUpdateCenter.hpp"
 #include "Quillet/shortcuts/CaptureHotKeys.hpp"
@@ -138,7 +139,11 @@ AppState::Components completed(AppState::Components components, bool isPreview)
         components.chooseDirectory = &FolderDialog::choose;
     }
     if (!components.openURL) {
-        components.openURL = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+        components.openURL = [](const QUrl& url) {
+            if (!QDesktopServices::openUrl(url)) {
+                OpenFailureBox::show(url);
+            }
+        };
     }
     return components;
 }
@@ -153,7 +158,8 @@ AppState::Components program(brindle::PreferenceStore& preferences)
             store, QStringLiteral("quillet"), brindle::AppInfo::version(),
             ReminderUpdateCenter::Services{
                 .openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); },
-                .beep = &QApplication::beep});
+                .beep = &QApplication::beep,
+                .reportOpenFailure = &OpenFailureBox::show});
     };
     components.thumbnails = std::make_unique<ThumbnailStack>();
     useSessionRoutes(components, preferences);

@@ -24,6 +24,18 @@ QString PanelText::status(std::string_view key)
     return QCoreApplication::translate("Quillet", std::string(key).c_str());
 }
 
+QString PanelText::openFailedTitle()
+{
+    return text("Nothing could open this");
+}
+
+QString PanelText::openFailedMessage(const QString& address)
+{
+    return text("The desktop opens links and folders with xdg-open and the browser or file manager set "
+                "for them. Install xdg-utils and one of those, or open this by hand:\n\n%1")
+        .arg(address);
+}
+
 QString PanelText::recording()
 {
     return text("Recording");

@@ -47,6 +47,11 @@ struct PanelText {
     [[nodiscard]] static QString systemDefaultMicrophone();
     [[nodiscard]] static QString showClicks();
 
+    // When the desktop could not open a web page or folder: what to install, and the address to open
+    // by hand.
+    [[nodiscard]] static QString openFailedTitle();
+    [[nodiscard]] static QString openFailedMessage(const QString& address);
+
     [[nodiscard]] static QString noInternet();
     [[nodiscard]] static QString capturesStay();
 

@@ -47,6 +47,9 @@ void ReminderUpdateCenter::checkForUpdates()
     if (!page.isValid() || !services_.openURL(page)) {
         log().error("could not open the update page %{public}s", page.toString().toStdString());
         services_.beep();
+        if (services_.reportOpenFailure) {
+            services_.reportOpenFailure(page);
+        }
         return;
     }
     reminder_.restart(services_.now());

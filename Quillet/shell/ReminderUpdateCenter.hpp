@@ -14,7 +14,7 @@ namespace quillet {
 
 // The update reminder of a normal run: due 30 days after the clock started, re-checked every hour.
 // "Check" opens the maker's update page; the clock restarts only once the page really opened, so a
-// desktop that cannot open links keeps the reminder.
+// desktop that cannot open links keeps the reminder and says so.
 class ReminderUpdateCenter final : public UpdateCenter {
 public:
     static constexpr std::chrono::hours refreshInterval{1};
@@ -24,6 +24,8 @@ public:
         // Opens a web address; false when nothing could open it.
         std::function<bool(const QUrl&)> openURL;
         std::function<void()> beep;
+        // Tells the user, with the address, that it could not be opened.
+        std::function<void(const QUrl&)> reportOpenFailure;
     };
 
     ReminderUpdateCenter(std::shared_ptr<brindle::PreferenceStore> store, QString app, QString version,

@@ -228,6 +228,7 @@ TEST(ReminderUpdateCenter, OpeningThePageRestartsTheClockOnlyWhenItOpened)
     bool opens = false;
     int beeps = 0;
     QList<QUrl> opened;
+    QList<QUrl> reported;
     ReminderUpdateCenter centre(store, "quillet", "1.2",
                                 {.now = [&] { return now; },
                                  .openURL =
@@ -235,7 +236,8 @@ TEST(ReminderUpdateCenter, OpeningThePageRestartsTheClockOnlyWhenItOpened)
                                          opened.append(url);
                                          return opens;
                                      },
-                                 .beep = [&] { ++beeps; }});
+                                 .beep = [&] { ++beeps; },
+                                 .reportOpenFailure = [&](const QUrl& url) { reported.append(url); }});
     EXPECT_FALSE(centre.isUpdateReminderDue());
     now += brindle::UpdateReminder::interval;
     centre.refresh();
@@ -244,10 +246,12 @@ TEST(ReminderUpdateCenter, OpeningThePageRestartsTheClockOnlyWhenItOpened)
     centre.checkForUpdates();
     EXPECT_TRUE(centre.isUpdateReminderDue()) << "nothing opened, so the reminder stays";
     EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(reported, opened) << "the user is told which page did not open";
     opens = true;
     centre.checkForUpdates();
     EXPECT_FALSE(centre.isUpdateReminderDue());
     ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(reported.size(), 1) << "a page that opened is no news";
     EXPECT_TRUE(opened.last().toString().endsWith("/updates/?app=quillet&version=1.2"));
     now += brindle::UpdateReminder::interval - 1;
     centre.refresh();
