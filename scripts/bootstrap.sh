@@ -17,7 +17,7 @@ packages=(
   fonts-inter fonts-material-design-icons-iconfont xdg-utils
   # test and benchmark
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-xserver-utils x11-utils xcompmgr openbox trayer pulseaudio pulseaudio-utils
+  xvfb xauth xdotool xclip x11-xserver-utils x11-utils xcompmgr openbox trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils lintian appstream dpkg-dev binutils file
   tesseract-ocr tesseract-ocr-eng fonts-dejavu-core
   # the benchmarks' baselines and arithmetic

@@ -1,18 +1,72 @@
 #include "Quillet/app/Cards.hpp"
 
 #include "Quillet/common/BackgroundTask.hpp"
+#include "Quillet/editor/EditorImageDecoder.hpp"
+#include "Quillet/thumbnails/CaptureClipboard.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
+#include <QBuffer>
+#include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace quillet {
+namespace {
+
+// What a copy of a capture file puts on the clipboard, read and encoded off the main thread.
+struct CopiedFile {
+    bool exists = false;
+    QByteArray png; // empty for a recording, or a still whose pixels could not be read
+};
+
+[[nodiscard]] CopiedFile readForCopy(const QString& path, bool isVideo)
+{
+    if (!QFileInfo(path).isFile()) {
+        return {};
+    }
+    if (isVideo) {
+        return {.exists = true, .png = {}};
+    }
+    const std::optional<QImage> image = EditorImageDecoder::read(path);
+    QByteArray png;
+    if (image) {
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !image->save(&buffer, "PNG")) {
+            png.clear();
+        }
+    }
+    return {.exists = true, .png = png};
+}
+
+} // namespace
 
 Cards::Cards(std::unique_ptr<ThumbnailDisplay> thumbnails, std::unique_ptr<Editor> editor, QObject* parent)
     : QObject(parent), thumbnails_(std::move(thumbnails)), editor_(std::move(editor))
 {
+    thumbnails_->setOnCopy([self = QPointer(this)](const ThumbnailItem& item) {
+        if (self) {
+            self->copy(item);
+        }
+    });
+}
+
+void Cards::copy(const ThumbnailItem& item)
+{
+    if (!item.url.isLocalFile()) {
+        return;
+    }
+    runInBackground(
+        this, [path = item.url.toLocalFile(), isVideo = item.isVideo] { return readForCopy(path, isVideo); },
+        [this, path = item.url.toLocalFile(), id = item.id](const CopiedFile& file) {
+            // A file gone meanwhile is not offered as a dangling address.
+            if (!file.exists) {
+                return;
+            }
+            CaptureClipboard::copy(path, file.png);
+            thumbnails_->showCopied(id);
+        });
 }
 
 void Cards::connectEditor()

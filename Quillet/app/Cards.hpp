@@ -16,8 +16,8 @@
 
 namespace quillet {
 
-// The cards of new captures and the editor their Edit button opens; an edited still's card shows
-// the saved image. Main thread only.
+// The cards of new captures, their copies to the clipboard, and the editor their Edit button opens; an
+// edited still's card shows the saved image. Main thread only.
 class Cards : public QObject {
     Q_OBJECT
 
@@ -50,6 +50,9 @@ private:
     void reduced(quint64 still, QImage image);
     void showReduced();
     void edit(const ThumbnailItem& item);
+    // Puts the card's capture on the clipboard: a still's pixels as PNG with its file, a recording's
+    // file alone. The file is read and encoded off the main thread.
+    void copy(const ThumbnailItem& item);
     // Shows an edited still's saved image, reduced off the main thread; of quick saves the last wins.
     void showEdited(const QUuid& card, const QImage& saved);
 

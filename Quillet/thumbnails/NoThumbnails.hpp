@@ -13,6 +13,8 @@ public:
     void remove(const QUuid&) override {}
     void replaceImage(const QUuid&, const QImage&) override {}
     void setOnEdit(Action) override {}
+    void setOnCopy(Action) override {}
+    void showCopied(const QUuid&) override {}
 };
 
 } // namespace quillet

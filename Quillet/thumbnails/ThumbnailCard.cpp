@@ -4,9 +4,11 @@
 #include "Brindle/SystemFont.hpp"
 #include "Quillet/thumbnails/CircleButton.hpp"
 #include "Quillet/thumbnails/ThumbnailEditButton.hpp"
+#include "Quillet/thumbnails/ThumbnailMenu.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDrag>
 #include <QFileInfo>
@@ -14,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 
 namespace quillet {
 namespace {
@@ -39,6 +42,11 @@ constexpr qreal badgeInset = 6;
 [[nodiscard]] QString savingCaption()
 {
     return QObject::tr("Saving…");
+}
+
+[[nodiscard]] QString copiedCaption()
+{
+    return QObject::tr("Copied");
 }
 
 [[nodiscard]] QString fileName(const QUrl& url)
@@ -70,6 +78,7 @@ ThumbnailCard::ThumbnailCard(Thumbnails& model, ThumbnailItem item, QWidget* par
     dismissButton_->move(qRound(controlsMargin), qRound(controlsMargin));
     trashButton_->move(size.width() - qRound(controlsMargin) - CircleButton::diameter,
                        qRound(controlsMargin));
+    connect(&model_, &Thumbnails::copied, this, &ThumbnailCard::showCopied);
     updateControls();
 }
 
@@ -101,7 +110,8 @@ QPainterPath ThumbnailCard::shape(const QRectF& bounds)
 void ThumbnailCard::updateControls()
 {
     setToolTip(item_.isSaving ? savingCaption() : fileName(item_.url));
-    const bool showsControls = hovering_ && transition_ == 0;
+    // The confirmation of a copy has the card's middle to itself while it shows.
+    const bool showsControls = hovering_ && transition_ == 0 && copies_ == 0;
     dismissButton_->setVisible(showsControls);
     // Until the file is complete there is nothing to trash, edit, drag or open.
     trashButton_->setVisible(showsControls && !item_.isSaving);
@@ -146,7 +156,9 @@ void ThumbnailCard::paintEvent(QPaintEvent*)
     painter.fillRect(bounds, cardBackground);
     paintImage(painter);
     if (item_.isSaving) {
-        paintSavingCaption(painter);
+        paintCentredCaption(painter, savingCaption());
+    } else if (copies_ > 0) {
+        paintCentredCaption(painter, copiedCaption());
     } else if (hovering_ && transition_ == 0) {
         paintHoverLayer(painter);
     } else if (item_.isVideo) {
@@ -185,13 +197,28 @@ void ThumbnailCard::paintHoverLayer(QPainter& painter) const
     painter.drawText(captionBox, Qt::AlignHCenter | Qt::AlignBottom, dragCaption());
 }
 
-void ThumbnailCard::paintSavingCaption(QPainter& painter) const
+void ThumbnailCard::paintCentredCaption(QPainter& painter, const QString& caption) const
 {
     const QRectF bounds(rect());
     painter.fillRect(bounds, hoverLayer);
     painter.setFont(brindle::SystemFont::font(captionPoints, QFont::Medium, this));
     painter.setPen(captionColor);
-    painter.drawText(bounds, Qt::AlignCenter, savingCaption());
+    painter.drawText(bounds, Qt::AlignCenter, caption);
+}
+
+void ThumbnailCard::showCopied(const QUuid& id)
+{
+    if (id != item_.id) {
+        return;
+    }
+    ++copies_;
+    updateControls();
+    update();
+    QTimer::singleShot(copiedMilliseconds, this, [this] {
+        --copies_;
+        updateControls();
+        update();
+    });
 }
 
 void ThumbnailCard::paintVideoBadge(QPainter& painter) const
@@ -253,6 +280,15 @@ void ThumbnailCard::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     QWidget::mouseDoubleClickEvent(event);
+}
+
+void ThumbnailCard::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+    if (item_.isSaving || transition_ > 0) {
+        return;
+    }
+    ThumbnailMenu::popup(model_, item_, window(), event->globalPos());
 }
 
 void ThumbnailCard::startDrag()

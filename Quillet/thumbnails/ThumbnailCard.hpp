@@ -14,8 +14,9 @@ class ThumbnailEditButton;
 
 // One capture in the stack: its image on a dark rounded card. Hovering shows the controls
 // (Dismiss, Move to Trash, Edit or the play symbol, the drag hint); the card can be dragged into
-// another application as the file, and a double click opens the file. While the file is still being
-// written the card shows the capture under "Saving…" and offers only Dismiss.
+// another application as the file, a double click opens the file, and a right click opens the card's
+// menu (copy and the rest). A copy is confirmed by "Copied" on the card for a moment. While the file
+// is still being written the card shows the capture under "Saving…" and offers only Dismiss.
 class ThumbnailCard : public QWidget {
     Q_OBJECT
 
@@ -23,6 +24,7 @@ public:
     static constexpr QSize size{220, 138};
     static constexpr qreal cornerRadius = 10;
     static constexpr int dragPreviewWidth = 160;
+    static constexpr int copiedMilliseconds = 1200;
 
     ThumbnailCard(Thumbnails& model, ThumbnailItem item, QWidget* parent = nullptr);
 
@@ -35,6 +37,7 @@ public:
     void setTransition(qreal transition);
     [[nodiscard]] qreal transition() const { return transition_; }
     [[nodiscard]] bool isHovering() const { return hovering_; }
+    [[nodiscard]] bool isShowingCopied() const { return copies_ > 0; }
 
     // The card's outline in its own coordinates.
     [[nodiscard]] static QPainterPath shape(const QRectF& bounds);
@@ -47,6 +50,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void setHovering(bool hovering);
@@ -54,7 +58,8 @@ private:
     void startDrag();
     void paintImage(QPainter& painter) const;
     void paintHoverLayer(QPainter& painter) const;
-    void paintSavingCaption(QPainter& painter) const;
+    void paintCentredCaption(QPainter& painter, const QString& caption) const;
+    void showCopied(const QUuid& id);
     void paintVideoBadge(QPainter& painter) const;
 
     Thumbnails& model_;
@@ -63,6 +68,7 @@ private:
     qreal transition_ = 0;
     QPoint pressPosition_;
     bool isPressed_ = false;
+    int copies_ = 0; // confirmations still showing; a later copy keeps "Copied" up for its full time
     CircleButton* dismissButton_;
     CircleButton* trashButton_;
     ThumbnailEditButton* editButton_ = nullptr;

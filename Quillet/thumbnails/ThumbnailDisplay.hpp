@@ -24,6 +24,9 @@ public:
     virtual void remove(const QUuid& id) = 0;
     virtual void replaceImage(const QUuid& id, const QImage& image) = 0;
     virtual void setOnEdit(Action action) = 0;
+    // Puts a card's capture on the clipboard (made off the main thread), then `showCopied` confirms it.
+    virtual void setOnCopy(Action action) = 0;
+    virtual void showCopied(const QUuid& id) = 0;
 };
 
 } // namespace quillet

@@ -17,6 +17,8 @@ public:
     void remove(const QUuid& id) override { stack_.remove(id); }
     void replaceImage(const QUuid& id, const QImage& image) override { stack_.replaceImage(id, image); }
     void setOnEdit(Action action) override { stack_.setOnEdit(std::move(action)); }
+    void setOnCopy(Action action) override { stack_.setOnCopy(std::move(action)); }
+    void showCopied(const QUuid& id) override { stack_.showCopied(id); }
 
     [[nodiscard]] quillet::Thumbnails& stack() { return stack_; }
 

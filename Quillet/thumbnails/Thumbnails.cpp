@@ -86,6 +86,23 @@ void Thumbnails::edit(const ThumbnailItem& item)
     }
 }
 
+void Thumbnails::setOnCopy(Action action)
+{
+    onCopy_ = std::move(action);
+}
+
+void Thumbnails::copy(const ThumbnailItem& item)
+{
+    if (onCopy_ && !item.isSaving) {
+        onCopy_(item);
+    }
+}
+
+void Thumbnails::showCopied(const QUuid& id)
+{
+    emit copied(id);
+}
+
 void Thumbnails::trash(const ThumbnailItem& item)
 {
     if (item.isSaving) {

@@ -55,6 +55,11 @@ public:
     [[nodiscard]] bool canEdit() const { return static_cast<bool>(onEdit_); }
     void edit(const ThumbnailItem& item);
     void trash(const ThumbnailItem& item);
+    // Puts the item's capture on the clipboard; while none is set, Copy does nothing.
+    void setOnCopy(Action action);
+    void copy(const ThumbnailItem& item);
+    // The card of that item confirms a copy for a moment; nothing when it has left the stack.
+    void showCopied(const QUuid& id);
 
     // Moves the item's file to the desktop's Trash and then drops its card. A file that cannot be
     // trashed stays where it is, and so does its card; the failure is logged and signalled with a
@@ -90,6 +95,7 @@ public:
 
 signals:
     void changed();
+    void copied(const QUuid& id);
 
 private:
     struct UuidHash {
@@ -111,6 +117,7 @@ private:
     bool isDragging_ = false;
     Action onEdit_;
     Action onTrash_;
+    Action onCopy_;
     ThumbnailExpiry<QUuid, UuidHash> expiry_;
     std::unique_ptr<brindle::RepeatingTask> ticker_;
     std::unique_ptr<ThumbnailPanel> panel_;

@@ -53,11 +53,15 @@ public:
         replaced.emplace_back(id, image.size());
     }
     void setOnEdit(Action action) override { onEdit = std::move(action); }
+    void setOnCopy(Action action) override { onCopy = std::move(action); }
+    void showCopied(const QUuid& id) override { copied.push_back(id); }
 
     std::vector<AddedThumbnail> added;
     std::vector<std::pair<QUuid, QSize>> replaced;
     int removed = 0;
     Action onEdit;
+    Action onCopy;
+    std::vector<QUuid> copied;
 };
 
 } // namespace quillet::testing
