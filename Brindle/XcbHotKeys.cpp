@@ -156,10 +156,10 @@ bool XcbHotKeys::nativeEventFilter(const QByteArray& eventType, void* message, q
 
 bool XcbHotKeys::handlePress(const void* message)
 {
+    // A window of ours that grabbed the keyboard (the tray panel's pop-up) gets the press instead of
+    // the root: it is the hot key all the same. While a shortcut is typed into the panel nothing is
+    // grabbed, so such a press reaches the panel.
     const auto& event = *static_cast<const xcb_key_press_event_t*>(message);
-    if (event.event != root_) {
-        return false;
-    }
     const auto modifiers = static_cast<std::uint16_t>(event.state & modifierBits & ~locks_.all());
     for (const auto& [number, grab] : grabs_) {
         if (!grab.held || grab.held->keyCode != event.detail || grab.held->modifiers != modifiers) {

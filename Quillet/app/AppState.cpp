@@ -55,7 +55,7 @@ void AppState::start()
 {
     shortcutFlow_.start([self = QPointer(this)](CaptureAction action) {
         if (self) {
-            self->perform(action);
+            self->performFromKey(action);
         }
     });
     cards_.connectEditor();
@@ -123,6 +123,17 @@ void AppState::perform(CaptureAction action)
         toggleRecording();
         return;
     }
+}
+
+void AppState::performFromKey(CaptureAction action)
+{
+    // The open panel holds the keyboard, so the key reached us through it: it closes first, or it
+    // would be in the picture and keep the keyboard from the area picker.
+    if (closeOpenPanel_ && closeOpenPanel_()) {
+        performFromMenu(action);
+        return;
+    }
+    perform(action);
 }
 
 void AppState::performFromMenu(CaptureAction action)

@@ -148,6 +148,9 @@ public:
     void perform(CaptureAction action);
     // Runs an action chosen in the menu, once the menu had time to disappear.
     void performFromMenu(CaptureAction action);
+    // Closes the tray panel when it is open and says whether it was: a hot key pressed over the
+    // panel then runs as the panel's own buttons do.
+    void setPanelCloser(std::function<bool()> closeOpenPanel) { closeOpenPanel_ = std::move(closeOpenPanel); }
     void toggleRecording();
     void stopRecording() { recordingFlow_.stop(); }
 
@@ -179,6 +182,7 @@ private:
              Completed);
     void start();
     void refreshStatus();
+    void performFromKey(CaptureAction action);
     [[nodiscard]] bool isCapturing() const;
 
     bool isPreview_;
@@ -196,6 +200,7 @@ private:
     std::unique_ptr<brindle::RepeatingTask> statusWatch_;
     DesktopRoutes routes_;
     bool screenshotProgramMissing_ = false;
+    std::function<bool()> closeOpenPanel_;
 };
 
 } // namespace quillet

@@ -144,6 +144,15 @@ int runMenuBarApp(int argc, char* argv[], std::optional<quillet::CaptureAction> 
         .quit = [&model] { model.quit(); },
     });
     controller = &menuBar;
+    state.setPanelCloser([&menuBar] {
+        // A panel in a window of its own holds no keyboard and is left out of captures already.
+        const brindle::PanelWindow& panel = menuBar.panel();
+        if (panel.kind() != brindle::PanelWindow::Kind::popup || !panel.isVisible()) {
+            return false;
+        }
+        menuBar.close();
+        return true;
+    });
     // Queued, so the icon is read once the change is complete.
     QObject::connect(&state, &quillet::AppState::changed, &menuBar, &brindle::MenuBarController::updateIcon,
                      Qt::QueuedConnection);

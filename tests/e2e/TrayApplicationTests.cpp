@@ -277,6 +277,33 @@ TEST_F(TrayApplication, ASecondLaunchStepsAsideAndTheRunningCopyShowsItsPanel)
     EXPECT_TRUE(quitCleanly(*quillet)) << "Ctrl+Q did not end the program with status 0";
 }
 
+// The open panel holds the keyboard; a shortcut pressed over it closes it and then captures, as the
+// panel's own buttons do, so the panel is not in the picture.
+TEST_F(TrayApplication, AShortcutPressedOverTheOpenPanelClosesItAndCaptures)
+{
+    startTray();
+    auto quillet = startQuillet();
+    ASSERT_TRUE(waitFor([this] { return trayIcon().has_value(); }, startLimit)) << "no tray icon appeared";
+    ASSERT_TRUE(waitFor([this] { return holdsShortcuts(); }, startLimit));
+    EXPECT_EQ(startQuillet()->wait(startLimit).exitCode, 0);
+    ASSERT_TRUE(waitFor([this] { return panel().has_value(); }, answerLimit)) << "no panel";
+    const QRect opened = *panel();
+
+    run("xdotool", {"key", "super+shift+3"});
+    const QDir captures(home_.filePath("Screenshots"));
+    ASSERT_TRUE(waitFor([&] { return hasStill(captures); }, answerLimit))
+        << "the shortcut saved nothing: " << quillet->standardErrorSoFar();
+    EXPECT_FALSE(panel()) << "the panel stayed open";
+    const QString still = captures.filePath(captures.entryList({"*.webp"}, QDir::Files).constFirst());
+    const QString decoded = home_.filePath("still.png");
+    ASSERT_TRUE(waitFor([&] { return QProcess::execute("dwebp", {"-quiet", still, "-o", decoded}) == 0; },
+                        answerLimit));
+    const QImage picture(decoded);
+    ASSERT_FALSE(picture.isNull());
+    // The test server's root window is black; the panel is light.
+    EXPECT_LT(picture.pixelColor(opened.center()).lightness(), 40) << "the panel is in the capture";
+}
+
 TEST_F(TrayApplication, WithoutATrayThePanelIsAWindowLeftOutOfCaptures)
 {
     auto first = startQuillet();
