@@ -9,6 +9,7 @@
 #include "Quillet/app/GracefulQuit.hpp"
 #include "Quillet/app/MemoryProbe.hpp"
 #include "Quillet/app/MenuSnapshot.hpp"
+#include "Quillet/app/OneShotMessages.hpp"
 #include "Quillet/app/QuitOnSignal.hpp"
 #include "Quillet/app/RemoteActions.hpp"
 #include "Quillet/app/SessionPlatform.hpp"
@@ -202,6 +203,7 @@ void useDisplayOrOffscreen()
 void runDiagnostics(int argc, char* argv[], const std::string& path)
 {
     useDisplayOrOffscreen();
+    quillet::OneShotMessages::install();
     QApplication app(argc, argv);
     try {
         // Started from the event loop, so that a run that ends at once still ends the loop.
@@ -216,6 +218,7 @@ void runDiagnostics(int argc, char* argv[], const std::string& path)
 void runMemoryProbe(int argc, char* argv[], const std::string& path)
 {
     useOffscreenPlatformWithoutDisplay();
+    quillet::OneShotMessages::install();
     QApplication app(argc, argv);
     try {
         quillet::MemoryProbe::run(QString::fromStdString(path));
@@ -229,6 +232,7 @@ template <typename Render>
 int runSnapshot(int argc, char* argv[], const std::string& directory, Render render)
 {
     useOffscreenPlatform();
+    quillet::OneShotMessages::install();
     QApplication app(argc, argv);
     QStringList errors;
     try {
