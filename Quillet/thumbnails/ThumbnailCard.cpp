@@ -138,6 +138,7 @@ void ThumbnailCard::setHovering(bool hovering)
         return;
     }
     hovering_ = hovering;
+    model_.setCardHovered(item_.id, hovering);
     updateControls();
     update();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Brindle/XcbHotKeys.hpp"
 #include "Quillet/thumbnails/ThumbnailDisplay.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
@@ -8,6 +9,8 @@ namespace quillet {
 // The floating thumbnail stack behind the application state's thumbnail interface.
 class ThumbnailStack final : public ThumbnailDisplay {
 public:
+    ThumbnailStack() { stack_.setCopyKeys(std::make_unique<brindle::XcbHotKeys>()); }
+
     void add(const QUrl& url, const QImage& image, double scale, bool isVideo) override
     {
         stack_.add(url, image, scale, isVideo);

@@ -3,6 +3,7 @@
 #include "Brindle/RepeatingTask.hpp"
 #include "Brindle/Trash.hpp"
 #include "Quillet/common/CaptureLog.hpp"
+#include "Quillet/thumbnails/CardCopyKey.hpp"
 #include "Quillet/thumbnails/ThumbnailPanel.hpp"
 #include "core/ThumbnailSize.hpp"
 
@@ -41,6 +42,7 @@ Thumbnails::~Thumbnails()
 {
     // The panel's views refer to this model; they go first.
     panel_.reset();
+    copyKey_.reset();
 }
 
 std::chrono::steady_clock::time_point Thumbnails::now() const
@@ -101,6 +103,30 @@ void Thumbnails::copy(const ThumbnailItem& item)
 void Thumbnails::showCopied(const QUuid& id)
 {
     emit copied(id);
+}
+
+void Thumbnails::setCopyKeys(std::unique_ptr<brindle::HotKeySystem> keys)
+{
+    copyKey_ = std::make_unique<CardCopyKey>(std::move(keys), [this](const QUuid& id) {
+        const auto item = std::find_if(items_.begin(), items_.end(),
+                                       [&id](const ThumbnailItem& candidate) { return candidate.id == id; });
+        if (item != items_.end()) {
+            copy(*item);
+        }
+    });
+}
+
+void Thumbnails::setCardHovered(const QUuid& id, bool hovered)
+{
+    if (!copyKey_) {
+        return;
+    }
+    // The next card may be entered before the last one is left.
+    if (hovered) {
+        copyKey_->setHovered(id);
+    } else if (copyKey_->hovered() == id) {
+        copyKey_->setHovered(std::nullopt);
+    }
 }
 
 void Thumbnails::trash(const ThumbnailItem& item)
@@ -181,6 +207,9 @@ bool Thumbnails::drop(QUuid id)
 {
     const auto removed = std::erase_if(items_, [&id](const ThumbnailItem& item) { return item.id == id; });
     expiry_.remove(id);
+    if (copyKey_ && copyKey_->hovered() == id) {
+        copyKey_->setHovered(std::nullopt);
+    }
     if (items_.empty()) {
         if (panel_) {
             panel_->hide();

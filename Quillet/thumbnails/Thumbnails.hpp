@@ -11,14 +11,17 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace brindle {
+class HotKeySystem;
 class RepeatingTask;
-}
+} // namespace brindle
 
 namespace quillet {
 
+class CardCopyKey;
 class ThumbnailPanel;
 
 // The floating stack of cards of the latest captures: at most five, each leaving by itself two
@@ -60,6 +63,10 @@ public:
     void copy(const ThumbnailItem& item);
     // The card of that item confirms a copy for a moment; nothing when it has left the stack.
     void showCopied(const QUuid& id);
+    // Lets Ctrl+C copy the card under the pointer, through `keys`; without them it does nothing.
+    void setCopyKeys(std::unique_ptr<brindle::HotKeySystem> keys);
+    // The pointer came onto or left a card, as the cards tell it.
+    void setCardHovered(const QUuid& id, bool hovered);
 
     // Moves the item's file to the desktop's Trash and then drops its card. A file that cannot be
     // trashed stays where it is, and so does its card; the failure is logged and signalled with a
@@ -118,6 +125,7 @@ private:
     Action onEdit_;
     Action onTrash_;
     Action onCopy_;
+    std::unique_ptr<CardCopyKey> copyKey_;
     ThumbnailExpiry<QUuid, UuidHash> expiry_;
     std::unique_ptr<brindle::RepeatingTask> ticker_;
     std::unique_ptr<ThumbnailPanel> panel_;

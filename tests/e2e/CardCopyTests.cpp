@@ -6,6 +6,7 @@
 #include "Quillet/thumbnails/ThumbnailStack.hpp"
 #include "Quillet/thumbnails/ThumbnailStackView.hpp"
 
+#include "tests/support/OtherXClient.hpp"
 #include "tests/support/WaitFor.hpp"
 
 #include <QAction>
@@ -17,11 +18,15 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 namespace quillet {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The C key of the test server's keyboard.
+constexpr std::uint8_t cKeyCode = 54;
 
 // Colours that change across the picture, so that a shifted or scaled copy cannot pass.
 [[nodiscard]] QImage gradient()
@@ -125,6 +130,21 @@ TEST(CardCopyOnX, CopyPutsThePixelsAndTheFileOnTheClipboardForEveryKindOfProgram
 
     pick(card, QStringLiteral("Copy Path"));
     EXPECT_TRUE(testing::waitFor([&] { return pasted(QStringLiteral("UTF8_STRING")) == still.toUtf8(); }));
+
+    // Ctrl+C with the pointer on the card, although the panel never has the keyboard focus.
+    const QPoint onCard = card.mapToGlobal(card.rect().center()) + QPoint(0, 30);
+    ASSERT_EQ(QProcess::execute("xdotool", {"mousemove", QString::number(onCard.x()), QString::number(onCard.y())}),
+              0);
+    ASSERT_TRUE(testing::waitFor([&] { return card.isHovering(); }));
+    testing::OtherXClient otherProgram;
+    ASSERT_TRUE(otherProgram.isConnected());
+    EXPECT_EQ(otherProgram.grabbable(cKeyCode, {XCB_MOD_MASK_CONTROL}), 0) << "held while on the card";
+    ASSERT_EQ(QProcess::execute("xdotool", {"key", "ctrl+c"}), 0);
+    EXPECT_TRUE(testing::waitFor([&] { return pasted(QStringLiteral("text/uri-list")).trimmed() == fileUrl; }));
+    ASSERT_EQ(QProcess::execute("xdotool", {"mousemove", "10", "10"}), 0);
+    ASSERT_TRUE(testing::waitFor([&] { return !card.isHovering(); }));
+    EXPECT_EQ(otherProgram.grabbable(cKeyCode, {XCB_MOD_MASK_CONTROL}), 1)
+        << "off the cards, Ctrl+C is the focused program's again";
 
     // A recording is copied as its file only.
     cards.add(movie, gradient(), 1, true);
