@@ -168,6 +168,8 @@ int runMenuBarApp(int argc, char* argv[], std::optional<quillet::CaptureAction> 
     state.shutDown();
     // A save still running past the wait would hold the process at its exit for as long as it takes.
     if (quillet::GracefulQuit::threadsStillWorking()) {
+        // The capture tool's files are read by then; only the saves' own files are still written.
+        quillet::TemporaryFolder::forProcess().remove();
         std::_Exit(status);
     }
     return status;

@@ -1,5 +1,7 @@
 #include "Quillet/library/TemporaryFolder.hpp"
 
+#include "Brindle/shell/PrivateFolder.hpp"
+
 #include <QDir>
 #include <QFile>
 #include <QUuid>
@@ -70,9 +72,16 @@ TemporaryFolder::TemporaryFolder(QString parent) : parent_(std::move(parent)) {}
 
 TemporaryFolder::~TemporaryFolder()
 {
+    remove();
+}
+
+void TemporaryFolder::remove()
+{
+    const std::lock_guard lock(mutex_);
     if (made_) {
         std::error_code ignored;
         std::filesystem::remove_all(*made_, ignored);
+        made_.reset();
     }
 }
 
@@ -80,7 +89,12 @@ QString TemporaryFolder::defaultParent()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(QFile::encodeName(runtime))) {
-        return runtime;
+        // The program's own corner of the runtime folder, shared with its instance socket, so that
+        // everything it keeps there is found under one name.
+        const QString own = runtime + QStringLiteral("/quillet");
+        if (brindle::makePrivateFolder(own)) {
+            return own;
+        }
     }
     return QDir::tempPath();
 }

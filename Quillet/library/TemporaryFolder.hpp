@@ -32,7 +32,12 @@ public:
     // `extension`. The caller removes it.
     [[nodiscard]] Outcome<QString> newFile(const QString& extension);
 
-    // $XDG_RUNTIME_DIR when it is a folder only this user can enter, else the system's temporary folder.
+    // Removes the folder with everything in it now; a later file makes a new one. For an exit that
+    // skips the destructors.
+    void remove();
+
+    // $XDG_RUNTIME_DIR/quillet when the runtime folder is one only this user can enter, else the
+    // system's temporary folder.
     [[nodiscard]] static QString defaultParent();
 
     // Removes this user's folders in `parent` whose process is gone.

@@ -91,16 +91,18 @@ protected:
     [[nodiscard]] QString runtimeFolder() const { return home_.filePath("run"); }
 
     // The capture tool's images in the private temporary folder, at any depth.
-    [[nodiscard]] int temporaryImages() const
+    [[nodiscard]] int temporaryImages() const { return entries({"*.png"}, QDir::Files).size(); }
+
+    // Paths under the runtime folder, at any depth, relative to it.
+    [[nodiscard]] QStringList entries(const QStringList& patterns, QDir::Filters kind) const
     {
-        int count = 0;
-        QDirIterator files(runtimeFolder(), {"*.png"}, QDir::Files | QDir::Hidden,
+        QStringList found;
+        QDirIterator files(runtimeFolder(), patterns, kind | QDir::Hidden | QDir::NoDotAndDotDot,
                            QDirIterator::Subdirectories);
         while (files.hasNext()) {
-            files.next();
-            ++count;
+            found.append(QDir(runtimeFolder()).relativeFilePath(files.next()));
         }
-        return count;
+        return found;
     }
 
     void TearDown() override
@@ -163,6 +165,13 @@ TEST_F(QuilletMenuBarMode, ACaptureUnderWayWhenTheSessionEndsIsSavedWholeFirst)
     xdotool({"key", "super+shift+3"});
     // The capture has begun once its temporary image exists (or, on a fast machine, its file).
     ASSERT_TRUE(waitFor([this] { return temporaryImages() > 0 || !captures().isEmpty(); }, 10s));
+    // Where the README says: one folder of this copy's under $XDG_RUNTIME_DIR/quillet.
+    const QStringList folders = entries({"quillet-*"}, QDir::Dirs);
+    EXPECT_EQ(folders.size(), 1);
+    for (const QString& folder : folders) {
+        EXPECT_TRUE(QRegularExpression(R"(^quillet/quillet-\d+-\w+$)").match(folder).hasMatch())
+            << folder.toStdString();
+    }
     ASSERT_TRUE(quillet_->signal(SIGTERM));
     const auto result = quillet_->wait(10s);
     quillet_.reset();
@@ -173,6 +182,7 @@ TEST_F(QuilletMenuBarMode, ACaptureUnderWayWhenTheSessionEndsIsSavedWholeFirst)
     EXPECT_EQ(QDir(home_.filePath("Screenshots")).entryList(QDir::Files | QDir::Hidden).size(), 1)
         << "no temporary file beside it";
     EXPECT_EQ(temporaryImages(), 0);
+    EXPECT_EQ(entries({"quillet-*"}, QDir::Dirs), QStringList()) << "a temporary folder was left behind";
 }
 
 TEST_F(QuilletMenuBarMode, ShiftSuper4ThenADragSavesTheDraggedArea)

@@ -93,7 +93,8 @@ TEST_F(TemporaryFolderTest, FoldersLeftByAKilledRunAreRemovedAndNothingElse)
     EXPECT_TRUE(QFileInfo::exists(target.path()));
 }
 
-// The session's runtime folder is used only as it is: never opened up, closed down or borrowed.
+// The session's runtime folder is used only as it is: never opened up, closed down or borrowed; the
+// program keeps its files in a folder of its own there.
 TEST_F(TemporaryFolderTest, TheRuntimeFolderIsUsedOnlyWhenPrivateAndOurs)
 {
     const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
@@ -115,7 +116,7 @@ TEST_F(TemporaryFolderTest, TheRuntimeFolderIsUsedOnlyWhenPrivateAndOurs)
             ASSERT_EQ(::chown(QFile::encodeName(runtime).constData(), 65534, 65534), 0);
         }
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        EXPECT_EQ(TemporaryFolder::defaultParent() == runtime, c.used) << c.name;
+        EXPECT_EQ(TemporaryFolder::defaultParent() == runtime + "/quillet", c.used) << c.name;
         EXPECT_EQ(modeOf(runtime), c.mode) << c.name;
     }
     if (wasSet) {
