@@ -19,6 +19,8 @@
 #include "core/RunMode.hpp"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -118,8 +120,14 @@ int runMenuBarApp(int argc, char* argv[], std::optional<quillet::CaptureAction> 
         return *status;
     }
     // What a killed earlier run left in its temporary folder goes now, off the main thread.
-    QThreadPool::globalInstance()->start(
-        [] { quillet::TemporaryFolder::removeLeftovers(quillet::TemporaryFolder::defaultParent()); });
+    QThreadPool::globalInstance()->start([] {
+        const QString parent = quillet::TemporaryFolder::defaultParent();
+        quillet::TemporaryFolder::removeLeftovers(parent);
+        // Earlier versions kept their folders in the runtime folder itself.
+        if (parent != QDir::tempPath()) {
+            quillet::TemporaryFolder::removeLeftovers(QFileInfo(parent).path());
+        }
+    });
 
     auto quitOnSignal =
         std::make_unique<quillet::QuitOnSignal>([](int) { quillet::GracefulQuit::quitAfterSaves(); });
