@@ -16,6 +16,7 @@
 #include "Quillet/recording/OverlaySelector.hpp"
 #include "Quillet/recording/PulseMicrophones.hpp"
 #include "Quillet/recording/ToolRecorder.hpp"
+#include "Quillet/shell/DesktopOpener.hpp"
 #include "Quillet/shell/FolderDialog.hpp"
 #include "Quillet/shell/OpenFailureBox.hpp"
 #include "Quillet/shell/PreviewUpdateCenter.hpp"
@@ -29,7 +30,6 @@
 #include "core/DesktopSession.hpp"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -96,6 +96,12 @@ void useSessionRoutes(AppState::Components& components, brindle::PreferenceStore
     }
 }
 
+// The desktop's opener for web pages and folders; one whose opener fails later says so in a box.
+std::shared_ptr<DesktopOpener> desktopOpener()
+{
+    return std::make_shared<DesktopOpener>(QStringLiteral("xdg-open"), &OpenFailureBox::show);
+}
+
 } // namespace
 
 AppState::Components completed(AppState::Components components, bool isPreview)
@@ -139,8 +145,8 @@ AppState::Components completed(AppState::Components components, bool isPreview)
         components.chooseDirectory = &FolderDialog::choose;
     }
     if (!components.openURL) {
-        components.openURL = [](const QUrl& url) {
-            if (!QDesktopServices::openUrl(url)) {
+        components.openURL = [opener = desktopOpener()](const QUrl& url) {
+            if (!opener->open(url)) {
                 OpenFailureBox::show(url);
             }
         };
@@ -157,7 +163,7 @@ AppState::Components program(brindle::PreferenceStore& preferences)
         return std::make_unique<ReminderUpdateCenter>(
             store, QStringLiteral("quillet"), brindle::AppInfo::version(),
             ReminderUpdateCenter::Services{
-                .openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                .openURL = [opener = desktopOpener()](const QUrl& url) { return opener->open(url); },
                 .beep = &QApplication::beep,
                 .reportOpenFailure = &OpenFailureBox::show});
     };
