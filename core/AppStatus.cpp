@@ -25,6 +25,9 @@ AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes
     if (conditions.saveFailed) {
         return AppStatus::saveFailed;
     }
+    if (conditions.recordingNotSaved) {
+        return AppStatus::recordingNotSaved;
+    }
     // The desktop's own bindings replace the program's keys, so none of them can conflict or be taken.
     if (routes.shortcuts == ShortcutRoute::desktopBinding) {
         return AppStatus::bindKeysInDesktop;
@@ -51,6 +54,7 @@ std::string_view menuBarSymbol(AppStatus status)
     case AppStatus::captureFailed:
     case AppStatus::captureFailedProgramMissing:
     case AppStatus::saveFailed:
+    case AppStatus::recordingNotSaved:
         return "exclamationmark.triangle.fill";
     case AppStatus::bindKeysInDesktop:
     case AppStatus::readyThroughPortals:
@@ -82,6 +86,9 @@ std::string_view statusText(AppStatus status)
     case AppStatus::saveFailed:
         // The folder's fault (missing, unwritable, full) is in the log line with the path.
         return "Save failed \u00B7 see the log";
+    case AppStatus::recordingNotSaved:
+        // Where the movie waits (kept for the next start, or the reason it is lost) is in the log.
+        return "Recording not saved \u00B7 see the log";
     case AppStatus::bindKeysInDesktop:
         // The line is short: the README and --help tell the whole binding.
         return "Ready \u00B7 bind quillet --action";
@@ -109,6 +116,7 @@ SystemColor statusColor(AppStatus status)
     case AppStatus::captureFailed:
     case AppStatus::captureFailedProgramMissing:
     case AppStatus::saveFailed:
+    case AppStatus::recordingNotSaved:
         return SystemColor::red;
     case AppStatus::waitingForPermission:
     case AppStatus::bindKeysInDesktop:

@@ -19,6 +19,7 @@ enum class AppStatus {
     captureFailed,
     captureFailedProgramMissing,
     saveFailed,
+    recordingNotSaved,
     bindKeysInDesktop,
     systemShortcutsOn,
     shortcutsTaken,
@@ -42,6 +43,9 @@ struct AppConditions {
     bool screenshotProgramMissing = false;
     // The latest still that was captured could not be written, and none has been written since.
     bool saveFailed = false;
+    // The latest recording stopped without becoming a movie in the folder (kept for the next start,
+    // or lost), and none has been saved since.
+    bool recordingNotSaved = false;
 };
 
 // `routes`: how this session lets the program capture and receive its shortcuts.

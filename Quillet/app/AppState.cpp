@@ -83,7 +83,8 @@ AppStatus AppState::status() const
                       .shortcutsTaken = !failedShortcuts().empty(),
                       .captureFailed = stillFlow_.lastCaptureFailed(),
                       .screenshotProgramMissing = screenshotProgramMissing_,
-                      .saveFailed = stillFlow_.lastSaveFailed()},
+                      .saveFailed = stillFlow_.lastSaveFailed(),
+                      .recordingNotSaved = recordingFlow_.lastRecordingNotSaved()},
                      routes_);
 }
 

@@ -134,6 +134,7 @@ void RecordingFlow::stop()
 
 void RecordingFlow::stopped(std::optional<QString> movie)
 {
+    setLastRecordingNotSaved(!movie.has_value());
     if (!movie) {
         return;
     }
@@ -144,6 +145,15 @@ void RecordingFlow::stopped(std::optional<QString> movie)
                                   emit self->saved(path, *frame);
                               }
                           });
+}
+
+void RecordingFlow::setLastRecordingNotSaved(bool notSaved)
+{
+    if (lastRecordingNotSaved_ == notSaved) {
+        return;
+    }
+    lastRecordingNotSaved_ = notSaved;
+    emit changed();
 }
 
 void RecordingFlow::publish(bool recording, std::optional<QDateTime> startedAt)

@@ -35,6 +35,9 @@ public:
     [[nodiscard]] const std::optional<QDateTime>& recordingStartedAt() const { return recordingStartedAt_; }
     // Whether the area selector shows any window.
     [[nodiscard]] bool isSelecting() const { return selector_->isOpen(); }
+    // The latest recording stopped or recovered did not become a movie in the capture folder, and
+    // none has since: the user must hear of it, the log says where the movie waits.
+    [[nodiscard]] bool lastRecordingNotSaved() const { return lastRecordingNotSaved_; }
 
     // From now on a recording whose tool died is saved as far as it got, quitting saves a running
     // recording first, and movies an earlier run left unsaved are recovered into the capture folder.
@@ -57,6 +60,7 @@ private:
     void start(const Rect& rect, const Recorder::Options& options);
     void stopped(std::optional<QString> movie);
     void publish(bool recording, std::optional<QDateTime> startedAt);
+    void setLastRecordingNotSaved(bool notSaved);
     void recoverLeftovers();
     [[nodiscard]] std::optional<QString> rename(const QString& taken);
     void removeAbandonedScratchFiles();
@@ -68,6 +72,7 @@ private:
     CaptureNames& names_;
     RequestAudioAccess requestAudioAccess_;
     bool isRecording_ = false;
+    bool lastRecordingNotSaved_ = false;
     std::optional<QDateTime> recordingStartedAt_;
     int recordingsSaving_ = 0; // stopped recordings not yet written
     std::function<void()> whenRecordingsSaved_;

@@ -76,9 +76,12 @@ TEST(RecordingFlow, RecoveredMoviesAreNamedByTheirRecordingAndAnUnnamableOneIsSt
     unnamable.flow->select();
     unnamable.selector->finish(AreaSelector::Record{Rect{0, 0, 100, 100}, {}});
     ASSERT_TRUE(unnamable.flow->isRecording());
+    EXPECT_FALSE(recovering.flow->lastRecordingNotSaved());
+    unnamable.recorder->stopGivesMovie = false;
     unnamable.recorder->onEnded(); // the tool died
     EXPECT_FALSE(unnamable.flow->isRecording());
     EXPECT_EQ(unnamable.recorder->stops, std::vector<QString>{QString()}) << "stopped, left for recovery";
+    EXPECT_TRUE(unnamable.flow->lastRecordingNotSaved()) << "the user is told";
     const auto texts = log.texts(captureCategory);
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const QString& text) {
         return text.startsWith("could not save the recording: ");
