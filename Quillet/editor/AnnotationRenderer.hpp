@@ -36,7 +36,7 @@ public:
     // The image is kept as premultiplied RGBA, the layout pixelation and export work in.
     AnnotationRenderer(const QImage& image, AnnotationStyle style);
     AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator);
-    // With the seed of the redactions' colour offsets given instead of drawn at random.
+    // With the redactions' colour offsets drawn from a given number instead of a random one.
     AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator, std::uint64_t noiseSeed);
 
     AnnotationRenderer(const AnnotationRenderer&) = delete;

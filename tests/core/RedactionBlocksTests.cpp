@@ -85,8 +85,8 @@ TEST(RedactionBlocks, MergedGridMeansAreTheMeansOfTheCoarseBlocks)
     }
 }
 
-// Offsets are bounded, shared by the three colour bytes, kept within alpha, fixed by the seed and
-// different under another seed; alpha never moves.
+// Offsets are bounded, shared by the three colour bytes, kept within alpha, fixed by their random
+// key and different under another key; alpha never moves.
 TEST(RedactionBlocks, NoiseMovesColourByASeededBoundedOffset)
 {
     constexpr std::int64_t width = 40;
