@@ -34,10 +34,22 @@ bool waitUntilInputIsGrabbed(const std::string& display, std::chrono::millisecon
 class PickerTest : public CaptureToolTest {
 protected:
     // Starts the picker and returns once it holds the keyboard and the pointer.
+    // Under the sanitizers the picker runs without the leak check: in some builds LeakSanitizer's own
+    // tracer dies of a segmentation fault ("Tracer caught signal 11") at the picker's exit, before it
+    // has looked at any block, and the tool ends aborted. The tool's other tests keep the leak check.
+    [[nodiscard]] std::map<std::string, std::string> pickerEnvironment() const
+    {
+        auto environment = ChildProcess::baseEnvironment(display());
+        if (const auto asan = environment.find("ASAN_OPTIONS"); asan != environment.end()) {
+            asan->second += ":detect_leaks=0";
+        }
+        return environment;
+    }
+
     std::unique_ptr<ChildProcess> startPicker()
     {
         auto picker = std::make_unique<ChildProcess>(std::vector<std::string>{toolPath(), "-i", outputPath()},
-                                                     ChildProcess::baseEnvironment(display()));
+                                                     pickerEnvironment());
         EXPECT_TRUE(waitUntilInputIsGrabbed(display())) << "the picker never took the keyboard and pointer";
         return picker;
     }
@@ -184,7 +196,7 @@ TEST_F(InteractiveCapture, GivesUpWithoutInputOrWhenLeftIdle)
                           Case{"idle", false, "without input"}}) {
         OtherXClient other(display().c_str());
         ASSERT_TRUE(!c.inputHeld || other.holdInput()) << c.name;
-        auto environment = ChildProcess::baseEnvironment(display());
+        auto environment = pickerEnvironment();
         environment["QUILLET_SCREENCAPTURE_IDLE_LIMIT_MS"] = c.inputHeld ? "600000" : "500";
         ChildProcess picker({toolPath(), "-i", outputPath()}, environment);
         const auto result = picker.wait(30s);
