@@ -12,14 +12,14 @@ packages=(
   libxcb-xfixes0-dev libxcb-xkb-dev libxcb-shape0-dev libxkbcommon-dev libxkbcommon-x11-dev
   libwebp-dev zlib1g-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libyuv-dev
-  libpulse-dev libpipewire-0.3-dev
+  libpulse-dev libpipewire-0.3-dev libtesseract-dev
   # run
   fonts-inter fonts-material-design-icons-iconfont xdg-utils
   # test and benchmark
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xclip x11-xserver-utils x11-utils xcompmgr openbox trayer pulseaudio pulseaudio-utils
   webp ffmpeg pngcheck desktop-file-utils lintian appstream dpkg-dev binutils file
-  tesseract-ocr tesseract-ocr-eng fonts-dejavu-core
+  tesseract-ocr tesseract-ocr-eng fonts-dejavu-core wl-clipboard
   # the benchmarks' baselines and arithmetic
   scrot time bc
   # the headless Wayland desktop of tests/wayland/rig.sh
