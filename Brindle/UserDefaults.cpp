@@ -1,5 +1,7 @@
 #include "Brindle/UserDefaults.hpp"
 
+#include "Brindle/SystemError.hpp"
+
 #include "Brindle/AppInfo.hpp"
 #include "Brindle/PropertyListXml.hpp"
 
@@ -14,7 +16,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,7 +139,7 @@ void UserDefaults::load()
     const int descriptor =
         ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0 || !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = brindle::systemErrorText(errno);
         if (descriptor >= 0) {
             ::close(descriptor);
         }

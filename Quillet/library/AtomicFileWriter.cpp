@@ -1,12 +1,13 @@
 #include "Quillet/library/AtomicFileWriter.hpp"
 
+#include "Brindle/SystemError.hpp"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sys/file.h>
@@ -57,7 +58,7 @@ private:
 Result failure(const QString& path, int error)
 {
     return {Status::failed, 0,
-            QStringLiteral("couldn't write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)))};
+            QStringLiteral("couldn't write %1: %2").arg(path, brindle::systemErrorText(error))};
 }
 
 // 0 or the errno of the failure.

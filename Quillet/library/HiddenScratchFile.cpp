@@ -1,11 +1,12 @@
 #include "Quillet/library/HiddenScratchFile.hpp"
 
+#include "Brindle/SystemError.hpp"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,11 +18,6 @@ namespace {
 // Random names rarely clash; this many clashes in a row means something else is wrong.
 constexpr int nameAttempts = 64;
 constexpr mode_t documentMode = 0666;
-
-QString reason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Created, then locked: a cleaner that took it in between has unlinked it, and it is of no use.
 int createLocked(const QByteArray& path)
@@ -68,11 +64,11 @@ std::unique_ptr<HiddenScratchFile> HiddenScratchFile::beside(const QString& dest
             return std::unique_ptr<HiddenScratchFile>(new HiddenScratchFile(path, fd));
         }
         if (errno != EEXIST) {
-            error = QStringLiteral("couldn't write %1: %2").arg(destination, reason(errno));
+            error = QStringLiteral("couldn't write %1: %2").arg(destination, brindle::systemErrorText(errno));
             return nullptr;
         }
     }
-    error = QStringLiteral("couldn't write %1: %2").arg(destination, reason(EEXIST));
+    error = QStringLiteral("couldn't write %1: %2").arg(destination, brindle::systemErrorText(EEXIST));
     return nullptr;
 }
 

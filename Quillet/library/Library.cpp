@@ -1,5 +1,7 @@
 #include "Quillet/library/Library.hpp"
 
+#include "Brindle/SystemError.hpp"
+
 #include "Quillet/library/TemporaryFolder.hpp"
 #include "core/FileNaming.hpp"
 #include "core/Overloaded.hpp"
@@ -11,7 +13,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
@@ -111,7 +112,7 @@ FileNaming::NameUse Library::nameUse(const std::string& fileName, int& error) co
 
 Outcome<Library::NewFile> Library::noName(int error) const
 {
-    const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+    const QString reason = error != 0 ? brindle::systemErrorText(error)
                                       : QStringLiteral("every name tried is taken");
     return Outcome<NewFile>::failure(
         QStringLiteral("couldn't choose a new name in %1: %2").arg(folder_, reason));

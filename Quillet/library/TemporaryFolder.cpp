@@ -1,5 +1,7 @@
 #include "Quillet/library/TemporaryFolder.hpp"
 
+#include "Brindle/SystemError.hpp"
+
 #include "Brindle/shell/PrivateFolder.hpp"
 
 #include <QDir>
@@ -8,7 +10,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -23,11 +24,6 @@ constexpr mode_t ownerOnlyFile = 0600;
 constexpr mode_t groupAndOtherBits = 077;
 // "quillet-<pid>-XXXXXX": the process id tells whether its owner still runs.
 constexpr std::string_view folderPrefix = "quillet-";
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // A real folder (not a link) of this user that nobody else can enter. Only looked at, never changed.
 bool isPrivateFolder(const QByteArray& path)
@@ -129,7 +125,7 @@ Outcome<QString> TemporaryFolder::path()
                          QByteArray::number(::getpid()) + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         return Outcome<QString>::failure(
-            QStringLiteral("couldn't make a private folder in %1: %2").arg(parent_, systemError(errno)));
+            QStringLiteral("couldn't make a private folder in %1: %2").arg(parent_, brindle::systemErrorText(errno)));
     }
     made_ = pattern.toStdString();
     return QFile::decodeName(pattern);
@@ -147,7 +143,7 @@ Outcome<QString> TemporaryFolder::newFile(const QString& extension)
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, ownerOnlyFile);
     if (fd < 0) {
         return Outcome<QString>::failure(
-            QStringLiteral("couldn't create %1: %2").arg(file, systemError(errno)));
+            QStringLiteral("couldn't create %1: %2").arg(file, brindle::systemErrorText(errno)));
     }
     ::close(fd);
     return file;

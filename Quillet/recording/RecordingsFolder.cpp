@@ -1,5 +1,7 @@
 #include "Quillet/recording/RecordingsFolder.hpp"
 
+#include "Brindle/SystemError.hpp"
+
 #include "Quillet/recording/MovieName.hpp"
 
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -20,28 +21,23 @@ namespace {
 constexpr mode_t ownerOnlyFolder = 0700;
 constexpr mode_t ownerOnlyFile = 0600;
 
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // Makes `path` a folder of this user's that nobody else can enter, or says why it is not one.
 std::optional<QString> makePrivate(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     if (::mkdir(name.constData(), ownerOnlyFolder) != 0 && errno != EEXIST) {
-        return QStringLiteral("couldn't make %1: %2").arg(path, systemError(errno));
+        return QStringLiteral("couldn't make %1: %2").arg(path, brindle::systemErrorText(errno));
     }
     const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        return QStringLiteral("couldn't open %1: %2").arg(path, systemError(errno));
+        return QStringLiteral("couldn't open %1: %2").arg(path, brindle::systemErrorText(errno));
     }
     struct stat status {};
     std::optional<QString> problem;
     if (::fstat(fd, &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid()) {
         problem = QStringLiteral("%1 is not a folder of this user").arg(path);
     } else if ((status.st_mode & 077) != 0 && ::fchmod(fd, ownerOnlyFolder) != 0) {
-        problem = QStringLiteral("couldn't make %1 private: %2").arg(path, systemError(errno));
+        problem = QStringLiteral("couldn't make %1 private: %2").arg(path, brindle::systemErrorText(errno));
     }
     ::close(fd);
     return problem;
@@ -90,13 +86,13 @@ std::optional<QString> RecordingsFolder::newMovie(Movie& movie, const QDateTime&
     const int fd = ::open(QFile::encodeName(file).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, ownerOnlyFile);
     if (fd < 0) {
-        return QStringLiteral("couldn't create %1: %2").arg(file, systemError(errno));
+        return QStringLiteral("couldn't create %1: %2").arg(file, brindle::systemErrorText(errno));
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
         QFile::remove(file);
-        return QStringLiteral("couldn't lock %1: %2").arg(file, systemError(error));
+        return QStringLiteral("couldn't lock %1: %2").arg(file, brindle::systemErrorText(error));
     }
     movie = Movie(file, fd);
     return std::nullopt;
