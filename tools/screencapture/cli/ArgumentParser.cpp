@@ -18,6 +18,9 @@ struct Flags {
     bool isRecording = false;
     bool hasEndOfOptions = false;
     bool hasFormat = false;
+    std::optional<long> castDescriptor;
+    std::optional<long> castNode;
+    std::optional<Region> castCrop;
     Command command;
 };
 
@@ -94,6 +97,43 @@ std::optional<UsageError> readFormat(Flags& flags, const std::vector<std::string
     return std::nullopt;
 }
 
+// The value of a cast option given once: a number of at least 0.
+std::optional<UsageError> readCastNumber(std::optional<long>& target, const std::string& option,
+                                         const std::vector<std::string>& arguments, std::size_t& index)
+{
+    if (target) {
+        return error(option + " given more than once");
+    }
+    const auto text = valueAfter(arguments, index);
+    const auto value = text ? decimalInteger(*text) : std::nullopt;
+    if (!value || *value < 0) {
+        return error(option + " needs a number of 0 or more" + (text ? ", not " + quoted(*text) : ""));
+    }
+    target = value;
+    return std::nullopt;
+}
+
+// H.264 in 4:2:0 wants even sizes: an odd one loses its last column or row rather than gaining one
+// from outside the area.
+std::optional<UsageError> readCrop(Flags& flags, const std::vector<std::string>& arguments, std::size_t& index)
+{
+    if (flags.castCrop) {
+        return error("--crop given more than once");
+    }
+    const auto text = valueAfter(arguments, index);
+    auto crop = text ? region(*text) : std::nullopt;
+    if (crop) {
+        crop->width &= ~1L;
+        crop->height &= ~1L;
+    }
+    if (!crop || crop->x < 0 || crop->y < 0 || crop->width == 0 || crop->height == 0) {
+        return error("--crop needs x,y,w,h in the stream's pixels (x and y 0 or more, w and h 2 or more)" +
+                     (text ? ", not " + quoted(*text) : std::string()));
+    }
+    flags.castCrop = crop;
+    return std::nullopt;
+}
+
 std::optional<UsageError> readOutputPath(Flags& flags, const std::string& argument)
 {
     if (!flags.command.outputPath.empty()) {
@@ -132,6 +172,12 @@ std::optional<UsageError> readArgument(Flags& flags, const std::vector<std::stri
         flags.command.showsClicks = true;
     } else if (argument == "-g") {
         flags.command.usesDefaultMicrophone = true;
+    } else if (argument == "--pipewire-fd") {
+        return readCastNumber(flags.castDescriptor, argument, arguments, index);
+    } else if (argument == "--pipewire-node") {
+        return readCastNumber(flags.castNode, argument, arguments, index);
+    } else if (argument == "--crop") {
+        return readCrop(flags, arguments, index);
     } else if (argument == "-G") {
         flags.command.microphoneID = valueAfter(arguments, index);
         if (!flags.command.microphoneID) {
@@ -153,10 +199,13 @@ std::optional<UsageError> checkRecordingOptions(const Flags& flags)
         if (command.usesDefaultMicrophone && command.microphoneID) {
             return error("-g and -G cannot be used together");
         }
-        if (!flags.hasRegion) {
-            return error("-v needs -R x,y,w,h");
+        if (!flags.hasRegion && !flags.command.cast) {
+            return error("-v needs -R x,y,w,h or --pipewire-fd");
         }
         return std::nullopt;
+    }
+    if (flags.command.cast) {
+        return error("--pipewire-fd is only valid with -v");
     }
     if (command.showsClicks) {
         return error("-k is only valid with -v");
@@ -170,8 +219,30 @@ std::optional<UsageError> checkRecordingOptions(const Flags& flags)
     return std::nullopt;
 }
 
+// The cast's options come as a whole, and replace -R.
+std::optional<UsageError> readCast(Flags& flags)
+{
+    if (!flags.castDescriptor && !flags.castNode && !flags.castCrop) {
+        return std::nullopt;
+    }
+    if (!flags.castDescriptor) {
+        return error(flags.castNode ? "--pipewire-node needs --pipewire-fd" : "--crop needs --pipewire-fd");
+    }
+    if (!flags.castNode) {
+        return error("--pipewire-fd needs --pipewire-node");
+    }
+    if (flags.hasRegion) {
+        return error("-R and --pipewire-fd cannot be used together");
+    }
+    flags.command.cast = CastSource{int(*flags.castDescriptor), std::uint32_t(*flags.castNode), flags.castCrop};
+    return std::nullopt;
+}
+
 std::optional<UsageError> checkMode(Flags& flags)
 {
+    if (auto castError = readCast(flags)) {
+        return castError;
+    }
     if (flags.isInteractive && (flags.hasRegion || flags.isRecording)) {
         return error(flags.hasRegion ? "-i and -R cannot be used together"
                                      : "-i and -v cannot be used together");
@@ -179,7 +250,7 @@ std::optional<UsageError> checkMode(Flags& flags)
     if (auto recordingError = checkRecordingOptions(flags)) {
         return recordingError;
     }
-    if (!flags.isInteractive && !flags.hasRegion) {
+    if (!flags.isInteractive && !flags.hasRegion && !flags.command.cast) {
         return error("no capture mode: give -R x,y,w,h or -i");
     }
     if (flags.isRecording) {
@@ -252,6 +323,8 @@ std::string_view usage()
     return "usage: quillet-screencapture [-x] [-t png|raw] -R x,y,w,h file.png\n"
            "       quillet-screencapture [-x] [-t png|raw] -i file.png\n"
            "       quillet-screencapture -v [-x] -R x,y,w,h [-k] [-g | -G source] file.mov\n"
+           "       quillet-screencapture -v [-x] --pipewire-fd N --pipewire-node ID [--crop x,y,w,h]\n"
+           "                             [-g | -G source] file.mov\n"
            "\n"
            "  -R x,y,w,h  capture that rectangle, in points from the top-left corner of the main\n"
            "              screen, y down; negative values reach screens to the left or above\n"
@@ -264,12 +337,20 @@ std::string_view usage()
            "  -k          with -v: draw a ring at every mouse click\n"
            "  -g          with -v: record sound from the default audio input\n"
            "  -G source   with -v: record sound from that PulseAudio source (its name)\n"
+           "  --pipewire-fd N      with -v, instead of -R: record a screen cast (Wayland) through\n"
+           "                       this inherited connection to PipeWire, such as the desktop\n"
+           "                       portal's OpenPipeWireRemote gives; the movie ends also when the\n"
+           "                       cast does; -k is ignored (Wayland gives no global clicks)\n"
+           "  --pipewire-node ID   the cast's stream, by its PipeWire node id\n"
+           "  --crop x,y,w,h       record only that area of the stream, in its pixels from its\n"
+           "                       top-left corner (odd sizes lose their last column or row)\n"
            "  --help      show this text\n"
            "\n"
            "The PNG is written at full pixel resolution (points x Xft.dpi/96), with a resolution of\n"
            "72 dpi per pixel-per-point, readable by the owner only. The movie is H.264 (and AAC) in a\n"
            "fragmented QuickTime file at full pixel resolution, 30 frames a second; a killed recording\n"
            "stays playable up to its last second. Stopped before the first frame, it writes no file.\n"
+           "A cast that sends no frame within 5 s, or only GPU buffers, fails and writes no file.\n"
            "Exit status: 0 done (also a cancelled pick, which writes no file), 1 the capture or the\n"
            "file failed, 2 bad arguments, 3 no X11 display.\n";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,16 @@ struct Region {
     friend bool operator==(const Region&, const Region&) = default;
 };
 
+// A screen cast that another program opened (on Wayland, the desktop portal's): the tool records
+// one of its streams instead of reading an X11 screen.
+struct CastSource {
+    int descriptor = -1;      // an inherited connection to the PipeWire server
+    std::uint32_t node = 0;   // the stream's node there
+    std::optional<Region> crop; // in the stream's pixels; the whole stream without it
+
+    friend bool operator==(const CastSource&, const CastSource&) = default;
+};
+
 // What one run of the tool was asked to do.
 struct Command {
     CaptureMode mode = CaptureMode::region;
@@ -34,6 +45,7 @@ struct Command {
     bool showsClicks = false;
     bool usesDefaultMicrophone = false;
     std::optional<std::string> microphoneID;
+    std::optional<CastSource> cast; // instead of -R
     std::string outputPath;
 
     friend bool operator==(const Command&, const Command&) = default;

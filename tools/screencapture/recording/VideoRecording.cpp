@@ -2,17 +2,18 @@
 
 #include "core/ScreenCaptureArguments.hpp"
 #include "tools/screencapture/recording/AudioRecorder.hpp"
+#include "tools/screencapture/recording/CastRecording.hpp"
 #include "tools/screencapture/recording/ClickRings.hpp"
 #include "tools/screencapture/recording/ClickWatcher.hpp"
-#include "tools/screencapture/recording/CursorOverlay.hpp"
 #include "tools/screencapture/recording/EncodedStream.hpp"
+#include "tools/screencapture/recording/FrameSource.hpp"
 #include "tools/screencapture/recording/FrameClock.hpp"
-#include "tools/screencapture/recording/FrameGrabber.hpp"
 #include "tools/screencapture/recording/FrameQueue.hpp"
 #include "tools/screencapture/recording/FrameSchedule.hpp"
 #include "tools/screencapture/recording/I420Conversion.hpp"
 #include "tools/screencapture/recording/MovieWriter.hpp"
 #include "tools/screencapture/recording/StopSignal.hpp"
+#include "tools/screencapture/recording/X11FrameSource.hpp"
 #include "tools/screencapture/recording/VideoEncoder.hpp"
 #include "tools/screencapture/x11/CapturableDisplay.hpp"
 #include "tools/screencapture/x11/XDisplay.hpp"
@@ -75,8 +76,7 @@ struct FrameCounts {
 
 // What the grabbing thread needs besides the pixels.
 struct GrabContext {
-    FrameGrabber& grabber;
-    const CursorOverlay& cursor;
+    FrameSource& source;
     PictureQueue& queue;
     MovieWriter& writer;
     ClickRings* rings;    // nullptr without -k
@@ -129,10 +129,14 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
             break;
         }
         const Clock::time_point now = Clock::now();
-        const Bitmap pixels = context.grabber.grab();
-        if (pixels.isEmpty()) {
-            return "cannot read the screen";
+        const FrameSource::Grab grabbed = context.source.grab();
+        if (grabbed.status == FrameSource::Status::failed) {
+            return grabbed.reason;
         }
+        if (grabbed.status == FrameSource::Status::ended) {
+            break;
+        }
+        const Bitmap& pixels = grabbed.pixels;
         if (!start) {
             if (!context.writer.start()) {
                 return std::nullopt; // the writer has the reason
@@ -146,7 +150,7 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
         if (context.rings != nullptr) {
             context.rings->draw(pixels, context.area, now);
         }
-        context.cursor.draw(pixels, context.area);
+        context.source.drawPointer(pixels);
         ++counts.taken;
         if (auto frame = context.queue.takeFree()) {
             // The grab clock stamps each frame, so a late frame lasts longer instead of speeding up time.
@@ -219,12 +223,7 @@ void reportLostFrames(const FrameCounts& counts)
                                       std::to_string(counts.missed) + " while the screen was being read)");
 }
 
-struct Recording {
-    const XDisplay& display;
-    PixelRect area;
-    double pixelsPerPoint;
-    const Command& command;
-};
+} // namespace
 
 ExitStatus record(const Recording& recording)
 {
@@ -255,10 +254,8 @@ ExitStatus record(const Recording& recording)
     PictureQueue queue(pool.frames());
     std::atomic<bool> isEncoderFailed = false;
     std::thread encoder([&] { encodeFrames(queue, video, isEncoderFailed); });
-    FrameGrabber grabber(recording.display, recording.area);
-    const CursorOverlay cursor(recording.display.connection());
-    GrabContext context{grabber,     cursor,         queue,          writer, clicks ? &rings : nullptr,
-                        audio.get(), recording.area, isEncoderFailed};
+    GrabContext context{recording.source, queue,          writer,         clicks ? &rings : nullptr,
+                        audio.get(),      recording.area, isEncoderFailed};
     FrameCounts counts;
     StopSignal::unblockInThisThread();
     const auto grabFailure = grabFrames(context, counts);
@@ -280,14 +277,15 @@ ExitStatus record(const Recording& recording)
     return ExitStatus::success;
 }
 
-} // namespace
-
 ExitStatus run(const Command& command)
 {
     // The tool speaks only through its own one-line reports.
     av_log_set_level(AV_LOG_QUIET);
     // A program or server that went away must end the movie through a failed write, not kill the tool.
     std::signal(SIGPIPE, SIG_IGN);
+    if (command.cast) {
+        return CastRecording::run(command);
+    }
     auto opened = openCapturableDisplay();
     if (const auto* status = std::get_if<ExitStatus>(&opened)) {
         return *status;
@@ -299,7 +297,8 @@ ExitStatus run(const Command& command)
     if (area.isEmpty()) {
         return reported(ExitStatus::failure, "the region is not on the screen");
     }
-    return record(Recording{display, area, layout.pixelsPerPoint, command});
+    X11FrameSource source(display, area);
+    return record(Recording{source, area, layout.pixelsPerPoint, command});
 }
 
 } // namespace quillet::screencapture::VideoRecording
