@@ -28,6 +28,9 @@ AppStatus appStatus(const AppConditions& conditions, const DesktopRoutes& routes
     if (conditions.recordingNotSaved) {
         return AppStatus::recordingNotSaved;
     }
+    if (conditions.recordingUnavailable) {
+        return AppStatus::recordingUnavailable;
+    }
     // The desktop's own bindings replace the program's keys, so none of them can conflict or be taken.
     if (routes.shortcuts == ShortcutRoute::desktopBinding) {
         return AppStatus::bindKeysInDesktop;
@@ -55,6 +58,7 @@ std::string_view menuBarSymbol(AppStatus status)
     case AppStatus::captureFailedProgramMissing:
     case AppStatus::saveFailed:
     case AppStatus::recordingNotSaved:
+    case AppStatus::recordingUnavailable:
         return "exclamationmark.triangle.fill";
     case AppStatus::bindKeysInDesktop:
     case AppStatus::readyThroughPortals:
@@ -89,6 +93,9 @@ std::string_view statusText(AppStatus status)
     case AppStatus::recordingNotSaved:
         // Where the movie waits (kept for the next start, or the reason it is lost) is in the log.
         return "Recording not saved \u00B7 see the log";
+    case AppStatus::recordingUnavailable:
+        // The desktop's refusal (no screen cast without a GPU, for one) is in the log.
+        return "Recording unavailable here \u00B7 see the log";
     case AppStatus::bindKeysInDesktop:
         // The line is short: the README and --help tell the whole binding.
         return "Ready \u00B7 bind quillet --action";
@@ -117,6 +124,7 @@ SystemColor statusColor(AppStatus status)
     case AppStatus::captureFailedProgramMissing:
     case AppStatus::saveFailed:
     case AppStatus::recordingNotSaved:
+    case AppStatus::recordingUnavailable:
         return SystemColor::red;
     case AppStatus::waitingForPermission:
     case AppStatus::bindKeysInDesktop:

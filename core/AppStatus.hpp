@@ -20,6 +20,7 @@ enum class AppStatus {
     captureFailedProgramMissing,
     saveFailed,
     recordingNotSaved,
+    recordingUnavailable,
     bindKeysInDesktop,
     systemShortcutsOn,
     shortcutsTaken,
@@ -46,6 +47,9 @@ struct AppConditions {
     // The latest recording stopped without becoming a movie in the folder (kept for the next start,
     // or lost), and none has been saved since.
     bool recordingNotSaved = false;
+    // The latest recording could not start because the desktop gave no screen to record (its screen
+    // cast refused or failed), and none has started since.
+    bool recordingUnavailable = false;
 };
 
 // `routes`: how this session lets the program capture and receive its shortcuts.

@@ -26,6 +26,21 @@ std::vector<std::string> recording(const std::string& region, bool showClicks, c
     return arguments;
 }
 
+std::vector<std::string> castRecording(int descriptor, std::uint32_t node, const std::string& crop,
+                                       const Microphone& microphone, const std::string& output)
+{
+    std::vector<std::string> arguments{"-v", "-x", "--pipewire-fd", std::to_string(descriptor), "--pipewire-node",
+                                       std::to_string(node)};
+    if (!crop.empty()) {
+        arguments.insert(arguments.end(), {"--crop", crop});
+    }
+    for (std::string& argument : microphoneArguments(microphone)) {
+        arguments.push_back(std::move(argument));
+    }
+    arguments.push_back(output);
+    return arguments;
+}
+
 std::vector<std::string> microphoneArguments(const Microphone& microphone)
 {
     switch (microphone.kind()) {

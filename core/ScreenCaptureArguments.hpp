@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,6 +49,12 @@ private:
 // `showClicks` is on.
 [[nodiscard]] std::vector<std::string> recording(const std::string& region, bool showClicks,
                                                  const Microphone& microphone, const std::string& output);
+
+// A recording of the screen cast's stream `node`, whose PipeWire connection the tool inherits as
+// `descriptor`, cut to `crop` (the tool's "x,y,w,h" notation in the stream's pixels; empty for the
+// whole stream). Click markers cannot be asked for: no client gets the desktop's clicks there.
+[[nodiscard]] std::vector<std::string> castRecording(int descriptor, std::uint32_t node, const std::string& crop,
+                                                     const Microphone& microphone, const std::string& output);
 
 // The arguments that choose the recording's sound source: nothing, "-g", or "-G" and the identifier.
 [[nodiscard]] std::vector<std::string> microphoneArguments(const Microphone& microphone);

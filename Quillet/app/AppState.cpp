@@ -84,7 +84,8 @@ AppStatus AppState::status() const
                       .captureFailed = stillFlow_.lastCaptureFailed(),
                       .screenshotProgramMissing = screenshotProgramMissing_,
                       .saveFailed = stillFlow_.lastSaveFailed(),
-                      .recordingNotSaved = recordingFlow_.lastRecordingNotSaved()},
+                      .recordingNotSaved = recordingFlow_.lastRecordingNotSaved(),
+                      .recordingUnavailable = recordingFlow_.lastRecordingUnavailable()},
                      routes_);
 }
 

@@ -4,16 +4,20 @@
 #include "Brindle/AppInfo.hpp"
 #include "Brindle/UserDefaults.hpp"
 #include "Quillet/capture/PermissionAlertBox.hpp"
+#include "Quillet/capture/PipeWireFrame.hpp"
 #include "Quillet/capture/PortalCapturer.hpp"
 #include "Quillet/capture/ScreenCaptureTool.hpp"
 #include "Quillet/capture/UnavailableScreenRecordingPermission.hpp"
 #include "Quillet/capture/X11ScreenRecordingPermission.hpp"
 #include "Quillet/common/DesktopPortals.hpp"
+#include "Quillet/common/ScreenCastSession.hpp"
 #include "Quillet/editor/EditorWindows.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
+#include "Quillet/recording/CastSelector.hpp"
 #include "Quillet/recording/NoRecorder.hpp"
 #include "Quillet/recording/NoSelector.hpp"
 #include "Quillet/recording/OverlaySelector.hpp"
+#include "Quillet/recording/PortalCast.hpp"
 #include "Quillet/recording/PulseMicrophones.hpp"
 #include "Quillet/recording/ToolRecorder.hpp"
 #include "Quillet/shell/DesktopOpener.hpp"
@@ -68,6 +72,22 @@ constexpr std::chrono::milliseconds portalAnswerLimit{3000};
     auto capturer = std::make_unique<PortalCapturer>(preferences);
     capturer->setMissingScreenshotProgram(missingScreenshotProgram);
     return capturer;
+}
+
+// The screen cast that the Wayland selector opens and the recorder records from; the stills' restore
+// token spares the user a second choice of monitors.
+[[nodiscard]] std::shared_ptr<PortalCast> castForRecording(brindle::PreferenceStore& preferences)
+{
+    auto session = std::make_unique<ScreenCastSession>(preferences, ScreenCastSession::PointerFallback::embedded,
+                                                       ScreenCastSession::Limits{});
+    const auto takeFrames = [](int descriptor, const std::vector<std::uint32_t>& nodes) {
+        std::vector<QImage> frames;
+        for (auto& picture : PipeWireFrame::take(descriptor, nodes, PortalCaptureLimits{}.frame)) {
+            frames.push_back(picture.isSuccess() ? picture.value().image : QImage());
+        }
+        return frames;
+    };
+    return std::make_shared<PortalCast>(std::move(session), takeFrames);
 }
 
 // The routes X11 offers are never tried where they are known to fail: under Wayland a root grab is
@@ -172,8 +192,17 @@ AppState::Components program(brindle::PreferenceStore& preferences)
     // The sound server's inputs, owned by the state with the recorder and the selector that use them.
     components.microphones = std::make_unique<PulseMicrophones>();
     const Microphones& microphones = *components.microphones;
-    components.recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), microphones);
-    components.selector = std::make_unique<OverlaySelector>(microphones);
+    auto recorder = std::make_unique<ToolRecorder>(ScreenCaptureTool::defaultProgram(), microphones);
+    if (components.routes.capture == CaptureRoute::portal) {
+        // X11 sees black there: the recording comes through the desktop's screen cast, from the
+        // selector to the recording's end.
+        auto cast = castForRecording(preferences);
+        recorder->setCast(cast);
+        components.selector = std::make_unique<CastSelector>(microphones, std::move(cast));
+    } else {
+        components.selector = std::make_unique<OverlaySelector>(microphones);
+    }
+    components.recorder = std::move(recorder);
     // Cards of stills now offer Edit; the editor keeps the arrow direction in the user's settings.
     components.editor = std::make_unique<EditorWindows>(preferences);
     return components;

@@ -3,6 +3,7 @@
 #include "Quillet/capture/Capturer.hpp"
 #include "Quillet/capture/CastScreen.hpp"
 #include "Quillet/common/Outcome.hpp"
+#include "Quillet/common/ScreenCastSession.hpp"
 #include "Quillet/common/WindowsHiddenForGrab.hpp"
 
 #include <QDBusConnection>
@@ -47,9 +48,9 @@ class PortalCapturer : public Capturer {
 
 public:
     // The preference that holds the restore token: a secret of the user, like the file it is in.
-    static constexpr std::string_view restoreTokenKey = "PortalScreenCastMonitorsToken";
+    static constexpr std::string_view restoreTokenKey = ScreenCastSession::restoreTokenKey;
     // Where earlier versions kept a token for one monitor only: dropped, so the desktop asks once more.
-    static constexpr std::string_view singleMonitorTokenKey = "PortalScreenCastToken";
+    static constexpr std::string_view singleMonitorTokenKey = ScreenCastSession::singleMonitorTokenKey;
 
     using Limits = PortalCaptureLimits;
 

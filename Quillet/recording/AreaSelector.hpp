@@ -3,6 +3,8 @@
 #include "Quillet/recording/Recorder.hpp"
 #include "core/Geometry.hpp"
 
+#include <QString>
+
 #include <functional>
 #include <variant>
 
@@ -20,7 +22,11 @@ public:
         Recorder::Options options;
     };
     struct Cancelled {};
-    using Result = std::variant<Record, NeedsMicrophonePermission, Cancelled>;
+    // Nothing can be recorded here: the desktop refused the screen (the log line says why).
+    struct Unavailable {
+        QString reason;
+    };
+    using Result = std::variant<Record, NeedsMicrophonePermission, Cancelled, Unavailable>;
     using Completion = std::function<void(const Result&)>;
 
     virtual ~AreaSelector() = default;

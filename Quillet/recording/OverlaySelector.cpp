@@ -38,6 +38,16 @@ OverlaySelector::Platform withDefaults(OverlaySelector::Platform platform)
     if (!platform.hasCompositing) {
         platform.hasCompositing = &brindle::DesktopWindow::hasCompositing;
     }
+    if (!platform.pictures) {
+        platform.pictures = [hasCompositing = platform.hasCompositing](const QList<QScreen*>& screens) {
+            const bool isTranslucent = hasCompositing();
+            std::vector<QImage> pictures;
+            for (QScreen* screen : screens) {
+                pictures.push_back(isTranslucent ? QImage() : brindle::ScreenPicture::take(*screen));
+            }
+            return pictures;
+        };
+    }
     return platform;
 }
 
@@ -69,13 +79,10 @@ void OverlaySelector::begin(const Recorder::Options& options, Completion complet
     }
     options_ = options;
     completion_ = std::move(completion);
-    const bool isTranslucent = platform_.hasCompositing();
     const QList<QScreen*> screens = ScreenGeometry::screens();
     // Every screen's picture is taken before any overlay covers it.
-    std::vector<QImage> pictures;
-    for (QScreen* screen : screens) {
-        pictures.push_back(isTranslucent ? QImage() : brindle::ScreenPicture::take(*screen));
-    }
+    std::vector<QImage> pictures = platform_.pictures(screens);
+    pictures.resize(std::size_t(screens.size()));
     for (qsizetype i = 0; i < screens.size(); ++i) {
         views_.push_back(
             std::make_unique<SelectionView>(screens[i], *this, std::move(pictures[std::size_t(i)])));
@@ -170,6 +177,9 @@ void OverlaySelector::pressed(QPointF global)
         return;
     }
     if (view->clicksPill().contains(local)) {
+        if (!platform_.clicksUnavailable.isEmpty()) {
+            return;
+        }
         options_.showClicks = !options_.showClicks;
         redraw();
         return;

@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QPointer>
 #include <QRect>
+#include <QScreen>
 
 #include <chrono>
 #include <functional>
@@ -20,6 +21,18 @@ namespace quillet {
 
 class Microphones;
 
+// The platform services the area selector asks; each has a sensible default.
+struct OverlaySelectorPlatform {
+    std::function<AudioAuthorization()> audioAuthorization; // always authorized on Linux
+    std::function<void()> beep;                             // QApplication::beep
+    std::function<bool()> hasCompositing;                   // whether translucent windows show
+    // The pictures the overlays show, one per screen of `screens` (a null one for a translucent
+    // overlay); by default the screen itself, frozen, where translucent windows do not show.
+    std::function<std::vector<QImage>(const QList<QScreen*>& screens)> pictures = {};
+    // Why click markers cannot be recorded here, shown on their pill; empty where they can.
+    QString clicksUnavailable = {};
+};
+
 // Lets the user choose what to record: one overlay per screen, a drag for an area or a click for
 // the whole screen, Escape to cancel, and pills that switch the microphone and the click markers.
 // The overlay window under the pointer holds the keyboard and pointer grab, and every pointer event
@@ -28,12 +41,7 @@ class OverlaySelector final : public QObject, public AreaSelector {
     Q_OBJECT
 
 public:
-    // The platform services the selector asks; each has a sensible default.
-    struct Platform {
-        std::function<AudioAuthorization()> audioAuthorization; // always authorized on Linux
-        std::function<void()> beep;                             // QApplication::beep
-        std::function<bool()> hasCompositing;                   // whether translucent windows show
-    };
+    using Platform = OverlaySelectorPlatform;
 
     // The pause between the overlays leaving and the completion, so nothing of them is recorded.
     static constexpr std::chrono::milliseconds completionDelay{150};
@@ -50,6 +58,7 @@ public:
     [[nodiscard]] std::optional<QRect> selectionOn(const SelectionView* view) const;
     [[nodiscard]] QString microphoneName() const;
     [[nodiscard]] bool isMicrophoneBlocked() const;
+    [[nodiscard]] const QString& clicksUnavailable() const { return platform_.clicksUnavailable; }
 
     // Input from the views, in the toolkit's global coordinates.
     void pressed(QPointF global);

@@ -88,6 +88,10 @@ void RecordingFlow::selectorFinished(const AreaSelector::Result& result)
                            });
                    },
                    [](const AreaSelector::Cancelled&) {},
+                   [this](const AreaSelector::Unavailable& unavailable) {
+                       captureLog().error("could not start recording: %{public}s", unavailable.reason);
+                       setLastRecordingUnavailable(true);
+                   },
                },
                result);
 }
@@ -103,6 +107,7 @@ void RecordingFlow::start(const Rect& rect, const Recorder::Options& options)
         return;
     }
     captureLog().log("recording started");
+    setLastRecordingUnavailable(false);
     publish(true, recorder_->sessionStartedAt());
 }
 
@@ -153,6 +158,15 @@ void RecordingFlow::setLastRecordingNotSaved(bool notSaved)
         return;
     }
     lastRecordingNotSaved_ = notSaved;
+    emit changed();
+}
+
+void RecordingFlow::setLastRecordingUnavailable(bool unavailable)
+{
+    if (lastRecordingUnavailable_ == unavailable) {
+        return;
+    }
+    lastRecordingUnavailable_ = unavailable;
     emit changed();
 }
 

@@ -38,6 +38,9 @@ public:
     // The latest recording stopped or recovered did not become a movie in the capture folder, and
     // none has since: the user must hear of it, the log says where the movie waits.
     [[nodiscard]] bool lastRecordingNotSaved() const { return lastRecordingNotSaved_; }
+    // The latest recording could not start because the desktop gave no screen to record, and none
+    // has started since.
+    [[nodiscard]] bool lastRecordingUnavailable() const { return lastRecordingUnavailable_; }
 
     // From now on a recording whose tool died is saved as far as it got, quitting saves a running
     // recording first, and movies an earlier run left unsaved are recovered into the capture folder.
@@ -61,6 +64,7 @@ private:
     void stopped(std::optional<QString> movie);
     void publish(bool recording, std::optional<QDateTime> startedAt);
     void setLastRecordingNotSaved(bool notSaved);
+    void setLastRecordingUnavailable(bool unavailable);
     void recoverLeftovers();
     [[nodiscard]] std::optional<QString> rename(const QString& taken);
     void removeAbandonedScratchFiles();
@@ -73,6 +77,7 @@ private:
     RequestAudioAccess requestAudioAccess_;
     bool isRecording_ = false;
     bool lastRecordingNotSaved_ = false;
+    bool lastRecordingUnavailable_ = false;
     std::optional<QDateTime> recordingStartedAt_;
     int recordingsSaving_ = 0; // stopped recordings not yet written
     std::function<void()> whenRecordingsSaved_;

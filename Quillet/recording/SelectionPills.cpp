@@ -94,6 +94,11 @@ QString clicksText(bool isOn)
     return isOn ? tr("Show clicks: on") : tr("Show clicks: off");
 }
 
+QString clicksUnavailable()
+{
+    return tr("Show clicks: off \u00b7 Wayland shares no clicks");
+}
+
 QString noMicrophone()
 {
     return tr("No microphone");

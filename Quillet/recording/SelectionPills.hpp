@@ -31,6 +31,8 @@ QRectF draw(QPainter& painter, const QString& text, QPointF centre, bool highlig
 [[nodiscard]] QString sizeLabel(int width, int height);
 [[nodiscard]] QString microphoneText(bool isBlocked, bool isOn, const QString& name);
 [[nodiscard]] QString clicksText(bool isOn);
+// The clicks pill where no click reaches the program (Wayland).
+[[nodiscard]] QString clicksUnavailable();
 [[nodiscard]] QString noMicrophone();
 
 } // namespace quillet::SelectionPills

@@ -119,7 +119,9 @@ void SelectionView::paintOptions(QPainter& painter)
     const auto& options = selector_.options();
     const QString microphone = SelectionPills::microphoneText(selector_.isMicrophoneBlocked(),
                                                               options.microphone, selector_.microphoneName());
-    const QString clicks = SelectionPills::clicksText(options.showClicks);
+    const bool canShowClicks = selector_.clicksUnavailable().isEmpty();
+    const QString clicks =
+        canShowClicks ? SelectionPills::clicksText(options.showClicks) : selector_.clicksUnavailable();
     const qreal microphoneWidth = SelectionPills::size(microphone).width();
     const qreal clicksWidth = SelectionPills::size(clicks).width();
     const qreal half = (microphoneWidth + optionsGap + clicksWidth) / 2;
@@ -128,7 +130,7 @@ void SelectionView::paintOptions(QPainter& painter)
     microphonePill_ = SelectionPills::draw(painter, microphone, {middle - half + microphoneWidth / 2, y},
                                            options.microphone, options.microphone ? "mic.fill" : "mic.slash");
     clicksPill_ = SelectionPills::draw(painter, clicks, {middle + half - clicksWidth / 2, y},
-                                       options.showClicks, "cursorarrow.click.2");
+                                       canShowClicks && options.showClicks, "cursorarrow.click.2");
 }
 
 void SelectionView::mousePressEvent(QMouseEvent* event)

@@ -5,6 +5,7 @@
 #include "Quillet/common/ChildProcessLifetime.hpp"
 #include "Quillet/common/ScreenGeometry.hpp"
 #include "Quillet/library/AtomicFileWriter.hpp"
+#include "Quillet/recording/CastFeed.hpp"
 #include "Quillet/library/HiddenScratchFile.hpp"
 #include "Quillet/recording/Microphones.hpp"
 #include "Quillet/recording/MovieExport.hpp"
@@ -13,6 +14,8 @@
 #include "core/ScreenCaptureArguments.hpp"
 
 #include <QFileInfo>
+#include <QRect>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <csignal>
@@ -25,6 +28,8 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto startLimit = 5s;
+// Where the capture tool finds the screen cast's connection.
+constexpr int castDescriptor = 3;
 // Names tried for a kept movie when the first one is taken.
 constexpr int keptNameAttempts = 50;
 
@@ -49,6 +54,31 @@ void prepareChild(pid_t parent, int movieLock) noexcept
 {
     ::fcntl(movieLock, F_SETFD, 0);
     ChildProcessLifetime::tieToParent(parent, SIGINT);
+}
+
+// The screen cast's connection goes to the tool as `castDescriptor`. The movie's lock may sit on that
+// number: it moves first, since closing it would give the lock up. A descriptor already in place keeps
+// its close-on-exec flag through dup2, so that is cleared by hand.
+void prepareCastChild(pid_t parent, int movieLock, int descriptor) noexcept
+{
+    if (movieLock == castDescriptor) {
+        movieLock = ::fcntl(movieLock, F_DUPFD, castDescriptor + 1);
+    }
+    prepareChild(parent, movieLock);
+    if (descriptor == castDescriptor) {
+        ::fcntl(castDescriptor, F_SETFD, 0);
+        return;
+    }
+    ::dup2(descriptor, castDescriptor);
+}
+
+// The tool's region notation of a crop.
+std::string cropText(const QRect& crop)
+{
+    if (crop.isEmpty()) {
+        return {};
+    }
+    return QStringLiteral("%1,%2,%3,%4").arg(crop.x()).arg(crop.y()).arg(crop.width()).arg(crop.height()).toStdString();
 }
 
 // Where a movie that could not be exported is kept: beside the intended MP4, under the same name
@@ -138,6 +168,11 @@ ToolRecorder::~ToolRecorder()
     }
     RecordingProcess& process = *session_->process;
     process.waitForRecording(limits_.recording);
+    const auto closeCast = qScopeGuard([this] {
+        if (cast_) {
+            cast_->close();
+        }
+    });
     ::kill(pid_t(process.processId()), SIGINT);
     if (process.waitForFinished(int(limits_.interrupt.count()))) {
         return;
@@ -172,13 +207,21 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
         return false;
     }
     auto* process = new RecordingProcess(this);
-    process->setProgram(program_);
-    process->setArguments(arguments(rect, options, movie.path()));
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setChildProcessModifier(
-        [parent = ::getpid(), lock = movie.lock()] { prepareChild(parent, lock); });
+    if (!prepare(*process, rect, options, movie)) {
+        QFile::remove(movie.path());
+        delete process;
+        return false;
+    }
     process->start();
-    if (!process->waitForStarted(int(std::chrono::milliseconds(startLimit).count()))) {
+    const bool started = process->waitForStarted(int(std::chrono::milliseconds(startLimit).count()));
+    // The tool has its own copy now, or none: ours would keep the cast's connection open.
+    if (castConnection_ >= 0) {
+        ::close(std::exchange(castConnection_, -1));
+    }
+    if (!started) {
+        if (cast_) {
+            cast_->close();
+        }
         captureLog().error("could not start recording: %{public}s", process->errorString());
         QFile::remove(movie.path());
         delete process;
@@ -187,6 +230,52 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
     connect(process, &QProcess::finished, this, [this, process] { toolEnded(process); });
     session_ = std::make_unique<Session>(Session{process, std::move(movie), startedAt});
     return true;
+}
+
+bool ToolRecorder::prepare(RecordingProcess& process, const Rect& rect, const Options& options,
+                           const RecordingsFolder::Movie& movie)
+{
+    process.setProgram(program_);
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (!cast_) {
+        process.setArguments(arguments(rect, options, movie.path()));
+        process.setChildProcessModifier(
+            [parent = ::getpid(), lock = movie.lock()] { prepareChild(parent, lock); });
+        return true;
+    }
+    const auto stream = cast_->take();
+    if (!stream) {
+        captureLog().error("could not start recording: no screen cast was chosen for it");
+        cast_->close();
+        return false;
+    }
+    castConnection_ = stream->descriptor;
+    QStringList castArguments;
+    for (const auto& argument :
+         ScreenCaptureArguments::castRecording(castDescriptor, stream->node, cropText(stream->crop),
+                                               microphoneFor(options, microphones_), movie.path().toStdString())) {
+        castArguments << QString::fromStdString(argument);
+    }
+    process.setArguments(castArguments);
+    process.setChildProcessModifier([parent = ::getpid(), lock = movie.lock(), descriptor = stream->descriptor] {
+        prepareCastChild(parent, lock, descriptor);
+    });
+    return true;
+}
+
+void ToolRecorder::setCast(std::shared_ptr<CastFeed> cast)
+{
+    cast_ = std::move(cast);
+    cast_->setOnClosed([self = QPointer(this)] {
+        if (!self || !self->session_) {
+            return;
+        }
+        // The user stopped sharing from the desktop: the same as the Stop button.
+        captureLog().log("the desktop ended the screen cast: stopping the recording");
+        if (self->onEnded_) {
+            self->onEnded_();
+        }
+    });
 }
 
 std::optional<QDateTime> ToolRecorder::sessionStartedAt() const
@@ -217,6 +306,9 @@ void ToolRecorder::stop(const QString& path, StopCompletion completion)
     interruptWhenRecording(process);
     whenEnded(process, [this, session, path, completion = std::move(completion)]() mutable {
         ChildProcessLifetime::deleteWhenFinished(session->process);
+        if (cast_) {
+            cast_->close();
+        }
         if (path.isEmpty()) {
             captureLog().error("the recording was left as %{public}s for the next start to save",
                                session->movie.path());

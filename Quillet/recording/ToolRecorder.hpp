@@ -13,6 +13,7 @@
 
 namespace quillet {
 
+class CastFeed;
 class Microphones;
 struct SavedMovie;
 
@@ -54,6 +55,10 @@ public:
     [[nodiscard]] std::optional<QDateTime> startedAt(const QString& leftover) const override;
     void save(const QString& movie, const QString& path, StopCompletion completion) override;
     void setRename(Rename rename) override { rename_ = std::move(rename); }
+    // Records from this screen cast instead of the X11 screen: the tool reads the stream the area
+    // selector chose, the cast ends with the recording, and the desktop ending the cast ends the
+    // recording as a stop does.
+    void setCast(std::shared_ptr<CastFeed> cast);
 
     // The arguments that record `rect` (program coordinates) with `options` into `movie`.
     [[nodiscard]] QStringList arguments(const Rect& rect, const Options& options, const QString& movie) const;
@@ -65,6 +70,8 @@ private:
         QDateTime startedAt;
     };
 
+    [[nodiscard]] bool prepare(RecordingProcess& process, const Rect& rect, const Options& options,
+                               const RecordingsFolder::Movie& movie);
     void toolEnded(QProcess* process);
     void interruptWhenRecording(RecordingProcess* process);
     void whenEnded(QProcess* process, std::function<void()> then);
@@ -75,6 +82,8 @@ private:
     const Microphones& microphones_;
     RecordingsFolder folder_;
     Limits limits_;
+    std::shared_ptr<CastFeed> cast_;
+    int castConnection_ = -1; // the cast's connection between the tool's preparation and its start
     std::unique_ptr<Session> session_;
     Ended onEnded_;
     Rename rename_;
