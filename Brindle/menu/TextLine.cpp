@@ -60,6 +60,8 @@ void TextLine::setMode(Mode mode)
     QSizePolicy policy = sizePolicy();
     policy.setHeightForWidth(mode == Mode::wrap);
     policy.setHorizontalPolicy(mode == Mode::oneLine ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    // A fixed height would hold a wrapped text to the one line of its size hint.
+    policy.setVerticalPolicy(mode == Mode::wrap ? QSizePolicy::Preferred : QSizePolicy::Fixed);
     setSizePolicy(policy);
     updateGeometry();
 }
@@ -113,6 +115,14 @@ int TextLine::heightForWidth(int width) const
     const QFontMetricsF metrics(textFont());
     const QRectF bounds = metrics.boundingRect(QRectF(0, 0, width, 100000), wrapFlags, text_);
     return static_cast<int>(std::ceil(bounds.height()));
+}
+
+bool TextLine::isCutOff() const
+{
+    if (mode_ == Mode::wrap) {
+        return heightForWidth(width()) > height();
+    }
+    return sizeHint().width() - 1 > width();
 }
 
 void TextLine::paintEvent(QPaintEvent*)

@@ -32,6 +32,9 @@ public:
     [[nodiscard]] QSize minimumSizeHint() const override;
     [[nodiscard]] bool hasHeightForWidth() const override { return mode_ == Mode::wrap; }
     [[nodiscard]] int heightForWidth(int width) const override;
+    // True when the text does not fit the room it was given: shortened with an ellipsis, clipped at
+    // the side, or wrapped onto more lines than its height shows.
+    [[nodiscard]] bool isCutOff() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

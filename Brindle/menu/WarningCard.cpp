@@ -33,7 +33,9 @@ WarningCard::WarningCard(const std::string& symbol, const QString& title, const 
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(textSpacing);
-    texts->addWidget(new TextLine(title, 12.5, QFont::DemiBold));
+    auto* heading = new TextLine(title, 12.5, QFont::DemiBold);
+    heading->setMode(TextLine::Mode::wrap);
+    texts->addWidget(heading);
     auto* body = new TextLine(message, 11, QFont::Normal, Tone::secondary);
     body->setMode(TextLine::Mode::wrap);
     texts->addWidget(body);

@@ -1,5 +1,7 @@
 #include "Brindle/shell/Snapshot.hpp"
 
+#include "Brindle/menu/TextLine.hpp"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -40,9 +42,11 @@ QString Snapshot::language()
     return translated.isEmpty() ? QStringLiteral("en") : translated;
 }
 
-void Snapshot::renderMenu(const std::optional<QString>& variant,
-                          const std::function<QWidget*(const QPalette&)>& content, const ImageWriter& writeImage)
+QStringList Snapshot::renderMenu(const std::optional<QString>& variant,
+                                 const std::function<QWidget*(const QPalette&)>& content,
+                                 const ImageWriter& writeImage)
 {
+    QStringList cutOff;
     for (const Appearance& appearance : appearances()) {
         QStringList parts{QStringLiteral("menu"), language()};
         if (variant) {
@@ -54,8 +58,24 @@ void Snapshot::renderMenu(const std::optional<QString>& variant,
             continue;
         }
         widget->setPalette(appearance.palette);
-        writeImage(parts.join(QLatin1Char('-')) + QStringLiteral(".png"), render(*widget));
+        const QString fileName = parts.join(QLatin1Char('-')) + QStringLiteral(".png");
+        writeImage(fileName, render(*widget));
+        for (const QString& text : cutOffTexts(*widget)) {
+            cutOff.append(fileName + QStringLiteral(": \"") + text + QStringLiteral("\" is cut off"));
+        }
     }
+    return cutOff;
+}
+
+QStringList Snapshot::cutOffTexts(const QWidget& root)
+{
+    QStringList texts;
+    for (const TextLine* line : root.findChildren<TextLine*>()) {
+        if (line->isVisibleTo(&root) && line->isCutOff()) {
+            texts.append(line->text());
+        }
+    }
+    return texts;
 }
 
 QImage Snapshot::render(QWidget& widget)
@@ -66,6 +86,11 @@ QImage Snapshot::render(QWidget& widget)
         widget.layout()->activate();
     }
     widget.adjustSize();
+    // Wrapped texts take their height from the width, as the panel's window sizes itself.
+    if (widget.hasHeightForWidth()) {
+        widget.resize(widget.width(), widget.heightForWidth(widget.width()));
+        widget.layout()->activate();
+    }
     const QSize size = widget.size();
     QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {

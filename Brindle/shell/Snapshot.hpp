@@ -28,10 +28,15 @@ struct Snapshot {
     [[nodiscard]] static QString language();
 
     // Hands `writeImage` menu-<language>[-<variant>]-<appearance>.png, one for each appearance, each
-    // rendered from a fresh widget made by `content` in that appearance's palette.
+    // rendered from a fresh widget made by `content` in that appearance's palette. Returns one line
+    // per text the picture shows cut off ("<file>: <text> is cut off"), which no panel should have.
     using ImageWriter = std::function<void(const QString& fileName, const QImage& image)>;
-    static void renderMenu(const std::optional<QString>& variant,
-                           const std::function<QWidget*(const QPalette&)>& content, const ImageWriter& writeImage);
+    [[nodiscard]] static QStringList renderMenu(const std::optional<QString>& variant,
+                                                const std::function<QWidget*(const QPalette&)>& content,
+                                                const ImageWriter& writeImage);
+
+    // The texts shown in `root` that do not fit their room.
+    [[nodiscard]] static QStringList cutOffTexts(const QWidget& root);
 
     // Lays `widget` out off screen and renders it over `palette`'s window colour; null when no image
     // of its size can be had.

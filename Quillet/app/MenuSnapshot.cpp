@@ -17,49 +17,82 @@
 namespace quillet {
 namespace {
 
-// A session the picture shows: the desktop's routes, the keys it reports and whether the latest
-// capture or save failed.
+// A session the picture shows: the desktop's routes, the keys it reports, whether the latest capture
+// or save failed, and what else the panel may have to fit (a running recording, warnings, numbered
+// names).
 struct Session {
     std::optional<QString> name; // none for the X11 session
-    DesktopRoutes routes;
-    std::map<CaptureAction, QString> triggers;
+    DesktopRoutes routes{};
+    std::map<CaptureAction, QString> triggers{};
     bool captureFailed = false;
     bool saveFailed = false;
+    bool recording = false;
+    bool warnings = false;
 };
 
 const std::vector<Session>& sessions()
 {
     static const std::vector<Session> all{
-        {std::nullopt, {}, {}, false},
+        {.name = std::nullopt},
         // Keys bound by the user in the desktop's settings, after a capture both portals refused.
-        {QStringLiteral("wayland"), {CaptureRoute::portal, ShortcutRoute::desktopBinding}, {}, true},
+        {.name = QStringLiteral("wayland"),
+         .routes = {CaptureRoute::portal, ShortcutRoute::desktopBinding},
+         .captureFailed = true},
         // Keys through the shortcuts portal; the desktop reports no key for the recording.
-        {QStringLiteral("wayland-portal"),
-         {CaptureRoute::portal, ShortcutRoute::globalShortcutsPortal},
-         {{CaptureAction::screen, QStringLiteral("Shift+Meta+3")},
-          {CaptureAction::area, QStringLiteral("Shift+Meta+4")}},
-         false},
+        {.name = QStringLiteral("wayland-portal"),
+         .routes = {CaptureRoute::portal, ShortcutRoute::globalShortcutsPortal},
+         .triggers = {{CaptureAction::screen, QStringLiteral("Shift+Meta+3")},
+                      {CaptureAction::area, QStringLiteral("Shift+Meta+4")}}},
         // An X11 session whose capture folder takes no files.
-        {QStringLiteral("save-failed"), {}, {}, false, true},
+        {.name = QStringLiteral("save-failed"), .saveFailed = true},
+        {.name = QStringLiteral("recording"), .recording = true},
+        {.name = QStringLiteral("wayland-recording"),
+         .routes = {CaptureRoute::portal, ShortcutRoute::desktopBinding},
+         .recording = true},
+        // Every warning at once: no permission, the desktop's own keys in the way, every key taken
+        // by another program; numbered names show their extra rows.
+        {.name = QStringLiteral("warnings"), .warnings = true},
     };
     return all;
 }
 
-// The picture shows a ready program: permission granted, nothing recording.
+// How long the preview recording has run: its clock shows 1:23.
+constexpr qint64 previewRecordingSeconds = 83;
+
+// The picture shows a program in the session's state.
 class PreviewModel final : public AppStateMenuModel {
 public:
     PreviewModel(AppState& state, Session session)
         : AppStateMenuModel(state, [] {}), session_(std::move(session))
     {
     }
-    [[nodiscard]] bool hasScreenRecording() const override { return true; }
-    [[nodiscard]] bool isRecording() const override { return false; }
-    [[nodiscard]] std::optional<QDateTime> recordingStartedAt() const override { return std::nullopt; }
+    [[nodiscard]] bool hasScreenRecording() const override { return !session_.warnings; }
+    [[nodiscard]] bool conflictsWithSystemShortcuts() const override { return session_.warnings; }
+    [[nodiscard]] std::set<CaptureAction> failedShortcuts() const override
+    {
+        if (!session_.warnings) {
+            return {};
+        }
+        return {allCaptureActions.begin(), allCaptureActions.end()};
+    }
+    [[nodiscard]] FileNamingStyle fileNaming() const override
+    {
+        return session_.warnings ? FileNamingStyle::number : AppStateMenuModel::fileNaming();
+    }
+    [[nodiscard]] std::int64_t nextNumber() const override { return session_.warnings ? 12 : 1; }
+    [[nodiscard]] bool isRecording() const override { return session_.recording; }
+    [[nodiscard]] std::optional<QDateTime> recordingStartedAt() const override
+    {
+        if (!session_.recording) {
+            return std::nullopt;
+        }
+        return QDateTime::currentDateTime().addSecs(-previewRecordingSeconds);
+    }
     [[nodiscard]] AppStatus status() const override
     {
-        return appStatus({.isRecording = false,
+        return appStatus({.isRecording = session_.recording,
                           .isEnabled = isEnabled(),
-                          .hasScreenRecording = true,
+                          .hasScreenRecording = hasScreenRecording(),
                           .conflictsWithSystemShortcuts = conflictsWithSystemShortcuts(),
                           .shortcutsTaken = !failedShortcuts().empty(),
                           .captureFailed = session_.captureFailed,
@@ -111,8 +144,9 @@ QStringList MenuSnapshot::render(const QString& directory)
     if (!files.folderExists()) {
         return files.errors();
     }
+    QStringList cutOff;
     for (const Session& session : sessions()) {
-        brindle::Snapshot::renderMenu(
+        cutOff += brindle::Snapshot::renderMenu(
             session.name,
             [&session](const QPalette& palette) -> QWidget* {
                 auto* panel = new PreviewPanel(PreviewPanel::makeProgram(session));
@@ -121,7 +155,7 @@ QStringList MenuSnapshot::render(const QString& directory)
             },
             [&files](const QString& fileName, const QImage& image) { files.write(fileName, image); });
     }
-    return files.errors();
+    return files.errors() + cutOff;
 }
 
 } // namespace quillet

@@ -24,6 +24,8 @@ namespace quillet {
 namespace {
 
 constexpr int actionRowHeight = 48;
+// Room above and below a row whose subtitle takes two lines.
+constexpr int actionRowInset = 6;
 constexpr int actionDividerIndent = 44;
 constexpr qreal actionIconSize = 24;
 constexpr auto clockTick = std::chrono::seconds(1);
@@ -160,8 +162,10 @@ QWidget* MenuView::makeActionsCard()
         column->setSpacing(1);
         row.title = new brindle::TextLine(texts.title, 12, QFont::Medium);
         row.subtitle = new brindle::TextLine(texts.subtitle, 10.5, QFont::Normal, brindle::Tone::secondary);
-        row.title->setMode(brindle::TextLine::Mode::elideEnd);
-        row.subtitle->setMode(brindle::TextLine::Mode::elideEnd);
+        // Beside wide key caps, a command or the taken sign, a text takes a second line rather than
+        // losing its end.
+        row.title->setMode(brindle::TextLine::Mode::wrap);
+        row.subtitle->setMode(brindle::TextLine::Mode::wrap);
         column->addWidget(row.title);
         column->addWidget(row.subtitle);
         button->addToLabel(labels, 1);
@@ -170,9 +174,9 @@ QWidget* MenuView::makeActionsCard()
         row.field = new ShortcutField(model_, action, brand_.accent);
 
         auto* line = new QWidget;
-        line->setFixedHeight(actionRowHeight);
+        line->setMinimumHeight(actionRowHeight);
         auto* layout = new QHBoxLayout(line);
-        layout->setContentsMargins(10, 0, 10, 0);
+        layout->setContentsMargins(10, actionRowInset, 10, actionRowInset);
         layout->setSpacing(10);
         layout->addWidget(button, 1);
         layout->addWidget(row.field);
@@ -209,7 +213,6 @@ void MenuView::refresh()
         row.icon->setSymbol(texts.symbol);
         row.title->setText(texts.title);
         row.subtitle->setText(texts.subtitle);
-        // The subtitle may be shortened to fit beside the key caps; the tooltip has all of it.
         row.title->parentWidget()->parentWidget()->setToolTip(texts.subtitle);
         row.field->refresh();
     }

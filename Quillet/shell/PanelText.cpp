@@ -84,8 +84,7 @@ PanelText::ActionRow PanelText::action(CaptureAction action, bool isRecording)
                 text("Drag an area \u00B7 Space picks a window")};
     case CaptureAction::recording:
         if (isRecording) {
-            return {"stop.fill", text("Stop recording"),
-                    text("Drag an area \u00B7 Click for the whole screen")};
+            return {"stop.fill", text("Stop recording"), text("Saves the recording to your folder")};
         }
         return {"record.circle", text("Record screen"),
                 text("Drag an area \u00B7 Click for the whole screen")};

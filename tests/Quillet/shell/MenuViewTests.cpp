@@ -258,15 +258,18 @@ TEST(ReminderUpdateCenter, OpeningThePageRestartsTheClockOnlyWhenItOpened)
     EXPECT_FALSE(centre.isUpdateReminderDue()) << "the clock restarted at the check";
 }
 
+// Every state of the panel in both appearances, and no text of any cut off (render() reports each).
 TEST(MenuSnapshot, WritesTheLightAndDarkPanelAtTwiceItsWidth)
 {
     QTemporaryDir directory;
     EXPECT_EQ(MenuSnapshot::render(directory.path()), QStringList());
     EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files),
-              QStringList({"menu-en-dark.png", "menu-en-light.png", "menu-en-save-failed-dark.png",
-                           "menu-en-save-failed-light.png", "menu-en-wayland-dark.png",
-                           "menu-en-wayland-light.png", "menu-en-wayland-portal-dark.png",
-                           "menu-en-wayland-portal-light.png"}));
+              QStringList({"menu-en-dark.png", "menu-en-light.png", "menu-en-recording-dark.png",
+                           "menu-en-recording-light.png", "menu-en-save-failed-dark.png",
+                           "menu-en-save-failed-light.png", "menu-en-warnings-dark.png",
+                           "menu-en-warnings-light.png", "menu-en-wayland-dark.png", "menu-en-wayland-light.png",
+                           "menu-en-wayland-portal-dark.png", "menu-en-wayland-portal-light.png",
+                           "menu-en-wayland-recording-dark.png", "menu-en-wayland-recording-light.png"}));
     const QImage light(directory.filePath("menu-en-light.png"));
     const QImage dark(directory.filePath("menu-en-dark.png"));
     EXPECT_EQ(light.width(), 680);
