@@ -40,7 +40,8 @@ std::string readFile(const std::string& path)
 }
 
 [[noreturn]] void execChild(const std::vector<std::string>& arguments,
-                            const std::map<std::string, std::string>& env, int input, int error)
+                            const std::map<std::string, std::string>& env, int input, int error,
+                            int descriptorThree)
 {
     const int output = ::open("/dev/null", O_WRONLY);
     if (input < 0 || error < 0 || output < 0) {
@@ -49,6 +50,12 @@ std::string readFile(const std::string& path)
     dup2(input, STDIN_FILENO);
     dup2(output, STDOUT_FILENO);
     dup2(error, STDERR_FILENO);
+    // Once the standard three are in place, as the others may have been opened as descriptor 3.
+    if (descriptorThree == 3) {
+        fcntl(3, F_SETFD, 0);
+    } else if (descriptorThree >= 0) {
+        dup2(descriptorThree, 3);
+    }
     std::vector<std::string> pairs;
     for (const auto& [name, value] : env) {
         pairs.push_back(name + "=" + value);
@@ -90,14 +97,14 @@ int openInput(const std::string& contents)
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
                            const std::map<std::string, std::string>& environment,
-                           const std::string& standardInput)
+                           const std::string& standardInput, int descriptorThree)
 {
     errorPath_ = makeTemporaryFile("quillet-test-stderr", {});
     const int input = openInput(standardInput);
     const int error = ::open(errorPath_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     pid_ = fork();
     if (pid_ == 0) {
-        execChild(arguments, environment, input, error);
+        execChild(arguments, environment, input, error, descriptorThree);
     }
     if (input >= 0) {
         close(input);

@@ -18,9 +18,10 @@ public:
         std::string standardError;
     };
 
+    // `descriptorThree`, when not -1, is what the program finds open as its descriptor 3.
     ChildProcess(const std::vector<std::string>& arguments,
                  const std::map<std::string, std::string>& environment,
-                 const std::string& standardInput = {});
+                 const std::string& standardInput = {}, int descriptorThree = -1);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

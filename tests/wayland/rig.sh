@@ -5,6 +5,7 @@
 # wait has a limit. RIG_DESKTOP picks the desktop:
 #   gnome (default)  mutter, the GNOME portal back-end; as root. RIG_MONITORS=WxH,WxH… gives mutter
 #                    those monitors instead, left to right.
+#                    RIG_CONTENT=none leaves out the animated client, so the screen stays still.
 #   kde              KWin's virtual back-end (from a plain copy: this machine forbids file
 #                    capabilities), the KDE back-end and its Qt 5 dialogs; as root.
 #   sway             sway's headless back-end, the wlroots back-end, and the GTK back-end for the
@@ -196,7 +197,7 @@ inside() {
     fi
     # Content that changes, as on a real desktop, for mutter's screen cast (this client runs out of
     # buffers under KWin, and sway would tile it beside the test's windows).
-    if [ "$desktop" = gnome ]; then
+    if [ "$desktop" = gnome ] && [ "$RIG_CONTENT" != none ]; then
         weston-simple-shm >"$RIG_LOGS/content.log" 2>&1 &
     fi
     local status=0
@@ -276,7 +277,7 @@ env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     XDG_DATA_HOME="$root/home/.local/share" XDG_CACHE_HOME="$root/home/.cache" \
     XDG_DESKTOP_PORTAL_DIR="$root/portals" XDG_CURRENT_DESKTOP=$current_desktop XDG_SESSION_TYPE=wayland \
     WAYLAND_DISPLAY="$display_name" QT_QPA_PLATFORM=wayland RIG_LOGS="$root/logs" RIG_DESKTOP="$desktop" \
-    RIG_MONITORS="$monitor_sizes" \
+    RIG_MONITORS="$monitor_sizes" RIG_CONTENT="${RIG_CONTENT:-animated}" \
     RIG_ROOT="$root" \
     ${QUILLET_SOURCE_DIR:+QUILLET_SOURCE_DIR="$QUILLET_SOURCE_DIR"} \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \

@@ -54,6 +54,17 @@ Command recordingCommand(std::string path, bool showsClicks, bool usesDefault, s
     return command;
 }
 
+Command castCommand(std::optional<Region> crop, bool showsClicks)
+{
+    Command command;
+    command.mode = CaptureMode::recording;
+    command.cast = CastSource{3, 57, crop};
+    command.showsClicks = showsClicks;
+    command.usesDefaultMicrophone = showsClicks;
+    command.outputPath = "m.mov";
+    return command;
+}
+
 class AcceptedArguments : public ::testing::TestWithParam<AcceptedCase> {};
 
 TEST_P(AcceptedArguments, ParseIntoTheCommand)
@@ -91,7 +102,13 @@ INSTANTIATE_TEST_SUITE_P(
                      recordingCommand("m.mov", false, true, std::nullopt)},
         AcceptedCase{"silentRecording",
                      {"-v", "-x", "-R", "-10,20,301,201", "m.mov"},
-                     recordingCommand("m.mov", false, false, std::nullopt)}),
+                     recordingCommand("m.mov", false, false, std::nullopt)},
+        AcceptedCase{"castAreaRoundedDownToEvenSizes",
+                     {"-v", "--pipewire-fd", "3", "--pipewire-node", "57", "--crop", "10,20,301,201", "m.mov"},
+                     castCommand(Region{10, 20, 300, 200}, false)},
+        AcceptedCase{"wholeCastInAnyOrder",
+                     {"--pipewire-node", "57", "-k", "-v", "-g", "--pipewire-fd", "3", "m.mov"},
+                     castCommand(std::nullopt, true)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RejectedCase {
@@ -148,7 +165,23 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{
             "microphoneWithoutRecording", {"-G", "mic", "-R", "1,2,3,4", "a.png"}, "-G is only valid"},
         RejectedCase{"microphoneWithoutId", {"-v", "-R", "1,2,3,4", "-G"}, "-G needs a microphone id"},
-        RejectedCase{"bothMicrophones", {"-v", "-R", "1,2,3,4", "-g", "-G", "mic", "a.mov"}, "-g and -G"}),
+        RejectedCase{"bothMicrophones", {"-v", "-R", "1,2,3,4", "-g", "-G", "mic", "a.mov"}, "-g and -G"},
+        RejectedCase{"castWithoutNode", {"-v", "--pipewire-fd", "3", "a.mov"}, "--pipewire-fd needs --pipewire-node"},
+        RejectedCase{"nodeWithoutCast", {"-v", "--pipewire-node", "5", "-R", "1,2,3,4", "a.mov"}, "needs --pipewire-fd"},
+        RejectedCase{"castAndRegion",
+                     {"-v", "--pipewire-fd", "3", "--pipewire-node", "5", "-R", "1,2,3,4", "a.mov"},
+                     "-R and --pipewire-fd"},
+        RejectedCase{"castForAStill", {"--pipewire-fd", "3", "--pipewire-node", "5", "a.png"}, "only valid with -v"},
+        RejectedCase{"negativeDescriptor", {"-v", "--pipewire-fd", "-1", "--pipewire-node", "5", "a.mov"}, "a number"},
+        RejectedCase{"descriptorTwice",
+                     {"-v", "--pipewire-fd", "3", "--pipewire-fd", "3", "--pipewire-node", "5", "a.mov"},
+                     "more than once"},
+        RejectedCase{"cropOfOneColumn",
+                     {"-v", "--pipewire-fd", "3", "--pipewire-node", "5", "--crop", "0,0,1,10", "a.mov"},
+                     "--crop needs"},
+        RejectedCase{"cropLeftOfTheStream",
+                     {"-v", "--pipewire-fd", "3", "--pipewire-node", "5", "--crop", "-2,0,10,10", "a.mov"},
+                     "--crop needs"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ArgumentParser, HelpWinsOverEverythingBeforeTheEndOfOptions)
@@ -161,7 +194,8 @@ TEST(ArgumentParser, HelpWinsOverEverythingBeforeTheEndOfOptions)
 TEST(ArgumentParser, UsageNamesEveryStillOption)
 {
     const std::string_view usage = ArgumentParser::usage();
-    for (const char* option : {"-R x,y,w,h", "-i", "-x", "--help", "Exit status"}) {
+    for (const char* option :
+         {"-R x,y,w,h", "-i", "-x", "--help", "--pipewire-fd N", "--pipewire-node ID", "--crop x,y,w,h", "Exit status"}) {
         EXPECT_NE(usage.find(option), std::string_view::npos) << option;
     }
 }
