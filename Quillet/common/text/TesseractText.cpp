@@ -3,6 +3,7 @@
 #include <tesseract/baseapi.h>
 
 #include <memory>
+#include <omp.h>
 
 namespace {
 
@@ -37,6 +38,11 @@ bool quilletTextRead(void* reader, const QImage& image, QString& text, QString& 
         failure = QStringLiteral("no pixels to read");
         return false;
     }
+    // One thread: tesseract asks OpenMP for more threads than a desktop has cores, and its workers spin
+    // while they wait; on two busy cores a screen's text took five times as long. Its parallel loops
+    // name their thread count, so only allowing no nested team at all keeps them on this thread. (No
+    // other library in the program runs OpenMP loops.)
+    omp_set_max_active_levels(0);
     api->SetImage(pixels.constBits(), pixels.width(), pixels.height(), 4,
                   static_cast<int>(pixels.bytesPerLine()));
     api->SetSourceResolution(screenPixelsPerInch);
