@@ -43,6 +43,7 @@ constexpr std::array catalogue{
     Symbol::Entry{"checkerboard.rectangle", 0xe3ec},        // grid_on
     Symbol::Entry{"chevron.up.chevron.down", 0xe5d7},       // unfold_more
     Symbol::Entry{"cursorarrow.click.2", 0xe762},           // ads_click
+    Symbol::Entry{"doc.on.clipboard", 0xe14f},              // content_paste
     Symbol::Entry{"doc.text", 0xe873},                      // description
     Symbol::Entry{"exclamationmark.triangle.fill", 0xe002}, // warning
     Symbol::Entry{"folder", 0xe2c8},                        // folder_open

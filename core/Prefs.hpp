@@ -18,6 +18,8 @@ inline const brindle::Preference<ShortcutMap::Stored> shortcuts{"shortcuts", {}}
 inline const brindle::Preference<bool> enabled{"enabled", true};
 inline const brindle::Preference<bool> recordMicrophone{"recordMicrophone", false};
 inline const brindle::Preference<bool> showClicks{"showClicks", true};
+// Whether each new still or recording is put on the clipboard once its file is complete.
+inline const brindle::Preference<bool> copyNewCaptures{"copyNewCaptures", false};
 // Absent: no microphone chosen yet.
 inline const brindle::Preference<std::optional<std::string>> microphoneID{"microphoneID", std::nullopt};
 // The name prefix of numbered file names.

@@ -29,7 +29,7 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
       shortcutFlow_(std::move(components.hotKeys), settings_, std::move(components.systemShortcutsOn),
                     std::move(components.beep)),
       folderActions_(settings_, std::move(components.chooseDirectory), std::move(components.openURL)),
-      cards_(std::move(components.thumbnails), std::move(components.editor)),
+      cards_(std::move(components.thumbnails), std::move(components.editor), components.textRecognizer),
       updates_(components.makeUpdateCenter()), routes_(components.routes),
       screenshotProgramMissing_(!components.missingScreenshotProgram.isEmpty())
 {
@@ -43,6 +43,16 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
     connect(&stillFlow_, &StillFlow::failed, &cards_, &Cards::removeSaving);
     connect(&recordingFlow_, &RecordingFlow::saved, &cards_,
             [this](const QString& path, const QImage& frame) { cards_.add(path, frame, 1.0, true); });
+    connect(&stillFlow_, &StillFlow::saved, this, [this](StillFlow::StillId, const QString& path) {
+        if (settings_.copyNewCaptures()) {
+            cards_.copyNew(path, false);
+        }
+    });
+    connect(&recordingFlow_, &RecordingFlow::saved, this, [this](const QString& path, const QImage&) {
+        if (settings_.copyNewCaptures()) {
+            cards_.copyNew(path, true);
+        }
+    });
     if (!isPreview_) {
         start();
     }

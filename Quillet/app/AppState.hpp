@@ -52,6 +52,8 @@ public:
         std::unique_ptr<AreaSelector> selector;
         // Absent until the program has an editor: cards then offer no Edit button.
         std::unique_ptr<Editor> editor;
+        // Reads the text of stills for the cards' Copy Text; absent, the cards do not offer it.
+        std::shared_ptr<const TextRecognizer> textRecognizer;
         std::unique_ptr<Capturer> capturer;
         std::unique_ptr<ScreenRecordingPermission> screenRecording;
         std::unique_ptr<PermissionAlert> permissionAlert;
@@ -96,6 +98,7 @@ public:
     [[nodiscard]] bool recordMicrophone() const { return settings_.recordMicrophone(); }
     [[nodiscard]] const std::optional<QString>& microphoneID() const { return settings_.microphoneID(); }
     [[nodiscard]] bool showClicks() const { return settings_.showClicks(); }
+    [[nodiscard]] bool copyNewCaptures() const { return settings_.copyNewCaptures(); }
     [[nodiscard]] FileNamingStyle fileNaming() const { return settings_.fileNaming(); }
     [[nodiscard]] const QString& filePrefix() const { return settings_.filePrefix(); }
     [[nodiscard]] std::int64_t nextNumber() const { return settings_.nextNumber(); }
@@ -125,6 +128,7 @@ public:
     void setRecordMicrophone(bool on) { recordingFlow_.setRecordMicrophone(on); }
     void setMicrophoneID(std::optional<QString> id) { settings_.setMicrophoneID(std::move(id)); }
     void setShowClicks(bool on) { settings_.setShowClicks(on); }
+    void setCopyNewCaptures(bool on) { settings_.setCopyNewCaptures(on); }
     void setFileNaming(FileNamingStyle style) { settings_.setFileNaming(style); }
     void setFilePrefix(const QString& prefix) { settings_.setFilePrefix(prefix); }
     // Values below 1 are stored as 1.

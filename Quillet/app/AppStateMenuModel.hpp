@@ -59,6 +59,8 @@ public:
     [[nodiscard]] std::vector<Microphone> microphones() const override;
     [[nodiscard]] bool showClicks() const override { return state_.showClicks(); }
     void setShowClicks(bool on) override { state_.setShowClicks(on); }
+    [[nodiscard]] bool copyNewCaptures() const override { return state_.copyNewCaptures(); }
+    void setCopyNewCaptures(bool on) override { state_.setCopyNewCaptures(on); }
     [[nodiscard]] bool isUpdateReminderDue() const override { return state_.updates().isUpdateReminderDue(); }
     void checkForUpdates() override { state_.updates().checkForUpdates(); }
     void dismissUpdateReminder() override { state_.updates().dismissUpdateReminder(); }

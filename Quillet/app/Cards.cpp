@@ -6,6 +6,8 @@
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
 #include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
@@ -40,32 +42,83 @@ struct CopiedFile {
     return {.exists = true, .png = png};
 }
 
+// The text of a still's file; absent when the file or its text could not be read.
+[[nodiscard]] std::optional<QString> readText(const QString& path, const TextRecognizer& text)
+{
+    const std::optional<QImage> image = EditorImageDecoder::read(path);
+    return image ? text.read(*image) : std::nullopt;
+}
+
 } // namespace
 
-Cards::Cards(std::unique_ptr<ThumbnailDisplay> thumbnails, std::unique_ptr<Editor> editor, QObject* parent)
-    : QObject(parent), thumbnails_(std::move(thumbnails)), editor_(std::move(editor))
+Cards::Cards(std::unique_ptr<ThumbnailDisplay> thumbnails, std::unique_ptr<Editor> editor,
+             std::shared_ptr<const TextRecognizer> text, QObject* parent)
+    : QObject(parent), thumbnails_(std::move(thumbnails)), editor_(std::move(editor)), text_(std::move(text))
 {
     thumbnails_->setOnCopy([self = QPointer(this)](const ThumbnailItem& item) {
         if (self) {
             self->copy(item);
         }
     });
+    if (!text_) {
+        return;
+    }
+    thumbnails_->setOnCopyText(
+        [self = QPointer(this)](const ThumbnailItem& item) {
+            if (self) {
+                self->copyText(item);
+            }
+        },
+        [text = text_] { return text->unavailableReason(); });
 }
 
 void Cards::copy(const ThumbnailItem& item)
 {
-    if (!item.url.isLocalFile()) {
-        return;
+    if (item.url.isLocalFile()) {
+        copyFile(item.url.toLocalFile(), item.isVideo, item.id);
     }
+}
+
+void Cards::copyNew(const QString& path, bool isVideo)
+{
+    copyFile(path, isVideo, QUuid());
+}
+
+void Cards::copyFile(const QString& path, bool isVideo, const QUuid& card)
+{
     runInBackground(
-        this, [path = item.url.toLocalFile(), isVideo = item.isVideo] { return readForCopy(path, isVideo); },
-        [this, path = item.url.toLocalFile(), id = item.id](const CopiedFile& file) {
+        this, [path, isVideo] { return readForCopy(path, isVideo); },
+        [this, path, card](const CopiedFile& file) {
             // A file gone meanwhile is not offered as a dangling address.
             if (!file.exists) {
                 return;
             }
             CaptureClipboard::copy(path, file.png);
-            thumbnails_->showCopied(id);
+            if (!card.isNull()) {
+                thumbnails_->showCopied(card);
+            }
+        });
+}
+
+void Cards::copyText(const ThumbnailItem& item)
+{
+    if (!item.url.isLocalFile() || item.isVideo) {
+        return;
+    }
+    thumbnails_->showNotice(item.id, CardNotice::readingText);
+    runInBackground(
+        this, [path = item.url.toLocalFile(), text = text_] { return readText(path, *text); },
+        [this, id = item.id](const std::optional<QString>& text) {
+            if (!text) {
+                thumbnails_->showNotice(id, CardNotice::textFailed);
+                return;
+            }
+            if (text->isEmpty()) {
+                thumbnails_->showNotice(id, CardNotice::noText);
+                return;
+            }
+            QGuiApplication::clipboard()->setText(*text, QClipboard::Clipboard);
+            thumbnails_->showNotice(id, CardNotice::textCopied);
         });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Quillet/common/TextRecognizer.hpp"
 #include "Quillet/editor/Editor.hpp"
 #include "Quillet/thumbnails/ThumbnailDisplay.hpp"
 
@@ -23,8 +24,9 @@ class Cards : public QObject {
 
 public:
     // Without an editor the cards offer no Edit button at all, rather than one that does nothing.
+    // Without a text recognizer the cards offer no Copy Text.
     Cards(std::unique_ptr<ThumbnailDisplay> thumbnails, std::unique_ptr<Editor> editor,
-          QObject* parent = nullptr);
+          std::shared_ptr<const TextRecognizer> text = {}, QObject* parent = nullptr);
 
     // Lets the cards' Edit button open the editor.
     void connectEditor();
@@ -36,6 +38,8 @@ public:
     void addSaving(quint64 still, const QImage& image, double scale);
     void finishSaving(quint64 still, const QString& path);
     void removeSaving(quint64 still);
+    // Puts a new capture on the clipboard as the card's Copy does, without a card to confirm it.
+    void copyNew(const QString& path, bool isVideo);
 
 private:
     // A still whose card waits for its reduced pixels.
@@ -53,11 +57,16 @@ private:
     // Puts the card's capture on the clipboard: a still's pixels as PNG with its file, a recording's
     // file alone. The file is read and encoded off the main thread.
     void copy(const ThumbnailItem& item);
+    // `card`, when given, says "Copied" once the clipboard holds it.
+    void copyFile(const QString& path, bool isVideo, const QUuid& card);
+    // Reads the still's text off the main thread onto the clipboard; the card tells how it goes.
+    void copyText(const ThumbnailItem& item);
     // Shows an edited still's saved image, reduced off the main thread; of quick saves the last wins.
     void showEdited(const QUuid& card, const QImage& saved);
 
     std::unique_ptr<ThumbnailDisplay> thumbnails_;
     std::unique_ptr<Editor> editor_;
+    std::shared_ptr<const TextRecognizer> text_;
     std::vector<Reducing> reducing_; // in the order the stills came
     std::unordered_map<quint64, QUuid> saving_;
     quint64 edits_ = 0;

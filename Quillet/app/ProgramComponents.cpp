@@ -11,6 +11,7 @@
 #include "Quillet/capture/X11ScreenRecordingPermission.hpp"
 #include "Quillet/common/DesktopPortals.hpp"
 #include "Quillet/common/ScreenCastSession.hpp"
+#include "Quillet/common/TesseractRecognizer.hpp"
 #include "Quillet/editor/EditorWindows.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
 #include "Quillet/recording/CastSelector.hpp"
@@ -205,6 +206,7 @@ AppState::Components program(brindle::PreferenceStore& preferences)
     components.recorder = std::move(recorder);
     // Cards of stills now offer Edit; the editor keeps the arrow direction in the user's settings.
     components.editor = std::make_unique<EditorWindows>(preferences);
+    components.textRecognizer = TesseractRecognizer::forThisUser();
     return components;
 }
 

@@ -29,6 +29,7 @@ Settings::Settings(brindle::PreferenceStore& preferences, QObject* parent)
     isEnabled_ = preferences_.read(Prefs::enabled);
     recordMicrophone_ = preferences_.read(Prefs::recordMicrophone);
     showClicks_ = preferences_.read(Prefs::showClicks);
+    copyNewCaptures_ = preferences_.read(Prefs::copyNewCaptures);
     microphoneID_ = fromUtf8(preferences_.read(Prefs::microphoneID));
     fileNaming_ = preferences_.read(fileNamingPreference);
     filePrefix_ = QString::fromStdString(preferences_.read(Prefs::filePrefix));
@@ -79,6 +80,12 @@ void Settings::setShowClicks(bool on)
 {
     preferences_.write(Prefs::showClicks, on);
     publish(showClicks_, on);
+}
+
+void Settings::setCopyNewCaptures(bool on)
+{
+    preferences_.write(Prefs::copyNewCaptures, on);
+    publish(copyNewCaptures_, on);
 }
 
 void Settings::setFileNaming(FileNamingStyle style)

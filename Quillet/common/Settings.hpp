@@ -26,6 +26,7 @@ public:
     [[nodiscard]] bool recordMicrophone() const { return recordMicrophone_; }
     [[nodiscard]] const std::optional<QString>& microphoneID() const { return microphoneID_; }
     [[nodiscard]] bool showClicks() const { return showClicks_; }
+    [[nodiscard]] bool copyNewCaptures() const { return copyNewCaptures_; }
     [[nodiscard]] FileNamingStyle fileNaming() const { return fileNaming_; }
     [[nodiscard]] const QString& filePrefix() const { return filePrefix_; }
     [[nodiscard]] std::int64_t nextNumber() const { return nextNumber_; }
@@ -38,6 +39,7 @@ public:
     void setRecordMicrophone(bool on);
     void setMicrophoneID(std::optional<QString> id);
     void setShowClicks(bool on);
+    void setCopyNewCaptures(bool on);
     void setFileNaming(FileNamingStyle style);
     void setFilePrefix(const QString& prefix);
     // Values below 1 are stored as 1.
@@ -56,6 +58,7 @@ private:
     bool recordMicrophone_ = false;
     std::optional<QString> microphoneID_;
     bool showClicks_ = true;
+    bool copyNewCaptures_ = false;
     FileNamingStyle fileNaming_ = defaultFileNamingStyle;
     QString filePrefix_;
     std::int64_t nextNumber_ = 1;

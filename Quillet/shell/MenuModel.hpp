@@ -76,6 +76,8 @@ public:
     [[nodiscard]] virtual std::vector<Microphone> microphones() const = 0;
     [[nodiscard]] virtual bool showClicks() const = 0;
     virtual void setShowClicks(bool on) = 0;
+    [[nodiscard]] virtual bool copyNewCaptures() const { return false; }
+    virtual void setCopyNewCaptures(bool on) { (void)on; }
 
     [[nodiscard]] virtual bool isUpdateReminderDue() const = 0;
     virtual void checkForUpdates() = 0;

@@ -163,6 +163,11 @@ QString PanelText::showClicks()
     return text("Show clicks in recordings");
 }
 
+QString PanelText::copyNewCaptures()
+{
+    return text("Copy new captures to the clipboard");
+}
+
 QString PanelText::noInternet()
 {
     return text("No internet connection, no data collected");

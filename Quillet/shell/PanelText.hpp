@@ -46,6 +46,7 @@ struct PanelText {
     [[nodiscard]] static QString microphone();
     [[nodiscard]] static QString systemDefaultMicrophone();
     [[nodiscard]] static QString showClicks();
+    [[nodiscard]] static QString copyNewCaptures();
 
     // When the desktop could not open a web page or folder: what to install, and the address to open
     // by hand.

@@ -87,6 +87,11 @@ SettingsCard::SettingsCard(MenuModel& model, const brindle::AppBrand& brand, Opt
     rows.addWidget(
         new brindle::SettingRow(brand_, "cursorarrow.click.2", PanelText::showClicks(), clicksSwitch_));
     rows.addWidget(new brindle::Divider(dividerIndent));
+    copySwitch_ = new brindle::MenuSwitch(brand_, brindle::MenuSwitch::Size::mini,
+                                          [this](bool on) { model_.setCopyNewCaptures(on); });
+    rows.addWidget(
+        new brindle::SettingRow(brand_, "doc.on.clipboard", PanelText::copyNewCaptures(), copySwitch_));
+    rows.addWidget(new brindle::Divider(dividerIndent));
     // A picture never asks the desktop, and always shows the switch off.
     const auto registration =
         options_.isSnapshot
@@ -280,6 +285,7 @@ void SettingsCard::refresh()
     microphones_->setOptions(entries);
     microphones_->select(shown);
     clicksSwitch_->show(model_.showClicks());
+    copySwitch_->show(model_.copyNewCaptures());
 }
 
 } // namespace quillet

@@ -68,6 +68,7 @@ private:
     QWidget* microphoneRow_ = nullptr;
     brindle::MenuPicker* microphones_ = nullptr;
     brindle::MenuSwitch* clicksSwitch_ = nullptr;
+    brindle::MenuSwitch* copySwitch_ = nullptr;
 };
 
 } // namespace quillet

@@ -15,6 +15,8 @@ public:
     void setOnEdit(Action) override {}
     void setOnCopy(Action) override {}
     void showCopied(const QUuid&) override {}
+    void setOnCopyText(Action, std::function<QString()>) override {}
+    void showNotice(const QUuid&, CardNotice) override {}
 };
 
 } // namespace quillet

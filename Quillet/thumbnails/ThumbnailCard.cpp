@@ -44,11 +44,6 @@ constexpr qreal badgeInset = 6;
     return QObject::tr("Saving…");
 }
 
-[[nodiscard]] QString copiedCaption()
-{
-    return QObject::tr("Copied");
-}
-
 [[nodiscard]] QString fileName(const QUrl& url)
 {
     return url.isLocalFile() ? QFileInfo(url.toLocalFile()).fileName() : url.fileName();
@@ -78,7 +73,7 @@ ThumbnailCard::ThumbnailCard(Thumbnails& model, ThumbnailItem item, QWidget* par
     dismissButton_->move(qRound(controlsMargin), qRound(controlsMargin));
     trashButton_->move(size.width() - qRound(controlsMargin) - CircleButton::diameter,
                        qRound(controlsMargin));
-    connect(&model_, &Thumbnails::copied, this, &ThumbnailCard::showCopied);
+    connect(&model_, &Thumbnails::noticed, this, &ThumbnailCard::showNotice);
     updateControls();
 }
 
@@ -111,7 +106,7 @@ void ThumbnailCard::updateControls()
 {
     setToolTip(item_.isSaving ? savingCaption() : fileName(item_.url));
     // The confirmation of a copy has the card's middle to itself while it shows.
-    const bool showsControls = hovering_ && transition_ == 0 && copies_ == 0;
+    const bool showsControls = hovering_ && transition_ == 0 && !notice_;
     dismissButton_->setVisible(showsControls);
     // Until the file is complete there is nothing to trash, edit, drag or open.
     trashButton_->setVisible(showsControls && !item_.isSaving);
@@ -158,8 +153,8 @@ void ThumbnailCard::paintEvent(QPaintEvent*)
     paintImage(painter);
     if (item_.isSaving) {
         paintCentredCaption(painter, savingCaption());
-    } else if (copies_ > 0) {
-        paintCentredCaption(painter, copiedCaption());
+    } else if (notice_) {
+        paintCentredCaption(painter, caption(*notice_));
     } else if (hovering_ && transition_ == 0) {
         paintHoverLayer(painter);
     } else if (item_.isVideo) {
@@ -207,16 +202,23 @@ void ThumbnailCard::paintCentredCaption(QPainter& painter, const QString& captio
     painter.drawText(bounds, Qt::AlignCenter, caption);
 }
 
-void ThumbnailCard::showCopied(const QUuid& id)
+void ThumbnailCard::showNotice(const QUuid& id, CardNotice notice)
 {
     if (id != item_.id) {
         return;
     }
-    ++copies_;
+    notice_ = notice;
+    const int serial = ++notices_;
     updateControls();
     update();
-    QTimer::singleShot(copiedMilliseconds, this, [this] {
-        --copies_;
+    if (lastsUntilReplaced(notice)) {
+        return;
+    }
+    QTimer::singleShot(copiedMilliseconds, this, [this, serial] {
+        if (serial != notices_) {
+            return; // a later notice shows for its own full time
+        }
+        notice_.reset();
         updateControls();
         update();
     });

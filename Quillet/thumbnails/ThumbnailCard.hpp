@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Quillet/thumbnails/CardNotice.hpp"
 #include "Quillet/thumbnails/ThumbnailItem.hpp"
 
 #include <QPainterPath>
 #include <QPoint>
 #include <QWidget>
+
+#include <optional>
 
 namespace quillet {
 
@@ -15,7 +18,8 @@ class ThumbnailEditButton;
 // One capture in the stack: its image on a dark rounded card. Hovering shows the controls
 // (Dismiss, Move to Trash, Edit or the play symbol, the drag hint); the card can be dragged into
 // another application as the file, a double click opens the file, and a right click opens the card's
-// menu (copy and the rest). A copy is confirmed by "Copied" on the card for a moment. While the file
+// menu (copy and the rest). A copy is confirmed by "Copied" on the card for a moment, and reading its
+// text shows "Reading text…" until the outcome. While the file
 // is still being written the card shows the capture under "Saving…" and offers only Dismiss.
 class ThumbnailCard : public QWidget {
     Q_OBJECT
@@ -37,7 +41,8 @@ public:
     void setTransition(qreal transition);
     [[nodiscard]] qreal transition() const { return transition_; }
     [[nodiscard]] bool isHovering() const { return hovering_; }
-    [[nodiscard]] bool isShowingCopied() const { return copies_ > 0; }
+    [[nodiscard]] bool isShowingCopied() const { return notice_ == CardNotice::copied; }
+    [[nodiscard]] std::optional<CardNotice> notice() const { return notice_; }
 
     // The card's outline in its own coordinates.
     [[nodiscard]] static QPainterPath shape(const QRectF& bounds);
@@ -59,7 +64,7 @@ private:
     void paintImage(QPainter& painter) const;
     void paintHoverLayer(QPainter& painter) const;
     void paintCentredCaption(QPainter& painter, const QString& caption) const;
-    void showCopied(const QUuid& id);
+    void showNotice(const QUuid& id, CardNotice notice);
     void paintVideoBadge(QPainter& painter) const;
 
     Thumbnails& model_;
@@ -68,7 +73,8 @@ private:
     qreal transition_ = 0;
     QPoint pressPosition_;
     bool isPressed_ = false;
-    int copies_ = 0; // confirmations still showing; a later copy keeps "Copied" up for its full time
+    std::optional<CardNotice> notice_;
+    int notices_ = 0; // counts notices, so that only the latest one's timer takes it down
     CircleButton* dismissButton_;
     CircleButton* trashButton_;
     ThumbnailEditButton* editButton_ = nullptr;

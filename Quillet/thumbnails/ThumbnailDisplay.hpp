@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Quillet/thumbnails/CardNotice.hpp"
 #include "Quillet/thumbnails/ThumbnailItem.hpp"
 
 #include <QImage>
@@ -27,6 +28,10 @@ public:
     // Puts a card's capture on the clipboard (made off the main thread), then `showCopied` confirms it.
     virtual void setOnCopy(Action action) = 0;
     virtual void showCopied(const QUuid& id) = 0;
+    // Reads a still's text onto the clipboard (off the main thread), telling the card with `showNotice`
+    // how it goes. `unavailableReason` says, when the menu opens, why it cannot (empty when it can).
+    virtual void setOnCopyText(Action action, std::function<QString()> unavailableReason) = 0;
+    virtual void showNotice(const QUuid& id, CardNotice notice) = 0;
 };
 
 } // namespace quillet

@@ -22,6 +22,7 @@ const char* const menuStyle = R"(
 QMenu { background: rgb(31, 31, 31); border: 1px solid rgba(255, 255, 255, 64); border-radius: 10px; padding: 5px; }
 QMenu::item { color: white; background: transparent; padding: 5px 18px 5px 12px; border-radius: 6px; }
 QMenu::item:selected { background: rgba(255, 255, 255, 46); }
+QMenu::item:disabled { color: rgba(255, 255, 255, 110); }
 QMenu::separator { height: 1px; background: rgba(255, 255, 255, 40); margin: 4px 6px; }
 )";
 
@@ -30,6 +31,18 @@ constexpr int fileManagerTimeoutMilliseconds = 5000;
 [[nodiscard]] QUrl folderOf(const QUrl& url)
 {
     return QUrl::fromLocalFile(QFileInfo(url.toLocalFile()).path());
+}
+
+// Offered even where it cannot run, greyed and saying why, so that the user learns what to install.
+void addCopyText(QMenu& menu, Thumbnails& model, const ThumbnailItem& item)
+{
+    const QString unavailable = model.copyTextUnavailableReason();
+    if (unavailable.isEmpty()) {
+        menu.addAction(QObject::tr("Copy Text"), &menu, [&model, item] { model.copyText(item); });
+        return;
+    }
+    QAction* action = menu.addAction(QObject::tr("Copy Text · %1").arg(unavailable));
+    action->setEnabled(false);
 }
 
 } // namespace
@@ -45,6 +58,9 @@ QMenu* ThumbnailMenu::popup(Thumbnails& model, const ThumbnailItem& item, QWidge
 
     const QString path = item.url.toLocalFile();
     menu->addAction(QObject::tr("Copy"), menu, [&model, item] { model.copy(item); });
+    if (!item.isVideo && model.offersCopyText()) {
+        addCopyText(*menu, model, item);
+    }
     menu->addAction(QObject::tr("Copy Path"), menu, [path] { CaptureClipboard::copyPath(path); });
     menu->addSeparator();
     menu->addAction(QObject::tr("Show in Folder"), menu, [url = item.url] { showInFolder(url); });

@@ -11,7 +11,8 @@ namespace quillet {
 
 class Thumbnails;
 
-// A card's right-click menu, dark and rounded like the cards: Copy, Copy Path, Show in Folder, Open,
+// A card's right-click menu, dark and rounded like the cards: Copy, Copy Text (stills, when text can be
+// read, or greyed with the reason), Copy Path, Show in Folder, Open,
 // Edit (stills, when editing exists) and Move to Trash. Its actions hold the item, not the card, so
 // they still work when the card leaves the stack while the menu is open.
 struct ThumbnailMenu {

@@ -22,6 +22,11 @@ public:
     void setOnEdit(Action action) override { stack_.setOnEdit(std::move(action)); }
     void setOnCopy(Action action) override { stack_.setOnCopy(std::move(action)); }
     void showCopied(const QUuid& id) override { stack_.showCopied(id); }
+    void setOnCopyText(Action action, std::function<QString()> unavailableReason) override
+    {
+        stack_.setOnCopyText(std::move(action), std::move(unavailableReason));
+    }
+    void showNotice(const QUuid& id, CardNotice notice) override { stack_.showNotice(id, notice); }
 
     [[nodiscard]] quillet::Thumbnails& stack() { return stack_; }
 

@@ -102,7 +102,30 @@ void Thumbnails::copy(const ThumbnailItem& item)
 
 void Thumbnails::showCopied(const QUuid& id)
 {
-    emit copied(id);
+    showNotice(id, CardNotice::copied);
+}
+
+void Thumbnails::setOnCopyText(Action action, std::function<QString()> unavailableReason)
+{
+    onCopyText_ = std::move(action);
+    copyTextUnavailable_ = std::move(unavailableReason);
+}
+
+QString Thumbnails::copyTextUnavailableReason() const
+{
+    return copyTextUnavailable_ ? copyTextUnavailable_() : QString();
+}
+
+void Thumbnails::copyText(const ThumbnailItem& item)
+{
+    if (onCopyText_ && !item.isSaving && !item.isVideo) {
+        onCopyText_(item);
+    }
+}
+
+void Thumbnails::showNotice(const QUuid& id, CardNotice notice)
+{
+    emit noticed(id, notice);
 }
 
 void Thumbnails::setCopyKeys(std::unique_ptr<brindle::HotKeySystem> keys)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Quillet/thumbnails/CardNotice.hpp"
 #include "Quillet/thumbnails/ThumbnailItem.hpp"
 #include "core/ThumbnailExpiry.hpp"
 
@@ -63,6 +64,14 @@ public:
     void copy(const ThumbnailItem& item);
     // The card of that item confirms a copy for a moment; nothing when it has left the stack.
     void showCopied(const QUuid& id);
+    // Puts a still's text on the clipboard. While none is set, the cards offer no Copy Text.
+    void setOnCopyText(Action action, std::function<QString()> unavailableReason);
+    [[nodiscard]] bool offersCopyText() const { return static_cast<bool>(onCopyText_); }
+    // Why Copy Text cannot run on this machine; empty when it can.
+    [[nodiscard]] QString copyTextUnavailableReason() const;
+    void copyText(const ThumbnailItem& item);
+    // The card of that item says how an action went; nothing when it has left the stack.
+    void showNotice(const QUuid& id, CardNotice notice);
     // Lets Ctrl+C copy the card under the pointer, through `keys`; without them it does nothing.
     void setCopyKeys(std::unique_ptr<brindle::HotKeySystem> keys);
     // The pointer came onto or left a card, as the cards tell it.
@@ -102,7 +111,7 @@ public:
 
 signals:
     void changed();
-    void copied(const QUuid& id);
+    void noticed(const QUuid& id, CardNotice notice);
 
 private:
     struct UuidHash {
@@ -125,6 +134,8 @@ private:
     Action onEdit_;
     Action onTrash_;
     Action onCopy_;
+    Action onCopyText_;
+    std::function<QString()> copyTextUnavailable_;
     std::unique_ptr<CardCopyKey> copyKey_;
     ThumbnailExpiry<QUuid, UuidHash> expiry_;
     std::unique_ptr<brindle::RepeatingTask> ticker_;

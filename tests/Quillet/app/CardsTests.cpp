@@ -4,7 +4,11 @@
 #include "tests/Quillet/thumbnails/FakeThumbnailDisplay.hpp"
 #include "tests/support/WaitFor.hpp"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
@@ -90,6 +94,101 @@ TEST(Cards, AFailedStillNoLongerHoldsBackTheReadyCardOfALaterOne)
     cards.removeSaving(1);
     ASSERT_EQ(display.added.size(), 1u);
     EXPECT_TRUE(display.added[0].isSaving);
+}
+
+// Reads what it is told to, and records that it was asked.
+class FakeTextRecognizer final : public TextRecognizer {
+public:
+    explicit FakeTextRecognizer(std::optional<QString> text) : text_(std::move(text)) {}
+    [[nodiscard]] QString unavailableReason() const override { return {}; }
+    [[nodiscard]] std::optional<QString> read(const QImage& image) const override
+    {
+        return image.isNull() ? std::nullopt : text_;
+    }
+
+private:
+    std::optional<QString> text_;
+};
+
+struct CopyRow {
+    const char* title;
+    bool fileExists;
+    std::optional<QString> recognized; // what the recognizer reads
+    std::vector<CardNotice> notices;   // what the card says, in order
+    QString clipboard;                 // the clipboard's text afterwards
+};
+
+class CardsCopyText : public ::testing::TestWithParam<CopyRow> {};
+
+// The card says it is reading at once and how it ended once the text is read off the main thread;
+// only text that was found replaces the clipboard.
+TEST_P(CardsCopyText, TellsTheCardHowItWentAndCopiesOnlyTextFound)
+{
+    const CopyRow& row = GetParam();
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("still.png"));
+    QImage still(64, 48, QImage::Format_RGB32);
+    still.fill(Qt::white);
+    ASSERT_TRUE(!row.fileExists || still.save(path));
+    auto owned = std::make_unique<FakeThumbnailDisplay>();
+    FakeThumbnailDisplay& display = *owned;
+    Cards cards(std::move(owned), nullptr, std::make_shared<FakeTextRecognizer>(row.recognized));
+    ASSERT_TRUE(display.onCopyText) << "a recognizer makes the cards offer Copy Text";
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    const int before = BackgroundWork::instance().pending();
+    const ThumbnailItem item{QUuid::createUuid(), QUrl::fromLocalFile(path), still, 1, false, false};
+
+    display.onCopyText(item);
+    ASSERT_EQ(display.notices.size(), 1u);
+    EXPECT_EQ(display.notices[0].second, CardNotice::readingText);
+    ASSERT_TRUE(reductionsEnded(before));
+
+    std::vector<CardNotice> notices;
+    for (const auto& [id, notice] : display.notices) {
+        EXPECT_EQ(id, item.id);
+        notices.push_back(notice);
+    }
+    EXPECT_EQ(notices, row.notices);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), row.clipboard);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, CardsCopyText,
+    ::testing::Values(
+        CopyRow{"found", true, QStringLiteral("Total\n\nDue"), {CardNotice::readingText, CardNotice::textCopied},
+                QStringLiteral("Total\n\nDue")},
+        CopyRow{"none", true, QString(), {CardNotice::readingText, CardNotice::noText}, QStringLiteral("before")},
+        CopyRow{"failed", true, std::nullopt, {CardNotice::readingText, CardNotice::textFailed},
+                QStringLiteral("before")},
+        CopyRow{"fileGone", false, QStringLiteral("x"), {CardNotice::readingText, CardNotice::textFailed},
+                QStringLiteral("before")}),
+    [](const ::testing::TestParamInfo<CopyRow>& info) { return std::string(info.param.title); });
+
+// A new capture copied by the setting goes on the clipboard as the card's Copy puts it, with no card to
+// confirm it.
+TEST(Cards, ANewCaptureIsCopiedAsTheCardsCopyDoes)
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("still.png"));
+    QImage still(64, 48, QImage::Format_RGB32);
+    still.fill(Qt::red);
+    ASSERT_TRUE(still.save(path));
+    auto owned = std::make_unique<FakeThumbnailDisplay>();
+    FakeThumbnailDisplay& display = *owned;
+    Cards cards(std::move(owned), nullptr);
+    EXPECT_FALSE(display.onCopyText) << "without a recognizer no Copy Text";
+    const int before = BackgroundWork::instance().pending();
+
+    cards.copyNew(path, false);
+    ASSERT_TRUE(reductionsEnded(before));
+
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->urls(), QList<QUrl>{QUrl::fromLocalFile(path)});
+    QImage pasted;
+    ASSERT_TRUE(pasted.loadFromData(copied->data(QStringLiteral("image/png")), "PNG"));
+    EXPECT_EQ(pasted.convertToFormat(QImage::Format_RGB32), still);
+    EXPECT_TRUE(display.copied.empty());
 }
 
 } // namespace

@@ -55,6 +55,12 @@ public:
     void setOnEdit(Action action) override { onEdit = std::move(action); }
     void setOnCopy(Action action) override { onCopy = std::move(action); }
     void showCopied(const QUuid& id) override { copied.push_back(id); }
+    void setOnCopyText(Action action, std::function<QString()> unavailableReason) override
+    {
+        onCopyText = std::move(action);
+        copyTextUnavailable = std::move(unavailableReason);
+    }
+    void showNotice(const QUuid& id, CardNotice notice) override { notices.emplace_back(id, notice); }
 
     std::vector<AddedThumbnail> added;
     std::vector<std::pair<QUuid, QSize>> replaced;
@@ -62,6 +68,9 @@ public:
     Action onEdit;
     Action onCopy;
     std::vector<QUuid> copied;
+    Action onCopyText;
+    std::function<QString()> copyTextUnavailable;
+    std::vector<std::pair<QUuid, CardNotice>> notices;
 };
 
 } // namespace quillet::testing
