@@ -89,10 +89,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-inter, fonts-material-design-icons-iconfont")
 # Optional at run time: capture on Wayland goes through the portals and PipeWire; recorded sound
 # through a PulseAudio server; the cards open files with xdg-open; Wayland sessions without XWayland
-# need Qt's Wayland plugin. (tesseract-ocr-eng joins the list with copying text out of stills, which
-# the program does not do yet.)
+# need Qt's Wayland plugin; the cards' Copy Text reads with tesseract's English data (other languages'
+# data, tesseract-ocr-<language>, is used when installed).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "xdg-desktop-portal, xdg-desktop-portal-gnome | xdg-desktop-portal-kde | xdg-desktop-portal-gtk, pipewire, pipewire-pulse | pulseaudio, xdg-utils")
+    "xdg-desktop-portal, xdg-desktop-portal-gnome | xdg-desktop-portal-kde | xdg-desktop-portal-gtk, pipewire, pipewire-pulse | pulseaudio, xdg-utils, tesseract-ocr-eng")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland, xdg-desktop-portal-wlr")
 # The whole build plus the package-only files above. The Debian generator installs with DESTDIR
 # and the final prefix, so what is written at install time (the session bus's service file) names /usr.
