@@ -136,6 +136,8 @@ TEST_P(StillCaptureWithoutSharedMemory, WritesExactlyTheRectangle)
     const QImage image = load(outputPath());
     ASSERT_EQ(image.size(), QSize(c.width, c.height));
     expectProbes(image, c.probes);
+    const std::string raw = outputPath("capture.raw");
+    expectRawLikePng(runTool({"-t", "raw", "-R", c.region, raw}), image, raw);
 }
 
 INSTANTIATE_TEST_SUITE_P(CaptureTool, StillCaptureWithoutSharedMemory, ::testing::ValuesIn(stillCases),

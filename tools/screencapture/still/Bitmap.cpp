@@ -1,5 +1,6 @@
 #include "tools/screencapture/still/Bitmap.hpp"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -43,6 +44,18 @@ void Bitmap::paste(const Bitmap& source, long sourceX, long sourceY, long origin
 
 void Bitmap::makeOpaque()
 {
+    if constexpr (std::endian::native == std::endian::little) {
+        // Whole pixels at a time, which the compiler turns into vector instructions: the byte loop
+        // below costs tens of milliseconds at 4K, on the way from key press to card.
+        constexpr std::uint32_t opaque = 0xff000000;
+        for (long y = 0; y < height; ++y) {
+            auto* pixel = reinterpret_cast<std::uint32_t*>(row(y));
+            for (long x = 0; x < width; ++x) {
+                pixel[x] |= opaque;
+            }
+        }
+        return;
+    }
     constexpr std::size_t unusedByte = 3;
     for (long y = 0; y < height; ++y) {
         std::uint8_t* pixel = row(y) + unusedByte;

@@ -96,6 +96,13 @@ ExitStatus run(const Command& command)
     if (auto refusal = PngWriter::refusedOutput(command.outputPath)) {
         return reported(ExitStatus::failure, *refusal);
     }
+    // For the application, straight into the file where the area is all on one screen.
+    if (command.stillFormat == StillFormat::raw && isOnOneScreen(layout, area) &&
+        area.intersected(display.rootRect()) == area) {
+        const auto reason = RawWriter::grabToFile(RootGrabber(display), display.connection(), area,
+                                                  layout.pixelsPerPoint, command.outputPath);
+        return reason ? reported(ExitStatus::failure, *reason) : ExitStatus::success;
+    }
     // One request reads the whole area, so the still is one moment of the screen; the bands are
     // compressed side by side afterwards.
     const Bitmap bitmap = grabArea(display, layout, area);

@@ -2,6 +2,7 @@
 
 #include "tools/screencapture/x11/SharedSegment.hpp"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace quillet::screencapture {
@@ -36,23 +37,34 @@ const xcb_visualtype_t* rootVisual(const xcb_screen_t& screen)
     return nullptr;
 }
 
+std::size_t bytesFor(const PixelRect& area)
+{
+    return std::size_t(area.width) * Bitmap::bytesPerPixel * std::size_t(area.height);
+}
+
+bool getShared(xcb_connection_t* connection, xcb_window_t root, const PixelRect& area,
+               const SharedSegment& segment, std::size_t offset)
+{
+    if (offset > segment.size() || segment.size() - offset < bytesFor(area) || offset > UINT32_MAX) {
+        return false;
+    }
+    auto* reply = xcb_shm_get_image_reply(
+        connection,
+        xcb_shm_get_image(connection, root, std::int16_t(area.x), std::int16_t(area.y), std::uint16_t(area.width),
+                          std::uint16_t(area.height), allPlanes, XCB_IMAGE_FORMAT_Z_PIXMAP, segment.id(),
+                          std::uint32_t(offset)),
+        nullptr);
+    std::free(reply);
+    return reply != nullptr;
+}
+
 Bitmap grabShared(xcb_connection_t* connection, xcb_window_t root, const PixelRect& area)
 {
     const std::size_t bytesPerRow = std::size_t(area.width) * Bitmap::bytesPerPixel;
-    auto segment = SharedSegment::attach(connection, bytesPerRow * std::size_t(area.height));
-    if (!segment) {
+    auto segment = SharedSegment::attach(connection, bytesFor(area));
+    if (!segment || !getShared(connection, root, area, *segment, 0)) {
         return {};
     }
-    auto* reply = xcb_shm_get_image_reply(connection,
-                                          xcb_shm_get_image(connection, root, std::int16_t(area.x),
-                                                            std::int16_t(area.y), std::uint16_t(area.width),
-                                                            std::uint16_t(area.height), allPlanes,
-                                                            XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id(), 0),
-                                          nullptr);
-    if (reply == nullptr) {
-        return {};
-    }
-    std::free(reply);
     std::uint8_t* pixels = segment->data();
     return Bitmap{area.width, area.height, bytesPerRow, pixels, segment->release()};
 }
@@ -101,6 +113,14 @@ Bitmap RootGrabber::grab(const PixelRect& area) const
         return bitmap;
     }
     return grabPlain(display_.connection(), display_.root(), area);
+}
+
+bool RootGrabber::grabInto(const PixelRect& area, const SharedSegment& segment, std::size_t offset) const
+{
+    if (area.isEmpty() || !display_.rootRect().contains(area)) {
+        return false;
+    }
+    return getShared(display_.connection(), display_.root(), area, segment, offset);
 }
 
 } // namespace quillet::screencapture

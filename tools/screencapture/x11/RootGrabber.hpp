@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/screencapture/still/Bitmap.hpp"
+#include "tools/screencapture/x11/SharedSegment.hpp"
 #include "tools/screencapture/x11/XDisplay.hpp"
 
 #include <optional>
@@ -19,6 +20,9 @@ public:
 
     // The whole area at once. Empty bitmap on failure.
     [[nodiscard]] Bitmap grab(const PixelRect& area) const;
+    // The whole area at once into `segment` from byte `offset` on, rows tightly packed; false when the
+    // server did not write it (the segment is then too small, or the area not inside the root).
+    [[nodiscard]] bool grabInto(const PixelRect& area, const SharedSegment& segment, std::size_t offset) const;
 
 private:
     const XDisplay& display_;

@@ -1,6 +1,7 @@
 #include "tools/screencapture/x11/SharedSegment.hpp"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@ std::uint8_t* mapMemoryFile(int fd, std::size_t size)
     if (ftruncate(fd, off_t(size)) != 0) {
         return nullptr;
     }
+    // Populated at once: faulting the pages in one by one later costs more than the grab itself at 4K.
     void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     return mapped == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(mapped);
 }
@@ -39,6 +41,24 @@ std::unique_ptr<SharedSegment> SharedSegment::attach(xcb_connection_t* connectio
     if (fd < 0) {
         return nullptr;
     }
+    return attachDescriptor(connection, fd, size);
+}
+
+std::unique_ptr<SharedSegment> SharedSegment::attachFile(xcb_connection_t* connection, int fd, std::size_t size)
+{
+    if (size == 0 || !canPassFileDescriptors(connection)) {
+        return nullptr;
+    }
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) {
+        return nullptr;
+    }
+    return attachDescriptor(connection, copy, size);
+}
+
+std::unique_ptr<SharedSegment> SharedSegment::attachDescriptor(xcb_connection_t* connection, int fd,
+                                                               std::size_t size)
+{
     std::uint8_t* data = mapMemoryFile(fd, size);
     if (data == nullptr) {
         close(fd);
