@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,12 @@ constexpr double pointsPerInch = 72;
 // The tool hands its still over uncompressed: compressing and decompressing cost more than moving
 // the pixels through a private file.
 const QString toolFormat = QStringLiteral("raw");
+
+// A file's bytes mapped into memory, unmapped with the bitmap that shows them.
+struct MappedFile {
+    void* start;
+    std::size_t size;
+};
 
 // Closes the descriptor when it goes.
 struct FileDescriptor {
@@ -54,6 +61,35 @@ bool readFully(int fd, std::uint8_t* target, std::size_t size, off_t offset)
         offset += n;
     }
     return true;
+}
+
+void unmapPixels(void* mapping)
+{
+    const auto* file = static_cast<MappedFile*>(mapping);
+    ::munmap(file->start, file->size);
+    delete file;
+}
+
+// The pixels where the file holds them, mapped privately (a later change to the bitmap copies the
+// page it touches, never the file): no copy of a 4K still on the way to its card. A null image when
+// the file cannot be mapped.
+QImage mappedPixels(int fd, const RawBitmapFile::Header& size, std::size_t fileSize)
+{
+    void* start = ::mmap(nullptr, fileSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (start == MAP_FAILED) {
+        return {};
+    }
+    auto* file = new MappedFile{start, fileSize};
+    QImage image(static_cast<uchar*>(start) + RawBitmapFile::headerSize, static_cast<int>(size.width),
+                 static_cast<int>(size.height), static_cast<qsizetype>(size.bytesPerRow()),
+                 QImage::Format_ARGB32_Premultiplied, unmapPixels, file);
+    if (image.isNull()) {
+        unmapPixels(file);
+        return {};
+    }
+    image.setDotsPerMeterX(static_cast<int>(size.dotsPerMeter));
+    image.setDotsPerMeterY(static_cast<int>(size.dotsPerMeter));
+    return image;
 }
 
 Capturer::Result unreadable(const QString& reason)
@@ -180,6 +216,9 @@ Capturer::Result Capturer::readRaw(const QString& path)
         return unreadable(QString::fromStdString(*reason));
     }
     const auto& size = std::get<RawBitmapFile::Header>(header);
+    if (QImage mapped = mappedPixels(file.fd, size, static_cast<std::size_t>(status.st_size)); !mapped.isNull()) {
+        return std::optional(CapturedImage{std::move(mapped), scaleFor(static_cast<int>(size.dotsPerMeter))});
+    }
     // Allocated only now that the file is known to hold every pixel the header promises.
     QImage image(static_cast<int>(size.width), static_cast<int>(size.height),
                  QImage::Format_ARGB32_Premultiplied);

@@ -186,13 +186,19 @@ INSTANTIATE_TEST_SUITE_P(Resolutions, CapturerScale,
                                            ScaleCase{36, 1}, ScaleCase{216, 3}, ScaleCase{96, 1},
                                            ScaleCase{0, 1}));
 
-TEST(CapturedImage, BlankExactlyWhenNothingVisibleSurvivesTheReduction)
+TEST(CapturedImage, BlankExactlyWhenNoPixelIsVisibleInAnyFormat)
 {
-    QImage image(1000, 700, QImage::Format_RGBA8888_Premultiplied);
-    image.fill(Qt::transparent);
-    EXPECT_TRUE((CapturedImage{image, 1}).isBlank());
-    QPainter(&image).fillRect(500, 300, 16, 16, Qt::black);
-    EXPECT_FALSE((CapturedImage{image, 1}).isBlank());
+    // The formats the capturers hand over are scanned as they are, others after a reduction; a single
+    // visible pixel in the last row counts either way.
+    for (const auto format : {QImage::Format_RGBA8888_Premultiplied, QImage::Format_ARGB32_Premultiplied,
+                              QImage::Format_ARGB32, QImage::Format_ARGB4444_Premultiplied}) {
+        SCOPED_TRACE(format);
+        QImage image(1000, 700, format);
+        image.fill(Qt::transparent);
+        EXPECT_TRUE((CapturedImage{image, 1}).isBlank());
+        image.setPixelColor(999, 699, Qt::black);
+        EXPECT_FALSE((CapturedImage{image, 1}).isBlank());
+    }
     EXPECT_FALSE((CapturedImage{QImage(), 1}).isBlank()) << "no bitmap is not taken for a blank screen";
 }
 
