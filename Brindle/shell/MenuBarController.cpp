@@ -48,7 +48,7 @@ void MenuBarController::makeTrayIcon()
 
 void MenuBarController::open()
 {
-    if (panel_->isVisible()) {
+    if (panel_->isVisible() && !panel_->isMinimized()) {
         panel_->raise();
         panel_->activateWindow();
         return;

@@ -87,10 +87,13 @@ void PanelWindow::present(const std::function<QPoint(const QSize&)>& place)
     const QSize fitted = area.isValid() ? fittedSize(area) : size();
     if (kind_ == Kind::popup || !wasShown_) {
         setGeometry(QRect(place(fitted), fitted));
-    } else {
-        resize(fitted);
     }
+    fixSize(fitted);
     wasShown_ = true;
+    if (isMinimized()) {
+        // A bare window manager has no task bar to bring a minimised window back from.
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    }
     show();
     raise();
     activateWindow();
@@ -125,6 +128,15 @@ void PanelWindow::refit()
     // never shows a frame grown the wrong way; a window keeps where the user put it.
     if (kind_ == Kind::popup && place_) {
         setGeometry(QRect(place_(fitted), fitted));
+    }
+    fixSize(fitted);
+}
+
+void PanelWindow::fixSize(const QSize& fitted)
+{
+    // A window the user could resize would only show scroll bars or empty room beside the content.
+    if (kind_ == Kind::window) {
+        setFixedSize(fitted);
     } else {
         resize(fitted);
     }

@@ -23,7 +23,7 @@ public:
 
     [[nodiscard]] Kind kind() const { return kind_; }
     // Shows the panel with its top-left corner placed by `place` (given the panel's size); a window
-    // keeps where the user put it once it has been shown.
+    // keeps where the user put it once it has been shown, and comes back when it was minimised.
     void present(const std::function<QPoint(const QSize&)>& place);
     [[nodiscard]] QWidget* content() const { return content_; }
     // Makes and lays out the content ahead of the first show.
@@ -46,6 +46,8 @@ private:
     [[nodiscard]] QRect workArea() const;
     // Fits an open panel to content that grew or shrank (a row shown or hidden) and places it again.
     void refit();
+    // Gives the panel `fitted` as its size; a window also keeps it against the user's resizing.
+    void fixSize(const QSize& fitted);
 
     Kind kind_;
     std::function<QWidget*()> makeContent_;

@@ -204,7 +204,7 @@ TEST_F(TrayApplication, ThePanelAtTheIconSwitchesTheShortcutsStoresTheChosenFold
     // takes the next capture.
     const QDir elsewhere(home_.filePath("Elsewhere"));
     ASSERT_TRUE(elsewhere.mkpath("."));
-    click({opened.right() - 53, opened.top() + 255});
+    click({opened.right() - 53, opened.top() + 271});
     ASSERT_TRUE(waitFor([this] { return folderDialogHasFocus(); }, answerLimit)) << "no folder dialog";
     EXPECT_FALSE(panel()) << "the panel closes before the dialog opens";
     run("xdotool", {"type", elsewhere.path()});
@@ -240,7 +240,7 @@ TEST_F(TrayApplication, TheSoundServersMicrophonesAppearInThePanelAndTheChoiceIs
     const QRect before = *panel();
 
     // "Record microphone": the picker row appears below it and the open panel grows to show it.
-    const int microphoneRow = 333;
+    const int microphoneRow = 349;
     const int rowPitch = 39;
     click({before.right() - 32, before.top() + microphoneRow});
     ASSERT_TRUE(
@@ -339,6 +339,38 @@ TEST_F(TrayApplication, WithoutATrayThePanelIsAWindowLeftOutOfCaptures)
     // The window shown again after the grab still takes a click on Quit.
     click(quitRow(*panel()));
     EXPECT_TRUE(quitCleanly(*second)) << "a click on Quit did not end the program with status 0";
+}
+
+// A bare window manager has no task bar: a minimised panel window comes back only through the next
+// start, and the window keeps the panel's size whatever the user drags.
+TEST_F(TrayApplication, WithoutATrayAMinimisedWindowComesBackAtTheNextStartAndKeepsItsSize)
+{
+    const ChildProcess windowManager({"openbox", "--sm-disable"}, environment_);
+    ASSERT_TRUE(waitFor([this] { return other_.selectionHasOwner("WM_S0"); }, startLimit))
+        << "openbox did not start";
+    auto first = startQuillet();
+    ASSERT_TRUE(waitFor([this] { return panel().has_value(); }, startLimit)) << "no window without a tray";
+    const auto shown = window("Quillet", [](const QRect& rect) { return rect.width() >= 300; });
+    ASSERT_TRUE(shown);
+    const QString hints = run("xprop", {"-id", shown->id, "WM_NORMAL_HINTS"});
+    const QString size = QStringLiteral("%1 by %2").arg(shown->rect.width()).arg(shown->rect.height());
+    EXPECT_TRUE(hints.contains("minimum size: " + size) && hints.contains("maximum size: " + size))
+        << hints.toStdString() << " for a window of " << size.toStdString();
+    run("xdotool", {"windowsize", shown->id, "68", "68"});
+    EXPECT_FALSE(waitFor([this] { return panel().value_or(QRect()).width() < 300; }, 2s))
+        << "the window let itself be shrunk";
+
+    const auto wmState = [&] { return run("xprop", {"-id", shown->id, "_NET_WM_STATE"}); };
+    run("xdotool", {"windowminimize", shown->id});
+    ASSERT_TRUE(waitFor([&] { return !panel() && wmState().contains("_NET_WM_STATE_HIDDEN"); }, answerLimit))
+        << wmState().toStdString();
+    auto second = startQuillet();
+    EXPECT_EQ(second->wait(answerLimit).exitCode, 0) << "a second start hands over and ends";
+    EXPECT_TRUE(waitFor([&] { return panel() && !wmState().contains("_NET_WM_STATE_HIDDEN"); }, answerLimit))
+        << "the minimised window stayed away: " << wmState().toStdString();
+    EXPECT_EQ(panel().value_or(QRect()).size(), shown->rect.size());
+    first->signal(SIGTERM);
+    EXPECT_TRUE(quitCleanly(*first));
 }
 
 } // namespace
