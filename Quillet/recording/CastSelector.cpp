@@ -75,6 +75,7 @@ void CastSelector::opened(Outcome<std::vector<PortalCast::Monitor>> monitors, bo
         return;
     }
     monitors_ = monitors.value();
+    captureLog().log("choosing what to record on %{public}d monitors of the screen cast", int(monitors_.size()));
     overlays_.begin(options, [self = QPointer(this)](const Result& result) {
         if (self) {
             self->selected(result);

@@ -147,6 +147,7 @@ void RecordingFlow::stopped(std::optional<QString> movie)
     recorder_->firstFrame(path, ThumbnailSize::maximumPixels,
                           [self = QPointer(this), path](std::optional<QImage> frame) {
                               if (self && frame) {
+                                  captureLog().log("recording saved as %{public}s", path);
                                   emit self->saved(path, *frame);
                               }
                           });

@@ -228,6 +228,8 @@ bool ToolRecorder::start(const Rect& rect, const Options& options)
         return false;
     }
     connect(process, &QProcess::finished, this, [this, process] { toolEnded(process); });
+    connect(process, &RecordingProcess::recordingStarted, this,
+            [] { captureLog().log("the capture tool records its first frame"); });
     session_ = std::make_unique<Session>(Session{process, std::move(movie), startedAt});
     return true;
 }

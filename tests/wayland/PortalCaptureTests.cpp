@@ -9,6 +9,7 @@
 #include "tests/support/LogCapture.hpp"
 #include "tests/support/WaitFor.hpp"
 #include "tests/wayland/KnownColour.hpp"
+#include "tests/wayland/RemotePointer.hpp"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -38,63 +39,10 @@ using namespace std::chrono_literals;
 using testing::ColourWindow;
 using testing::showsWindowColour;
 using testing::windowColour;
+using testing::acceptMonitorChooser;
+using testing::RemotePointer;
 
 const QString captureCategory = QStringLiteral("app.quillet.Quillet.capture");
-
-// Pointer input through the compositor's own remote-desktop interface: the one way into the
-// desktop's dialogs that a test has. Moves are absolute, on a screen cast of a monitor linked to
-// the session (the primary one, or those named), as relative moves are accelerated.
-class RemotePointer {
-public:
-    explicit RemotePointer(const QStringList& monitors = {QString()})
-    {
-        const QString remoteDesktop = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
-        const QString screenCast = QStringLiteral("org.gnome.Mutter.ScreenCast");
-        QDBusInterface desktop(remoteDesktop, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"),
-                               remoteDesktop);
-        const QDBusReply<QDBusObjectPath> session = desktop.call(QStringLiteral("CreateSession"));
-        session_ = std::make_unique<QDBusInterface>(remoteDesktop, session.value().path(),
-                                                    remoteDesktop + QStringLiteral(".Session"));
-        const QString id = session_->property("SessionId").toString();
-        QDBusInterface casts(screenCast, QStringLiteral("/org/gnome/Mutter/ScreenCast"), screenCast);
-        const QDBusReply<QDBusObjectPath> cast = casts.call(
-            QStringLiteral("CreateSession"), QVariantMap{{QStringLiteral("remote-desktop-session-id"), id}});
-        QDBusInterface castSession(screenCast, cast.value().path(), screenCast + QStringLiteral(".Session"));
-        for (const QString& monitor : monitors) {
-            const QDBusReply<QDBusObjectPath> stream =
-                castSession.call(QStringLiteral("RecordMonitor"), monitor, QVariantMap());
-            streams_ << stream.value().path();
-        }
-        session_->call(QStringLiteral("Start"));
-    }
-
-    // To a point of the `monitor`th monitor of the session, in its own coordinates.
-    void moveTo(double x, double y, int monitor = 0)
-    {
-        session_->call(QStringLiteral("NotifyPointerMotionAbsolute"), streams_.value(monitor), x, y);
-    }
-
-    void press(bool down) { session_->call(QStringLiteral("NotifyPointerButton"), leftButton, down); }
-
-    void click(double x, double y)
-    {
-        moveTo(x, y);
-        press(true);
-        press(false);
-    }
-
-private:
-    static constexpr int leftButton = 0x110;
-    std::unique_ptr<QDBusInterface> session_;
-    QStringList streams_;
-};
-
-// The monitor chooser of the GNOME portal as it shows on the rig's 1280x720 monitor.
-void acceptMonitorChooser(RemotePointer& pointer)
-{
-    pointer.click(640, 386); // the monitor's row
-    pointer.click(852, 232); // Share
-}
 
 // The picker once it covers its monitor: it may show at another size before it is full screen.
 QWidget* shownPicker(QSize monitor = QSize(1280, 720))

@@ -1,6 +1,5 @@
 #include "tools/screencapture/cli/ModeEntryPoint.hpp"
 
-#include "tools/screencapture/picker/InteractiveCapture.hpp"
 #include "tools/screencapture/recording/VideoRecording.hpp"
 
 #include <type_traits>
@@ -10,14 +9,13 @@ using namespace quillet::screencapture;
 extern "C" __attribute__((visibility("default"))) ExitStatus quillet_screencapture_run(const Command& command)
 {
     switch (command.mode) {
-    case CaptureMode::interactive:
-        return InteractiveCapture::run(command);
     case CaptureMode::recording:
         return VideoRecording::run(command);
+    case CaptureMode::interactive:
     case CaptureMode::region:
         break;
     }
-    return reported(ExitStatus::usage, "a still is not taken by the module");
+    return reported(ExitStatus::usage, "the recording's module only records");
 }
 
 // The entry point's type is the one the program calls through.

@@ -10,16 +10,15 @@
 namespace quillet::screencapture::ModeLoader {
 namespace {
 
-std::vector<std::string> candidates()
+std::vector<std::string> candidates(const char* moduleName)
 {
     std::vector<std::string> paths;
     std::error_code error;
     const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
-        paths.push_back((program.parent_path() / QUILLET_MODES_DIRECTORY / ModeEntryPoint::moduleName)
-                            .lexically_normal());
+        paths.push_back((program.parent_path() / QUILLET_MODES_DIRECTORY / moduleName).lexically_normal());
     }
-    paths.emplace_back(ModeEntryPoint::moduleName);
+    paths.emplace_back(moduleName);
     return paths;
 }
 
@@ -27,8 +26,12 @@ std::vector<std::string> candidates()
 
 ExitStatus run(const Command& command)
 {
+    const char* moduleName = ModeEntryPoint::moduleFor(command.mode);
+    if (moduleName == nullptr) {
+        return reported(ExitStatus::usage, "a still is not taken by a module");
+    }
     std::string problem;
-    for (const std::string& path : candidates()) {
+    for (const std::string& path : candidates(moduleName)) {
         // Never closed: the module's threads and the toolkit live until the program ends.
         void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
@@ -40,7 +43,7 @@ ExitStatus run(const Command& command)
         }
         problem = path + " lacks its entry point";
     }
-    return reported(ExitStatus::failure, "cannot load the picker and recording module: " + problem);
+    return reported(ExitStatus::failure, "cannot load the module for this mode: " + problem);
 }
 
 } // namespace quillet::screencapture::ModeLoader

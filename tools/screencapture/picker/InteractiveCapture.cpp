@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -127,12 +128,18 @@ QWidget* windowUnderPointer(const std::vector<std::unique_ptr<PickerWindow>>& wi
 }
 
 // Shows the picker and runs until the user picks or cancels, or it gives up; the pick in root pixels.
-Pick pick(const Bitmap& frozen, std::vector<PixelRect> topLevels)
+// The toolkit starts while the server copies the screen out: `frozen` is waited for only once
+// windows are to be made. It is empty when the screen could not be read.
+Pick pick(std::future<Bitmap>& frozenGrab, Bitmap& frozen, std::vector<PixelRect> topLevels)
 {
     int argc = 1;
     char name[] = "quillet-screencapture";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
+    frozen = frozenGrab.get();
+    if (frozen.isEmpty()) {
+        return {};
+    }
     std::vector<std::unique_ptr<PickerWindow>> windows;
     Pick picked;
     const auto end = [&](Pick result) {
@@ -184,16 +191,21 @@ ExitStatus run(const Command& command)
         return *status;
     }
     const XDisplay& display = *std::get<std::unique_ptr<XDisplay>>(opened);
-    // Everything the user sees while picking is this one moment of the screens.
+    // Everything the user sees while picking is this one moment of the screens, read on a thread of
+    // its own (xcb takes requests from any thread) while the toolkit starts.
     const ScreenLayout layout = display.layout();
-    Bitmap frozen = StillCapture::grabArea(display, layout, display.rootRect());
+    std::future<Bitmap> frozenGrab = std::async(std::launch::async, [&display, &layout] {
+        Bitmap grabbed = StillCapture::grabArea(display, layout, display.rootRect());
+        // The toolkit takes these pixels as 0xffRRGGBB; the server leaves the top byte 0.
+        grabbed.makeOpaque();
+        return grabbed;
+    });
+    pinToolkitScaling();
+    Bitmap frozen;
+    const Pick picked = pick(frozenGrab, frozen, TopLevelWindows::list(display));
     if (frozen.isEmpty()) {
         return reported(ExitStatus::failure, "cannot read the screen");
     }
-    // The toolkit takes these pixels as 0xffRRGGBB; the server leaves the top byte 0.
-    frozen.makeOpaque();
-    pinToolkitScaling();
-    const Pick picked = pick(frozen, TopLevelWindows::list(display));
     if (picked.problem) {
         return reported(ExitStatus::failure, *picked.problem);
     }

@@ -1,0 +1,188 @@
+// Runs inside the headless GNOME desktop of rig.sh (see tests/CMakeLists.txt): the program records
+// through the desktop's screen cast as a user drives it, from the desktop's key binding
+// (`quillet --action record`) to the movie in the folder with its card.
+#include "tests/support/ChildProcess.hpp"
+#include "tests/support/WaitFor.hpp"
+#include "tests/wayland/RemotePointer.hpp"
+
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace quillet {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::acceptMonitorChooser;
+using testing::RemotePointer;
+
+std::unique_ptr<testing::ChildProcess> startProgram(const std::vector<std::string>& arguments)
+{
+    std::map<std::string, std::string> environment;
+    const QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : inherited.keys()) {
+        environment[name.toStdString()] = inherited.value(name).toStdString();
+    }
+    const char* binaries = std::getenv("QUILLET_BIN_DIR");
+    std::vector<std::string> command{std::string(binaries ? binaries : "bin") + "/quillet"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return std::make_unique<testing::ChildProcess>(command, environment);
+}
+
+int timesSaid(const testing::ChildProcess& program, const std::string& text)
+{
+    const std::string told = program.standardErrorSoFar();
+    int count = 0;
+    for (auto at = told.find(text); at != std::string::npos; at = told.find(text, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+void askToRecord()
+{
+    startProgram({"--action", "record"})->wait(20s);
+}
+
+// Lets the recording run: the movie needs some length to be judged.
+void letRecord(std::chrono::milliseconds length)
+{
+    const QDeadlineTimer deadline(length);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+}
+
+// Asks for a recording and picks the whole monitor: the desktop's chooser is accepted when it asks,
+// and the selector, once it shows the frozen monitor, is clicked in its middle.
+::testing::AssertionResult recordMonitor(const testing::ChildProcess& program, RemotePointer& pointer)
+{
+    const int before = timesSaid(program, "the capture tool records its first frame");
+    askToRecord();
+    QDeadlineTimer nextNudge(0);
+    const bool started = testing::waitFor(
+        [&] {
+            if (nextNudge.hasExpired()) {
+                acceptMonitorChooser(pointer); // its first click is the middle of the selector too
+                nextNudge.setRemainingTime(1s);
+            }
+            return timesSaid(program, "the capture tool records its first frame") > before;
+        },
+        60s);
+    return started ? ::testing::AssertionSuccess()
+                   : ::testing::AssertionFailure() << "no recording started:\n"
+                                                   << program.standardErrorSoFar();
+}
+
+QStringList movies()
+{
+    return QDir(QDir::home().filePath(QStringLiteral("Screenshots")))
+        .entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Time | QDir::Reversed);
+}
+
+// ffprobe's word on the first video stream and the length of a movie: "codec,pixels,rate" and seconds.
+std::pair<QString, double> probed(const QString& name)
+{
+    QProcess probe;
+    probe.start(
+        QStringLiteral("ffprobe"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+         QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+         QStringLiteral("stream=codec_name,pix_fmt,r_frame_rate,avg_frame_rate,nb_frames:format=duration"),
+         QStringLiteral("-of"), QStringLiteral("csv=p=0"),
+         QDir::home().filePath(QStringLiteral("Screenshots/") + name)});
+    probe.waitForFinished(30'000);
+    const QStringList lines =
+        QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    return {lines.value(0).trimmed(), lines.value(1).toDouble()};
+}
+
+// The desktop's own end of the program's screen casts, as its sharing indicator's Stop does. The
+// compositor lets only the portal's back-end stop its casts, so the back-end is asked to close every
+// session it holds (the test's own pointer goes to the compositor directly, not through the portal).
+void stopSharingFromTheDesktop(
+    const QString& path = QStringLiteral("/org/freedesktop/portal/desktop/session"))
+{
+    const QString backEnd = QStringLiteral("org.freedesktop.impl.portal.desktop.gnome");
+    QDBusInterface introspection(backEnd, path, QStringLiteral("org.freedesktop.DBus.Introspectable"));
+    const QDBusReply<QString> xml = introspection.call(QStringLiteral("Introspect"));
+    if (xml.value().contains(QStringLiteral("org.freedesktop.impl.portal.Session"))) {
+        QDBusInterface(backEnd, path, QStringLiteral("org.freedesktop.impl.portal.Session"))
+            .call(QStringLiteral("Close"));
+    }
+    static const QRegularExpression node(QStringLiteral("<node name=\"([^\"]+)\""));
+    for (const auto& match : node.globalMatch(xml.value())) {
+        stopSharingFromTheDesktop(path + QLatin1Char('/') + match.captured(1));
+    }
+}
+
+bool toolRuns()
+{
+    for (const QString& process : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile name(QStringLiteral("/proc/%1/comm").arg(process));
+        if (name.open(QIODevice::ReadOnly) && name.readAll().startsWith("quillet-screenc")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(ProgramRecording, TheKeyRecordsAMonitorUntilPressedAgainOrTheDesktopStopsSharingOrTheProgramDies)
+{
+    RemotePointer pointer;
+    auto program = startProgram({});
+    ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "desktop portals:") > 0; }, 30s))
+        << program->standardErrorSoFar();
+
+    // Pressed twice: a movie of the animated desktop, in the folder, with its card.
+    ASSERT_TRUE(recordMonitor(*program, pointer));
+    letRecord(3s);
+    askToRecord();
+    ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "recording saved as") == 1; }, 60s))
+        << program->standardErrorSoFar();
+    ASSERT_EQ(movies().size(), 1);
+    const auto [stream, seconds] = probed(movies().front());
+    EXPECT_TRUE(stream.startsWith(QStringLiteral("h264,yuv420p,30/1,"))) << stream.toStdString();
+    EXPECT_GE(seconds, 2.5) << "the recording ran 3 s";
+
+    // The user stops sharing from the desktop: the recording stops and is saved as by the key (here
+    // the cast's stream goes before the portal's word that the session closed).
+    ASSERT_TRUE(recordMonitor(*program, pointer));
+    letRecord(2s);
+    stopSharingFromTheDesktop();
+    ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "recording saved as") == 2; }, 20s))
+        << program->standardErrorSoFar();
+    EXPECT_EQ(movies().size(), 2);
+
+    // The program is killed while it records: the tool finishes the movie, the next start saves it.
+    ASSERT_TRUE(recordMonitor(*program, pointer));
+    letRecord(2s);
+    program->signal(SIGKILL);
+    program->wait(20s);
+    ASSERT_TRUE(testing::waitFor([] { return !toolRuns(); }, 30s)) << "the capture tool outlived the program";
+    auto again = startProgram({});
+    EXPECT_TRUE(testing::waitFor([&] { return timesSaid(*again, "recording saved as") == 1; }, 60s))
+        << again->standardErrorSoFar();
+    EXPECT_EQ(timesSaid(*again, "recovering the recording"), 1);
+    ASSERT_EQ(movies().size(), 3);
+    EXPECT_GE(probed(movies().back()).second, 1.0);
+}
+
+} // namespace
+} // namespace quillet
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
