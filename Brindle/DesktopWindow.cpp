@@ -147,4 +147,16 @@ void DesktopWindow::setInputRegion(QWindow& window, const QRegion& region)
     xcb_flush(connection);
 }
 
+void DesktopWindow::castNoShadow(QWindow& window)
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection) {
+        return;
+    }
+    const std::uint32_t noShadow = 0;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window.winId()),
+                        atom(connection, "_COMPTON_SHADOW"), XCB_ATOM_CARDINAL, 32, 1, &noShadow);
+    xcb_flush(connection);
+}
+
 } // namespace brindle

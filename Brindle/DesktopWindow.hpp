@@ -20,6 +20,10 @@ public:
     // Limits where the window receives pointer input to `region` (device-independent pixels of the
     // window), leaving the rest click-through. An empty region restores input everywhere.
     static void setInputRegion(QWindow& window, const QRegion& region);
+
+    // Asks compositors that read the property (picom and its forebears) to draw no shadow around
+    // the window: an overlay the size of a screen would cast it onto the screen next to it.
+    static void castNoShadow(QWindow& window);
 };
 
 } // namespace brindle

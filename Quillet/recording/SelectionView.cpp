@@ -1,5 +1,6 @@
 #include "Quillet/recording/SelectionView.hpp"
 
+#include "Brindle/DesktopWindow.hpp"
 #include "Quillet/recording/OverlaySelector.hpp"
 #include "Quillet/recording/SelectionPills.hpp"
 
@@ -39,9 +40,13 @@ SelectionView::SelectionView(QScreen* screen, OverlaySelector& selector, QImage 
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    winId(); // the native window exists so that it can be placed on its screen before it shows
-    windowHandle()->setScreen(screen);
+    // The native window is made at its final place and size: a compositor that meets a new window
+    // resized before it is mapped may judge it opaque then and keep a shadow for it, which under
+    // this see-through window darkens the whole screen.
+    setScreen(screen);
     setGeometry(screen->geometry());
+    winId();
+    brindle::DesktopWindow::castNoShadow(*windowHandle());
 }
 
 void SelectionView::selectionChanged(const std::optional<QRect>& before)

@@ -1,9 +1,11 @@
-// The recording area selector on a real X server without a compositor: the screen's picture taken
-// through shared memory, the frozen and dimmed picture the overlay shows, the clear selection, Escape.
+// The recording area selector on a real X server: without a compositor, the screen's picture taken
+// through shared memory, the frozen and dimmed picture the overlay shows, the clear selection, Escape;
+// under a compositor that draws shadows, the translucent overlay dims by its own shade alone.
 #include "Brindle/ScreenPicture.hpp"
 #include "Quillet/recording/Microphones.hpp"
 #include "Quillet/recording/OverlaySelector.hpp"
 
+#include "tests/support/DesktopHelper.hpp"
 #include "tests/support/WaitFor.hpp"
 
 #include <QGuiApplication>
@@ -80,7 +82,10 @@ TEST(AreaSelectorOnX11, TheOverlayShowsTheFrozenScreenDimmedAndTheSelectionClear
     }
 
     FixedMicrophones microphones;
-    OverlaySelector selector(microphones, {nullptr, [] {}, [] { return false; }});
+    OverlaySelector::Platform frozen;
+    frozen.beep = [] {};
+    frozen.hasCompositing = [] { return false; };
+    OverlaySelector selector(microphones, frozen);
     std::vector<AreaSelector::Result> results;
     selector.begin({}, [&](const AreaSelector::Result& result) { results.push_back(result); });
     ASSERT_EQ(selector.views().size(), 1U);
@@ -104,6 +109,64 @@ TEST(AreaSelectorOnX11, TheOverlayShowsTheFrozenScreenDimmedAndTheSelectionClear
     EXPECT_TRUE(std::holds_alternative<AreaSelector::Cancelled>(results.front()));
     EXPECT_TRUE(testing::waitFor([&] { return onScreen(quarterCentre(1)) != dimmed(quarters[1]); }))
         << "the overlay leaves the screen";
+}
+
+// A window of one colour over the whole screen, standing for the desktop.
+class Backdrop : public QWidget {
+public:
+    explicit Backdrop(const QRect& screen)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint)
+    {
+        setGeometry(screen);
+        setAutoFillBackground(true);
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, colour);
+        setPalette(colours);
+    }
+    static inline const QColor colour{0x33, 0x66, 0xcc};
+};
+
+// The compositor tells a window's depth only when it maps it, and keeps a shadow made for a window it
+// took for opaque; a window that comes and goes first leaves it with the memory of an opaque one.
+TEST(AreaSelectorOnX11, UnderAShadowingCompositorTheScreenIsDimmedOnlyByTheOverlay)
+{
+    QScreen& screen = *QGuiApplication::primaryScreen();
+    testing::DesktopHelper compositor("xcompmgr", {"-c"}, "_NET_WM_CM_S0");
+    ASSERT_TRUE(compositor.isRunning()) << "xcompmgr did not take the compositing selection";
+    Backdrop desktop(screen.geometry());
+    desktop.show();
+    const QPoint inTheMiddle(screen.geometry().center().x(), screen.geometry().height() / 4);
+    const QPoint nearACorner(40, 40);
+    ASSERT_TRUE(testing::waitFor([&] { return onScreen(inTheMiddle) == Backdrop::colour.rgb(); }));
+    {
+        Pattern opaque;
+        opaque.show();
+        ASSERT_TRUE(testing::waitFor([&] { return onScreen(quarterCentre(0)) == quarters[0].rgb(); }));
+    }
+    ASSERT_TRUE(testing::waitFor([&] { return onScreen(quarterCentre(0)) == Backdrop::colour.rgb(); }));
+
+    FixedMicrophones microphones;
+    OverlaySelector::Platform translucent;
+    translucent.beep = [] {};
+    translucent.hasCompositing = [] { return true; };
+    OverlaySelector selector(microphones, translucent);
+    selector.begin({}, [](const AreaSelector::Result&) {});
+    ASSERT_EQ(selector.views().size(), 1U);
+    const auto isNear = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= 3 && std::abs(qGreen(a) - qGreen(b)) <= 3 &&
+               std::abs(qBlue(a) - qBlue(b)) <= 3;
+    };
+    const QRgb dimmedDesktop = dimmed(Backdrop::colour);
+    EXPECT_TRUE(testing::waitFor([&] {
+        return isNear(onScreen(inTheMiddle), dimmedDesktop) && isNear(onScreen(nearACorner), dimmedDesktop);
+    })) << "dimmed by 30 %, not darker: "
+        << std::hex << onScreen(inTheMiddle) << " " << onScreen(nearACorner);
+
+    selector.pressed(QPointF(inTheMiddle - QPoint(100, 50)));
+    selector.moved(QPointF(inTheMiddle + QPoint(100, 50)));
+    EXPECT_TRUE(testing::waitFor([&] { return onScreen(inTheMiddle) == Backdrop::colour.rgb(); }))
+        << "the selection shows the desktop unchanged: " << std::hex << onScreen(inTheMiddle);
+    selector.cancel();
 }
 
 } // namespace

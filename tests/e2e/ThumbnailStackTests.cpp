@@ -5,7 +5,7 @@
 #include "Quillet/thumbnails/ThumbnailStackView.hpp"
 #include "Quillet/thumbnails/Thumbnails.hpp"
 
-#include "tests/support/OtherXClient.hpp"
+#include "tests/support/DesktopHelper.hpp"
 #include "tests/support/WaitFor.hpp"
 #include "tests/support/XTestWindow.hpp"
 
@@ -359,37 +359,7 @@ TEST_F(ThumbnailStackOnX, TrashBeforeTheDataFolderExistsEndsInTheTrashNeverInThe
     EXPECT_FALSE(QFile::exists(folder.filePath("work/files")));
 }
 
-// A desktop program for the private display (compositor, window manager), ready once it owns its
-// manager selection, stopped by its PID at the end.
-class DesktopHelper {
-public:
-    DesktopHelper(const QString& program, const QStringList& arguments, const char* selection)
-        : selection_(selection)
-    {
-        process_.start(program, arguments);
-        isRunning_ = process_.waitForStarted(5000) &&
-                     testing::waitFor([this] { return display_.selectionHasOwner(selection_); }, 5s);
-    }
-    ~DesktopHelper() { stop(); }
-    DesktopHelper(const DesktopHelper&) = delete;
-    DesktopHelper& operator=(const DesktopHelper&) = delete;
-
-    void stop()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            process_.waitForFinished(5000);
-        }
-        testing::waitFor([this] { return !display_.selectionHasOwner(selection_); }, 5s);
-    }
-    [[nodiscard]] bool isRunning() const { return isRunning_; }
-
-private:
-    testing::OtherXClient display_;
-    QProcess process_;
-    const char* selection_;
-    bool isRunning_ = false;
-};
+using testing::DesktopHelper;
 
 [[nodiscard]] std::vector<QRect> inputShape(xcb_window_t window)
 {
