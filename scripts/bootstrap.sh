@@ -22,6 +22,8 @@ packages=(
   tesseract-ocr tesseract-ocr-eng fonts-dejavu-core wl-clipboard
   # the benchmarks' baselines and arithmetic
   scrot time bc
+  # the screen-cast recording benchmark's baseline
+  gstreamer1.0-tools gstreamer1.0-pipewire gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   # the headless Wayland desktop of tests/wayland/rig.sh
   mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome weston libglib2.0-bin
   qt6-wayland

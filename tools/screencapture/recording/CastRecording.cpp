@@ -17,6 +17,18 @@ std::optional<PixelRect> areaOf(const CastSource& cast)
     return PixelRect{cast.crop->x, cast.crop->y, cast.crop->width, cast.crop->height};
 }
 
+// Pictures the compositor sent faster than the movie's frames took them; the desktop's rate is
+// capped at the movie's, so these are few unless the encoder falls behind.
+void reportReplacedPictures(const PipeWireGrabber::PictureCounts& counts)
+{
+    if (counts.replaced == 0) {
+        return;
+    }
+    reported(ExitStatus::success, std::to_string(counts.replaced) + " of " + std::to_string(counts.came) +
+                                      " pictures of the screen cast were replaced by a newer one before a frame "
+                                      "took them");
+}
+
 } // namespace
 
 ExitStatus run(const Command& command)
@@ -42,7 +54,9 @@ ExitStatus run(const Command& command)
     case PipeWireGrabber::FirstPicture::Outcome::came:
         break;
     }
-    return VideoRecording::record({grabber, first.area, noClickRings, recorded});
+    const ExitStatus status = VideoRecording::record({grabber, first.area, noClickRings, recorded});
+    reportReplacedPictures(grabber.pictureCounts());
+    return status;
 }
 
 } // namespace quillet::screencapture::CastRecording

@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 // A compositor sends its first picture as the stream starts; one lost while the buffers were being
 // agreed is sent again after a pause and start. Past the limit the cast is taken to send nothing.
 constexpr auto firstPictureLimit = std::chrono::seconds(5);
-constexpr auto restartAfter = std::chrono::seconds(1);
+constexpr auto restartAfter = std::chrono::milliseconds(500);
 constexpr auto pollPeriod = std::chrono::milliseconds(20);
 
 class LoopLock {
@@ -59,6 +59,7 @@ struct PipeWireGrabber::Shared {
     PixelRect lastPicture;
     Bitmap latest;
     std::uint64_t pictures = 0;
+    std::uint64_t skippedInQueue = 0; // older pictures that waited beside a newer one
     CastPointer pointer;
     pw_stream_state state = PW_STREAM_STATE_UNCONNECTED;
     std::optional<Clock::time_point> streamingSince;
@@ -68,6 +69,7 @@ struct PipeWireGrabber::Shared {
     // The grabbing thread's own.
     Bitmap working;
     std::uint64_t copiedPictures = 0;
+    std::uint64_t replacedPictures = 0;
     CastPointer pendingPointer;
     std::optional<CastPointer> drawnPointer;
 
@@ -162,6 +164,7 @@ void onProcess(void* data)
         }
         if (newest != nullptr) {
             pw_stream_queue_buffer(shared.stream, newest);
+            ++shared.skippedInQueue;
         }
         newest = buffer;
         newestPicture = picture;
@@ -362,6 +365,9 @@ FrameSource::Grab PipeWireGrabber::grab()
         return Grab{Status::ended, {}, {}};
     }
     const bool isPointerStale = shared.drawnPointer && *shared.drawnPointer != shared.pointer;
+    if (shared.pictures > shared.copiedPictures + 1) {
+        shared.replacedPictures += shared.pictures - shared.copiedPictures - 1;
+    }
     if (shared.pictures != shared.copiedPictures || isPointerStale) {
         std::memcpy(shared.working.pixels, shared.latest.pixels,
                     shared.latest.bytesPerRow * std::size_t(shared.latest.height));
@@ -370,6 +376,12 @@ FrameSource::Grab PipeWireGrabber::grab()
     }
     shared.pendingPointer = shared.pointer;
     return Grab{Status::frame, shared.working, {}};
+}
+
+PipeWireGrabber::PictureCounts PipeWireGrabber::pictureCounts() const
+{
+    LoopLock lock(shared_->loop);
+    return {shared_->pictures + shared_->skippedInQueue, shared_->replacedPictures + shared_->skippedInQueue};
 }
 
 void PipeWireGrabber::drawPointer(const Bitmap& frame)

@@ -39,6 +39,13 @@ public:
     // lost its first picture send one more.
     [[nodiscard]] FirstPicture awaitFirstPicture();
 
+    // Pictures that came, and those of them a newer one replaced before any frame took them.
+    struct PictureCounts {
+        std::uint64_t came = 0;
+        std::uint64_t replaced = 0;
+    };
+    [[nodiscard]] PictureCounts pictureCounts() const;
+
     [[nodiscard]] Grab grab() override;
     void drawPointer(const Bitmap& frame) override;
 

@@ -85,10 +85,12 @@ struct GrabContext {
     const std::atomic<bool>& isEncoderFailed;
 };
 
-std::int64_t ticksBetween(Clock::time_point start, Clock::time_point at)
+constexpr std::int64_t ticksPerFrame = VideoEncoder::ticksPerSecond / VideoEncoder::framesPerSecond;
+
+// Both are deadlines of one schedule, whole periods apart.
+std::int64_t framesBetween(Clock::time_point start, Clock::time_point deadline)
 {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(at - start);
-    return elapsed.count() * VideoEncoder::ticksPerSecond / 1'000'000;
+    return (deadline - start) / framePeriod;
 }
 
 void fill(AVFrame& frame, const Bitmap& pixels, std::int64_t pts, std::int64_t& lastKeyPts)
@@ -124,7 +126,8 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
     std::int64_t lastKeyPts = -1;
     FrameSchedule schedule(Clock::now(), framePeriod);
     while (!StopSignal::isRequested() && !context.isEncoderFailed) {
-        FrameClock::sleepUntil(schedule.nextDeadline());
+        const Clock::time_point deadline = schedule.nextDeadline();
+        FrameClock::sleepUntil(deadline);
         if (StopSignal::isRequested()) {
             break;
         }
@@ -141,9 +144,9 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
             if (!context.writer.start()) {
                 return std::nullopt; // the writer has the reason
             }
-            start = now;
+            start = deadline;
             if (context.audio != nullptr) {
-                context.audio->setOrigin(now);
+                context.audio->setOrigin(deadline);
             }
         }
         // The ring goes under the pointer, as it would on the screen.
@@ -153,14 +156,16 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
         context.source.drawPointer(pixels);
         ++counts.taken;
         if (auto frame = context.queue.takeFree()) {
-            // The grab clock stamps each frame, so a late frame lasts longer instead of speeding up time.
-            lastPts = std::max(lastPts + 1, ticksBetween(*start, now));
+            // Each frame is stamped with the deadline it was taken for: a frame after an overrun lasts
+            // longer instead of speeding up time, and the movie keeps an exact 30 frames a second
+            // (ffprobe's r_frame_rate reads 30/1), which a stamp of the wake-up's jitter would spoil.
+            lastPts = std::max(lastPts + 1, framesBetween(*start, deadline) * ticksPerFrame);
             fill(**frame, pixels, lastPts, lastKeyPts);
             context.queue.pushFilled(*frame);
             if (!counts.end) {
                 announceRecording();
             }
-            counts.end = now + framePeriod;
+            counts.end = deadline + framePeriod;
         } else {
             ++counts.dropped;
         }
