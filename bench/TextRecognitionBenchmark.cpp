@@ -60,7 +60,8 @@ const QStringList sentences{
     int line = 0;
     for (int paragraph = 0; paragraph < 8; ++paragraph) {
         for (int row = 0; row < 4; ++row, ++line) {
-            painter.drawText(360, 110 + line * 24 + paragraph * 18, sentences[(paragraph + row) % sentences.size()]);
+            painter.drawText(360, 110 + line * 24 + paragraph * 18,
+                             sentences[(paragraph + row) % sentences.size()]);
         }
     }
     return image;
@@ -76,9 +77,9 @@ const QStringList sentences{
     environment.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral("tesseract"),
-                  {png, QStringLiteral("stdout"), QStringLiteral("-l"), QStringLiteral("eng"), QStringLiteral("--oem"),
-                   QStringLiteral("1"), QStringLiteral("--psm"), QStringLiteral("3"), QStringLiteral("--dpi"),
-                   QString::number(quillet::TextEntryPoints::screenPixelsPerInch)});
+                  {png, QStringLiteral("stdout"), QStringLiteral("-l"), QStringLiteral("eng"),
+                   QStringLiteral("--oem"), QStringLiteral("1"), QStringLiteral("--psm"), QStringLiteral("3"),
+                   QStringLiteral("--dpi"), QString::number(quillet::TextEntryPoints::screenPixelsPerInch)});
     if (!program.waitForFinished(programTimeoutMs) || program.exitCode() != 0) {
         program.kill();
         program.waitForFinished(programTimeoutMs);

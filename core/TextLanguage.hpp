@@ -15,6 +15,7 @@ inline constexpr std::string_view fallback = "eng";
 [[nodiscard]] std::string forLocale(std::string_view locale);
 
 // The data to read with: the locale's own where `isInstalled` finds it, `fallback` otherwise.
-[[nodiscard]] std::string chosen(std::string_view locale, const std::function<bool(std::string_view)>& isInstalled);
+[[nodiscard]] std::string chosen(std::string_view locale,
+                                 const std::function<bool(std::string_view)>& isInstalled);
 
 } // namespace quillet::TextLanguage

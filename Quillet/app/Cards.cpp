@@ -7,8 +7,8 @@
 
 #include <QBuffer>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QUrl>
 

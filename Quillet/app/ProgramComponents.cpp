@@ -205,8 +205,10 @@ AppState::Components program(brindle::PreferenceStore& preferences)
     }
     components.recorder = std::move(recorder);
     // Cards of stills now offer Edit; the editor keeps the arrow direction in the user's settings.
-    components.editor = std::make_unique<EditorWindows>(preferences);
     components.textRecognizer = TesseractRecognizer::forThisUser();
+    auto editor = std::make_unique<EditorWindows>(preferences);
+    editor->setTextRecognizer(components.textRecognizer);
+    components.editor = std::move(editor);
     return components;
 }
 

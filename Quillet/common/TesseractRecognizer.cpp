@@ -120,10 +120,10 @@ struct TesseractRecognizer::Reader {
 };
 
 TesseractRecognizer::TesseractRecognizer(const QString& locale, const QString& dataFolder)
-    : dataFolder_(dataFolder),
-      language_(QString::fromStdString(TextLanguage::chosen(
-          locale.toStdString(),
-          [&dataFolder](std::string_view language) { return QFileInfo::exists(dataFile(dataFolder, language)); })))
+    : dataFolder_(dataFolder), language_(QString::fromStdString(TextLanguage::chosen(
+                                   locale.toStdString(), [&dataFolder](std::string_view language) {
+                                       return QFileInfo::exists(dataFile(dataFolder, language));
+                                   })))
 {
 }
 
@@ -157,8 +157,8 @@ std::optional<QString> TesseractRecognizer::read(const QImage& image) const
     const std::lock_guard lock(mutex_);
     if (!reader_) {
         reader_ = std::make_unique<Reader>();
-        reader_->handle = loaded.open(QFile::encodeName(dataFolder_).constData(), language_.toUtf8().constData(),
-                                      reader_->failure);
+        reader_->handle = loaded.open(QFile::encodeName(dataFolder_).constData(),
+                                      language_.toUtf8().constData(), reader_->failure);
     }
     if (!reader_->handle) {
         captureLog().error("cannot read text: %{public}s", reader_->failure);

@@ -5,10 +5,12 @@
 #include "Quillet/editor/AnnotationRenderer.hpp"
 #include "Quillet/editor/CanvasTextField.hpp"
 #include "Quillet/editor/EditorCanvasView.hpp"
+#include "Quillet/editor/EditorClipboard.hpp"
 #include "Quillet/editor/EditorToolbar.hpp"
 #include "Quillet/editor/EditorWindow.hpp"
 #include "Quillet/library/AtomicFileWriter.hpp"
 #include "Quillet/library/WebPEncoder.hpp"
+#include "core/AnnotationGeometry.hpp"
 #include "core/EditorWindowFrame.hpp"
 
 #include <QCursor>
@@ -137,6 +139,10 @@ bool EditorWindowController::handleKey(const QKeyEvent& event)
         redo();
         return true;
     }
+    if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && event.key() == Qt::Key_C) {
+        copyText();
+        return true;
+    }
     return handlePlainKey(event);
 }
 
@@ -160,17 +166,20 @@ bool EditorWindowController::handleControlKey(int key)
     case Qt::Key_Y:
         redo();
         return true;
-    case Qt::Key_X:
     case Qt::Key_C:
+        if (field == nullptr) {
+            copyImage();
+            return true;
+        }
+        field->copy();
+        return true;
+    case Qt::Key_X:
     case Qt::Key_V:
     case Qt::Key_A:
         if (field == nullptr) {
             return false;
         }
-        key == Qt::Key_X   ? field->cut()
-        : key == Qt::Key_C ? field->copy()
-        : key == Qt::Key_V ? field->paste()
-                           : field->selectAll();
+        key == Qt::Key_X ? field->cut() : key == Qt::Key_V ? field->paste() : field->selectAll();
         return true;
     default:
         return false;
@@ -184,6 +193,41 @@ void EditorWindowController::redo()
         return;
     }
     model_->redo();
+}
+
+std::optional<QImage> EditorWindowController::rendered() const
+{
+    const std::vector<Mark>& marks = model_->history().marks();
+    return marks.empty() ? std::optional<QImage>(model_->renderer()->image())
+                         : model_->renderer()->exportImage(marks);
+}
+
+void EditorWindowController::copyImage()
+{
+    if (const std::optional<QImage> image = rendered()) {
+        EditorClipboard::copyImage(this, *image);
+    }
+}
+
+// Read from the image as shown, so that the text under a redaction stays hidden.
+void EditorWindowController::copyText()
+{
+    std::optional<QImage> image = rendered();
+    if (!image) {
+        return;
+    }
+    if (const std::optional<std::size_t> selected = model_->selection()) {
+        const auto& renderer = model_->renderer();
+        const Rect box = AnnotationGeometry::bounds(
+            model_->history().marks()[*selected].annotation, renderer->style(),
+            [&renderer](const std::string& text) { return renderer->textSize(text); });
+        const QRect area =
+            QRectF(box.minX(), box.minY(), box.width(), box.height()).toAlignedRect() & image->rect();
+        if (!area.isEmpty()) {
+            image = image->copy(area);
+        }
+    }
+    EditorClipboard::copyText(this, *image, text_, QCursor::pos());
 }
 
 bool EditorWindowController::handlePlainKey(const QKeyEvent& event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Quillet/common/TextRecognizer.hpp"
 #include "Quillet/editor/EditorModel.hpp"
 #include "Quillet/editor/EditorSave.hpp"
 
@@ -51,6 +52,8 @@ public:
     void setWriter(Writer writer) { writer_ = std::move(writer); }
     // What the file was when it was read: a save over a file changed since then asks first.
     void setOpenedIdentity(std::optional<FileIdentity> opened) { opened_ = std::move(opened); }
+    // Reads the text Ctrl+Shift+C copies; without it the key says text cannot be read.
+    void setTextRecognizer(std::shared_ptr<const TextRecognizer> text) { text_ = std::move(text); }
 
     // Shows the window in front, with the canvas taking the keys.
     void show();
@@ -68,6 +71,11 @@ signals:
 
 private:
     void redo();
+    // Ctrl+C outside a text field: the image with its marks. Ctrl+Shift+C: the text in the selected
+    // mark's box, or in the whole image.
+    void copyImage();
+    void copyText();
+    [[nodiscard]] std::optional<QImage> rendered() const;
     bool handleControlKey(int key);
     bool handlePlainKey(const QKeyEvent& event);
     void write(EditorSave::Mode mode, const QByteArray& bytes, const QImage& image);
@@ -81,6 +89,7 @@ private:
     std::function<void()> onClose_;
     Writer writer_;
     std::optional<FileIdentity> opened_;
+    std::shared_ptr<const TextRecognizer> text_;
     // Declared before the window so the views that refer to it go first.
     std::unique_ptr<EditorModel> model_;
     EditorCanvasView* canvas_;

@@ -86,6 +86,7 @@ void EditorWindows::decoded(const QString& path, const QImage& image, double sca
 {
     auto* controller = new EditorWindowController(path, image, scale, std::move(onSave), preferences_, this);
     controller->setOpenedIdentity(identity);
+    controller->setTextRecognizer(text_);
     controllers_.emplace_back(controller);
     controller->setOnClose([this, weak = QPointer(controller)] {
         std::erase_if(controllers_, [&](const auto& open) { return !open || open == weak; });

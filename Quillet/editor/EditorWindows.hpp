@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Quillet/common/TextRecognizer.hpp"
 #include "Quillet/editor/Editor.hpp"
 #include "Quillet/library/FileIdentity.hpp"
 
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace brindle {
@@ -38,6 +40,8 @@ public:
 
     // The alert sound for a file that cannot be opened. QApplication::beep unless replaced.
     void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+    // What every editor opened afterwards reads text with (Ctrl+Shift+C).
+    void setTextRecognizer(std::shared_ptr<const TextRecognizer> text) { text_ = std::move(text); }
 
 signals:
     void opened(quillet::EditorWindowController* controller);
@@ -52,6 +56,7 @@ private:
     // Files being read: a second click meanwhile must not open a second window.
     QSet<QString> opening_;
     std::function<void()> beep_;
+    std::shared_ptr<const TextRecognizer> text_;
 };
 
 } // namespace quillet

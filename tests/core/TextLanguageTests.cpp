@@ -24,18 +24,16 @@ TEST_P(LanguageForLocale, NamesTheLocalesDataAndFallsBackToEnglish)
               c.chosenAs);
 }
 
-INSTANTIATE_TEST_SUITE_P(TextLanguage, LanguageForLocale,
-                         ::testing::Values(LanguageCase{"de_DE.UTF-8", "deu", "deu"},
-                                           LanguageCase{"de", "deu", "deu"},
-                                           LanguageCase{"fr_FR.UTF-8", "fra", "eng"},
-                                           LanguageCase{"nb_NO.UTF-8", "nor", "eng"},
-                                           LanguageCase{"zh_TW.UTF-8", "chi_tra", "chi_tra"},
-                                           LanguageCase{"zh_CN.UTF-8", "chi_sim", "eng"},
-                                           LanguageCase{"sr_RS@latin", "srp_latn", "srp_latn"},
-                                           LanguageCase{"sr_RS.UTF-8", "srp", "eng"},
-                                           LanguageCase{"C", "", "eng"}, LanguageCase{"POSIX", "", "eng"},
-                                           LanguageCase{"", "", "eng"}, LanguageCase{"_@.", "", "eng"},
-                                           LanguageCase{"xx_YY", "", "eng"}));
+INSTANTIATE_TEST_SUITE_P(
+    TextLanguage, LanguageForLocale,
+    ::testing::Values(LanguageCase{"de_DE.UTF-8", "deu", "deu"}, LanguageCase{"de", "deu", "deu"},
+                      LanguageCase{"fr_FR.UTF-8", "fra", "eng"}, LanguageCase{"nb_NO.UTF-8", "nor", "eng"},
+                      LanguageCase{"zh_TW.UTF-8", "chi_tra", "chi_tra"},
+                      LanguageCase{"zh_CN.UTF-8", "chi_sim", "eng"},
+                      LanguageCase{"sr_RS@latin", "srp_latn", "srp_latn"},
+                      LanguageCase{"sr_RS.UTF-8", "srp", "eng"}, LanguageCase{"C", "", "eng"},
+                      LanguageCase{"POSIX", "", "eng"}, LanguageCase{"", "", "eng"},
+                      LanguageCase{"_@.", "", "eng"}, LanguageCase{"xx_YY", "", "eng"}));
 
 } // namespace
 } // namespace quillet

@@ -1,9 +1,8 @@
 #include "Quillet/common/text/TextEntryPoints.hpp"
 
-#include <tesseract/baseapi.h>
-
 #include <memory>
 #include <omp.h>
+#include <tesseract/baseapi.h>
 
 namespace {
 

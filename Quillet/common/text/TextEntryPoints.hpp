@@ -11,11 +11,12 @@
 
 // A reader of one language's data, from `dataPath` (the folder of the .traineddata files); null, with
 // the reason in `failure`, when the data cannot be loaded. One thread at a time per reader.
-extern "C" QUILLET_TEXT_ENTRY void* quilletTextOpen(const char* dataPath, const char* language, QString& failure);
+extern "C" QUILLET_TEXT_ENTRY void* quilletTextOpen(const char* dataPath, const char* language,
+                                                    QString& failure);
 // The text of `image` in reading order: a line break ends each line, an empty line each paragraph.
 // False, with the reason in `failure`, when recognition failed; true with empty `text` when it found none.
 extern "C" QUILLET_TEXT_ENTRY bool quilletTextRead(void* reader, const QImage& image, QString& text,
-                                                  QString& failure);
+                                                   QString& failure);
 extern "C" QUILLET_TEXT_ENTRY void quilletTextClose(void* reader);
 // The tesseract version the module runs, for reports.
 extern "C" QUILLET_TEXT_ENTRY const char* quilletTextVersion();

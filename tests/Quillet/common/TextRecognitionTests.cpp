@@ -22,7 +22,7 @@ const QStringList firstParagraph{QStringLiteral("Invoice 2024-0193: total $1,284
 const QStringList secondParagraph{QStringLiteral("Open a file, then press Ctrl+Shift+C to read it."),
                                   QStringLiteral("Settings: copy new captures to the clipboard")};
 
-constexpr double lineSpacing = 1.5;     // of the pixel size, within a paragraph
+constexpr double lineSpacing = 1.5;      // of the pixel size, within a paragraph
 constexpr double paragraphSpacing = 3.5; // of the pixel size, between paragraphs
 constexpr int marginPixels = 24;
 constexpr int widthPixels = 640;
@@ -92,7 +92,8 @@ TEST_P(ReadText, GivesTheLinesAndParagraphsBack)
 {
     const Row& row = GetParam();
     ASSERT_EQ(recognizer_.unavailableReason(), QString()) << "the bootstrap installs tesseract-ocr-eng";
-    const QString expected = firstParagraph.join(u'\n') + QStringLiteral("\n\n") + secondParagraph.join(u'\n');
+    const QString expected =
+        firstParagraph.join(u'\n') + QStringLiteral("\n\n") + secondParagraph.join(u'\n');
 
     const std::optional<QString> read = recognizer_.read(screenshot(row, {firstParagraph, secondParagraph}));
 
@@ -114,7 +115,8 @@ TEST_P(ReadText, GivesTheLinesAndParagraphsBack)
 INSTANTIATE_TEST_SUITE_P(TextRecognition, ReadText,
                          ::testing::Values(Row{"Inter", 11, false, 0.05}, Row{"Inter", 13, false, 0.02},
                                            Row{"Inter", 13, true, 0.02}, Row{"Inter", 16, true, 0.02},
-                                           Row{"DejaVu Sans", 13, false, 0.02}, Row{"DejaVu Sans", 20, true, 0.02},
+                                           Row{"DejaVu Sans", 13, false, 0.02},
+                                           Row{"DejaVu Sans", 20, true, 0.02},
                                            Row{"DejaVu Sans Mono", 13, true, 0.02},
                                            Row{"DejaVu Sans Mono", 16, false, 0.02}));
 

@@ -1,3 +1,4 @@
+#include "Quillet/editor/AnnotationRenderer.hpp"
 #include "Quillet/editor/EditorCanvasView.hpp"
 #include "Quillet/editor/EditorImageDecoder.hpp"
 #include "Quillet/editor/EditorModel.hpp"
@@ -10,12 +11,14 @@
 
 #include "tests/support/WaitFor.hpp"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -137,6 +140,58 @@ TEST_F(EditorWindowControllerTest, KeysSelectToolsDeleteDeselectAndClose)
     EXPECT_FALSE(controller->window().isVisible());
     EXPECT_EQ(closes_, 1);
     EXPECT_FALSE(saved_) << "closing discards the marks without saving";
+}
+
+// Answers with fixed text and keeps the size of what it was asked to read; may be asked off the main
+// thread.
+class SizeRecordingRecognizer final : public TextRecognizer {
+public:
+    [[nodiscard]] QString unavailableReason() const override { return {}; }
+    [[nodiscard]] std::optional<QString> read(const QImage& image) const override
+    {
+        *asked = image.size();
+        return QStringLiteral("Total 42");
+    }
+    std::shared_ptr<QSize> asked = std::make_shared<QSize>();
+};
+
+// Ctrl+C copies the image as it would be saved; Ctrl+Shift+C the text of the selected mark's box, or
+// of the whole image without a selection.
+TEST_F(EditorWindowControllerTest, CopyKeysCopyTheMarkedImageAndTheTextOfTheSelection)
+{
+    auto controller = makeController();
+    auto recognizer = std::make_shared<SizeRecordingRecognizer>();
+    const std::shared_ptr<QSize> asked = recognizer->asked;
+    controller->setTextRecognizer(recognizer);
+    EditorModel& model = controller->model();
+    controller->show();
+    QWidget& canvas = controller->canvas();
+    model.add(Mark(Annotation::number({50, 50}, 1), AnnotationColor::pink));
+    QClipboard& clipboard = *QGuiApplication::clipboard();
+    clipboard.clear();
+
+    press(canvas, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(waitFor([&] {
+        const QMimeData* data = clipboard.mimeData();
+        return data != nullptr && data->hasFormat(QStringLiteral("image/png"));
+    }));
+    QImage pasted;
+    ASSERT_TRUE(pasted.loadFromData(clipboard.mimeData()->data(QStringLiteral("image/png")), "PNG"));
+    const std::optional<QImage> marked = model.renderer()->exportImage(model.history().marks());
+    ASSERT_TRUE(marked);
+    EXPECT_EQ(pasted.convertToFormat(QImage::Format_ARGB32), marked->convertToFormat(QImage::Format_ARGB32))
+        << "the marks are in the copy";
+
+    press(canvas, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(waitFor([&] { return clipboard.text() == QStringLiteral("Total 42"); }));
+    EXPECT_EQ(*asked, capture().size()) << "without a selection, the whole image";
+
+    clipboard.clear();
+    model.setSelection(0);
+    press(canvas, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(waitFor([&] { return clipboard.text() == QStringLiteral("Total 42"); }));
+    EXPECT_LT(asked->width(), capture().width()) << "only the selected mark's box is read";
+    EXPECT_GT(asked->width(), 0);
 }
 
 TEST_F(EditorWindowControllerTest, FailedSaveKeepsEverythingAndARetrySucceeds)
