@@ -4,6 +4,9 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 #include <string>
 
 namespace quillet {
@@ -11,10 +14,39 @@ namespace quillet {
 namespace {
 
 constexpr double outlineWidth = 1;
-constexpr double outlineOpacity = 0.2;
+// A colour that stands out from the bar by itself keeps a faint edge; one that nearly matches the bar
+// (black on the dark bar, yellow on the light one) gets an edge in the bar's text colour strong enough
+// to draw the circle.
+constexpr double faintOutlineOpacity = 0.2;
+constexpr double strongOutlineOpacity = 0.45;
+// Below this contrast ratio (as the web's accessibility guidelines measure it, 1 to 21) a circle no
+// longer reads against the bar without help.
+constexpr double distinctContrast = 2.0;
 constexpr double ringWidth = 1.5;
 constexpr double ringOpacity = 0.7;
 constexpr double dimmedOpacity = 0.4;
+
+[[nodiscard]] double linear(double component)
+{
+    return component <= 0.04045 ? component / 12.92 : std::pow((component + 0.055) / 1.055, 2.4);
+}
+
+[[nodiscard]] double luminance(const QColor& colour)
+{
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+[[nodiscard]] double contrast(const QColor& one, const QColor& other)
+{
+    const auto [darker, lighter] = std::minmax(luminance(one), luminance(other));
+    return (lighter + 0.05) / (darker + 0.05);
+}
+
+// How strongly the circle's edge is drawn in the bar's text colour.
+[[nodiscard]] double outlineOpacity(const QColor& fill, const QColor& bar)
+{
+    return contrast(fill, bar) < distinctContrast ? strongOutlineOpacity : faintOutlineOpacity;
+}
 
 } // namespace
 
@@ -43,13 +75,15 @@ void Swatch::paintEvent(QPaintEvent*)
     painter.setOpacity(dimmed_ ? dimmedOpacity : 1.0);
     const QRectF circle(padding, padding, diameter, diameter);
     const RgbComponents c = rgb(color_);
+    const QColor fill =
+        QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green), static_cast<float>(c.blue));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(
-        QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green), static_cast<float>(c.blue)));
+    painter.setBrush(fill);
     painter.drawEllipse(circle);
     // Inner strokes: the pen runs half a line inside the shape's edge.
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(ToolbarColors::primary(palette(), outlineOpacity), outlineWidth));
+    const double opacity = outlineOpacity(fill, palette().color(QPalette::Window));
+    painter.setPen(QPen(ToolbarColors::primary(palette(), opacity), outlineWidth));
     painter.drawEllipse(
         circle.adjusted(outlineWidth / 2, outlineWidth / 2, -outlineWidth / 2, -outlineWidth / 2));
     if (isChecked()) {

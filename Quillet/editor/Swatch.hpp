@@ -6,8 +6,8 @@
 
 namespace quillet {
 
-// One mark colour of the toolbar: a filled circle with a faint outline, ringed when selected. Dimmed
-// (but still clickable) while the tool draws without colour.
+// One mark colour of the toolbar: a filled circle with an outline that keeps it apart from the bar,
+// ringed when selected. Dimmed (but still clickable) while the tool draws without colour.
 class Swatch : public QAbstractButton {
     Q_OBJECT
 
