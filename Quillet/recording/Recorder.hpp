@@ -41,6 +41,10 @@ public:
     // Runs on the main thread when a recording ended without being stopped (its tool died). The
     // session stays until `stop` saves what was recorded.
     virtual void setOnEnded(Ended ended) = 0;
+    // Runs on the main thread, before `Ended`, when a recording ended before its first picture
+    // because the screen could not be read (a desktop's cast that offers nothing the recorder reads):
+    // nothing was recorded, and nothing will be saved.
+    virtual void setOnUnreadable(Ended /*unreadable*/) {}
     // Movies an earlier run recorded but never saved (it crashed or was killed), oldest first.
     [[nodiscard]] virtual std::vector<QString> leftovers() const = 0;
     // When such a movie's recording started, where that is known.

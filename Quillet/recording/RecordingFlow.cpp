@@ -42,6 +42,11 @@ void RecordingFlow::activate()
             self->stop();
         }
     });
+    recorder_->setOnUnreadable([self = QPointer(this)] {
+        if (self) {
+            self->endedUnreadable_ = true;
+        }
+    });
     recorder_->setRename([self = QPointer(this)](const QString& taken) -> std::optional<QString> {
         return self ? self->rename(taken) : std::nullopt;
     });
@@ -126,11 +131,17 @@ void RecordingFlow::stop()
     publish(false, std::nullopt);
     ++recordingsSaving_;
     const QString path = file.isSuccess() ? file.value().path : QString();
-    recorder_->stop(path, [self = QPointer(this)](std::optional<QString> movie) {
+    const bool unreadable = std::exchange(endedUnreadable_, false);
+    recorder_->stop(path, [self = QPointer(this), unreadable](std::optional<QString> movie) {
         if (!self) {
             return;
         }
-        self->stopped(std::move(movie));
+        if (unreadable && !movie) {
+            // Nothing was recorded to lose: the news is that recording does not work here.
+            self->setLastRecordingUnavailable(true);
+        } else {
+            self->stopped(std::move(movie));
+        }
         if (--self->recordingsSaving_ == 0 && self->whenRecordingsSaved_) {
             self->whenRecordingsSaved_();
         }

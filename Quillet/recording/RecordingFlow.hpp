@@ -78,6 +78,7 @@ private:
     bool isRecording_ = false;
     bool lastRecordingNotSaved_ = false;
     bool lastRecordingUnavailable_ = false;
+    bool endedUnreadable_ = false; // the running recording's screen could not be read
     std::optional<QDateTime> recordingStartedAt_;
     int recordingsSaving_ = 0; // stopped recordings not yet written
     std::function<void()> whenRecordingsSaved_;

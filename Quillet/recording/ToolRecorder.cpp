@@ -292,6 +292,10 @@ void ToolRecorder::toolEnded(QProcess* process)
     }
     captureLog().error("the recording ended by itself: the capture tool exited with status %ld",
                        process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1);
+    // The tool says why on its own line (a cast of GPU buffers only, or no picture in time).
+    if (cast_ && !session_->process->hasStartedRecording() && onUnreadable_) {
+        onUnreadable_();
+    }
     if (onEnded_) {
         onEnded_();
     }

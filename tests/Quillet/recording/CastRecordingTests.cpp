@@ -80,14 +80,15 @@ QString descriptorTarget(int fd)
 
 TEST(CastRecording, TheToolRecordsTheChosenStreamAndTheCastEndsAfterIt)
 {
-    enum class End { stopButton, desktopEndsCast, nothingChosen };
+    enum class End { stopButton, desktopEndsCast, nothingChosen, noPicture };
     struct Case {
         const char* name;
         End end;
     };
     const Case cases[] = {{"stopped", End::stopButton},
                           {"desktop ended the cast", End::desktopEndsCast},
-                          {"no stream", End::nothingChosen}};
+                          {"no stream", End::nothingChosen},
+                          {"the tool reads no picture", End::noPicture}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir folder;
@@ -95,15 +96,21 @@ TEST(CastRecording, TheToolRecordsTheChosenStreamAndTheCastEndsAfterIt)
         if (!testing::makeMovie(movie)) {
             GTEST_SKIP() << "ffmpeg is needed to make a movie";
         }
-        // The tool notes its arguments and its descriptor 3, and finishes its movie on an interrupt.
+        // The tool notes its arguments and its descriptor 3, and finishes its movie on an interrupt, or
+        // fails before its first picture as on a cast of GPU buffers only.
+        const QString behaviour =
+            c.end == End::noPicture
+                ? QStringLiteral("touch '%1/ended'\nexit 1\n").arg(folder.path())
+                : QStringLiteral("trap 'kill $pid; cp \"%2\" \"$last\"; touch \"%1/ended\"; exit 0' INT\n"
+                                 "sleep 60 & pid=$!\necho recording\nwait $pid\n")
+                      .arg(folder.path(), movie);
         QFile script(folder.filePath("tool"));
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
         script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1/arguments'\n"
-                                    "readlink /proc/$$/fd/3 > '%1/fd3'\nfor last; do :; done\n"
-                                    "trap 'kill $pid; cp \"%2\" \"$last\"; touch \"%1/ended\"; exit 0' INT\n"
-                                    "sleep 60 & pid=$!\necho recording\nwait $pid\n")
-                         .arg(folder.path(), movie)
-                         .toUtf8());
+                                    "readlink /proc/$$/fd/3 > '%1/fd3'\nfor last; do :; done\n")
+                         .arg(folder.path())
+                         .toUtf8() +
+                     behaviour.toUtf8());
         script.close();
         script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -125,6 +132,8 @@ TEST(CastRecording, TheToolRecordsTheChosenStreamAndTheCastEndsAfterIt)
             recorder.stop(destination, [&](std::optional<QString> path) { saved = path; });
         };
         recorder.setOnEnded(stop);
+        int unreadable = 0;
+        recorder.setOnUnreadable([&] { unreadable += saved.has_value() ? 100 : 1; });
 
         const bool started = recorder.start(Rect{0, 0, 10, 10}, {true, QStringLiteral("usb_mic"), true});
         if (c.end == End::nothingChosen) {
@@ -136,6 +145,17 @@ TEST(CastRecording, TheToolRecordsTheChosenStreamAndTheCastEndsAfterIt)
             continue;
         }
         ASSERT_TRUE(started);
+        if (c.end == End::noPicture) {
+            ASSERT_TRUE(testing::waitFor([&] { return saved.has_value(); }, 20s));
+            EXPECT_EQ(unreadable, 1) << "told once, before the stop";
+            EXPECT_EQ(*saved, std::nullopt);
+            EXPECT_EQ(QDir(folder.path()).entryList({"*.mp4"}), QStringList());
+            EXPECT_TRUE(QDir(folder.filePath("recordings")).entryList(QDir::Files).isEmpty())
+                << "no empty movie";
+            EXPECT_EQ(cast->closes, 1);
+            ::close(ends[1]);
+            continue;
+        }
         EXPECT_NE(descriptorTarget(ends[0]), pipe) << "the program's copy of the cast's connection is closed";
         ASSERT_TRUE(testing::waitFor([&] { return QFile::exists(folder.filePath("fd3")); }, 10s));
         EXPECT_EQ(cast->closes, 0) << "the cast stays open while the tool records";
@@ -149,6 +169,7 @@ TEST(CastRecording, TheToolRecordsTheChosenStreamAndTheCastEndsAfterIt)
         EXPECT_EQ(*saved, destination);
         EXPECT_EQ(testing::probedCodecs(destination), QStringList{"h264"});
         EXPECT_EQ(cast->closes, 1);
+        EXPECT_EQ(unreadable, 0);
         EXPECT_TRUE(cast->toolHadEnded) << "the cast closed under a tool still recording";
 
         QFile inherited(folder.filePath("fd3"));
