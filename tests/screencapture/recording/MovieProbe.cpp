@@ -3,6 +3,7 @@
 #include "tests/support/ChildProcess.hpp"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -107,6 +108,7 @@ Movie probeMovie(const std::string& path)
         if (line.rfind("pts_time=", 0) == 0) {
             pts = std::atof(line.c_str() + 9);
             start = start < 0 ? pts : start;
+            movie.audioStart = start;
         } else if (line.rfind("duration_time=", 0) == 0) {
             movie.audioDuration = pts + std::atof(line.c_str() + 14) - start;
         }
@@ -145,6 +147,18 @@ std::vector<QImage> decodeFrames(const std::string& path, int width, int height)
         frames.push_back(frame.copy());
     }
     return frames;
+}
+
+std::vector<float> decodeSound(const std::string& path)
+{
+    const std::string output = temporaryPath("quillet-sound");
+    ChildProcess::run({"ffmpeg", "-v", "error", "-y", "-i", path, "-map", "0:a", "-ac", "1", "-ar", "48000",
+                       "-f", "f32le", output},
+                      ChildProcess::baseEnvironment({}));
+    const std::string bytes = readAndRemove(output);
+    std::vector<float> samples(bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    return samples;
 }
 
 double meanVolume(const std::string& path)

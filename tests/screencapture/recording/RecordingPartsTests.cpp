@@ -1,4 +1,3 @@
-#include "tools/screencapture/recording/AudioTimeline.hpp"
 #include "tools/screencapture/recording/ClickRings.hpp"
 #include "tools/screencapture/recording/FrameSchedule.hpp"
 #include "tools/screencapture/recording/I420Conversion.hpp"
@@ -26,33 +25,6 @@ TEST(FrameSchedule, KeepsToTheStartTimeAndSkipsWhatAnOverrunMissed)
         EXPECT_EQ(schedule.advance(start + step.takenAt), step.missed) << step.takenAt.count();
         EXPECT_EQ(schedule.nextDeadline(), start + step.nextDeadline) << step.takenAt.count();
     }
-}
-
-TEST(AudioTimeline, LaysChunksEndToEndAndCorrectsOnlyBeyondTheTolerance)
-{
-    AudioTimeline timeline(20);
-    struct Chunk {
-        std::int64_t measuredStart;
-        AudioTimeline::Placement placement;
-        std::int64_t next;
-    };
-    // Before the first frame: dropped whole, then in part; jitter within 20 samples is ignored; a gap
-    // is filled with silence; samples that arrive too late are cut.
-    for (const Chunk& chunk : {Chunk{-250, {0, 100}, 0}, Chunk{-30, {0, 30}, 70}, Chunk{85, {}, 170},
-                               Chunk{150, {}, 270}, Chunk{400, {130, 0}, 500}, Chunk{440, {0, 60}, 540}}) {
-        EXPECT_EQ(timeline.place(chunk.measuredStart, 100), chunk.placement) << chunk.measuredStart;
-        EXPECT_EQ(timeline.next(), chunk.next) << chunk.measuredStart;
-    }
-}
-
-// As the recorder places its 48 kHz sound: 25 ms off the picture is moved back, 15 ms is jitter.
-TEST(AudioTimeline, TheRecordersSoundStaysWithinTwentyMillisecondsOfThePicture)
-{
-    constexpr std::int64_t samplesPerMillisecond = 48;
-    AudioTimeline timeline = AudioTimeline::forSampleRate(48'000);
-    EXPECT_EQ(timeline.place(0, 480), AudioTimeline::Placement{});
-    EXPECT_EQ(timeline.place(480 + 25 * samplesPerMillisecond, 480), (AudioTimeline::Placement{1200, 0}));
-    EXPECT_EQ(timeline.place(timeline.next() + 15 * samplesPerMillisecond, 480), AudioTimeline::Placement{});
 }
 
 TEST(I420Conversion, PadsOddSizesByRepeatingTheEdge)

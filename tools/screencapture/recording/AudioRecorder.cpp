@@ -66,7 +66,7 @@ AudioRecorder::start(const std::optional<std::string>& source, MovieWriter& writ
 AudioRecorder::AudioRecorder(std::unique_ptr<PulseInput> input, std::unique_ptr<EncodedStream> stream,
                              std::string sourceName)
     : input_(std::move(input)), stream_(std::move(stream)), sourceName_(std::move(sourceName)),
-      timeline_(AudioTimeline::forSampleRate(sampleRate)), thread_([this] { record(); })
+      timeline_(audioTimelineForSampleRate(sampleRate)), thread_([this] { record(); })
 {
 }
 
@@ -108,7 +108,7 @@ void AudioRecorder::record()
             }
             break;
         }
-        if (!append(chunk->samples, Clock::now() - chunk->latency) || hasReachedTheEnd()) {
+        if (!append(*chunk, Clock::now()) || hasReachedTheEnd()) {
             break;
         }
     }
@@ -126,21 +126,26 @@ bool AudioRecorder::hasReachedTheEnd() const
 {
     const std::int64_t end = endNanoseconds_;
     const std::int64_t origin = originNanoseconds_;
-    return end >= 0 && timeline_.next() >= (end - origin) * sampleRate / 1'000'000'000;
+    return end >= 0 && timeline_.next >= (end - origin) * sampleRate / 1'000'000'000;
 }
 
-bool AudioRecorder::append(const std::vector<float>& interleaved, Clock::time_point firstHeardAt)
+bool AudioRecorder::append(const PulseInput::Chunk& chunk, Clock::time_point readAt)
 {
     const std::int64_t origin = originNanoseconds_;
     if (origin < 0) {
         return true; // before the first frame: not part of the movie
     }
+    const auto toSamples = [](std::int64_t nanoseconds) { return nanoseconds * sampleRate / 1'000'000'000; };
+    const std::vector<float>& interleaved = chunk.samples;
     const std::int64_t frames = std::int64_t(interleaved.size()) / channels;
-    const auto heard = std::chrono::duration_cast<std::chrono::nanoseconds>(firstHeardAt.time_since_epoch());
-    const std::int64_t measuredStart = (heard.count() - origin) * sampleRate / 1'000'000'000;
-    const AudioTimeline::Placement placement = timeline_.place(measuredStart, frames);
+    const auto read = std::chrono::duration_cast<std::chrono::nanoseconds>(readAt.time_since_epoch());
+    AudioChunk timing{toSamples(read.count() - origin), std::nullopt, chunk.position, frames};
+    if (chunk.latency) {
+        timing.latency = toSamples(chunk.latency->count());
+    }
+    const AudioPlacement placement = place(timeline_, timing);
     if (pending_[0].empty()) {
-        pendingStart_ = timeline_.next() - (frames - placement.skipped) - placement.silence;
+        pendingStart_ = timeline_.next - (frames - placement.skipped) - placement.silence;
     }
     for (int channel = 0; channel < channels; ++channel) {
         std::vector<float>& pending = pending_[channel];

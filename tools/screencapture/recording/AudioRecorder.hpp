@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/screencapture/recording/AudioTimeline.hpp"
+#include "tools/screencapture/recording/PulseInput.hpp"
 
 #include <atomic>
 #include <chrono>
@@ -19,7 +20,6 @@ namespace quillet::screencapture {
 
 class EncodedStream;
 class MovieWriter;
-class PulseInput;
 
 // Sound from a PulseAudio source, encoded to AAC into the movie on a thread of its own, on the same
 // monotonic clock as the frames. A source that goes away ends the sound; the picture goes on.
@@ -49,7 +49,7 @@ private:
                   std::string sourceName);
 
     void record();
-    [[nodiscard]] bool append(const std::vector<float>& interleaved, Clock::time_point firstHeardAt);
+    [[nodiscard]] bool append(const PulseInput::Chunk& chunk, Clock::time_point readAt);
     [[nodiscard]] bool encodeWhole(bool includesPartial);
     [[nodiscard]] bool hasReachedTheEnd() const;
 

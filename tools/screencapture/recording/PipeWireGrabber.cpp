@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 // A compositor sends its first picture as the stream starts; one lost while the buffers were being
 // agreed is sent again after a pause and start. Past the limit the cast is taken to send nothing.
 constexpr auto firstPictureLimit = std::chrono::seconds(5);
-constexpr auto restartAfter = std::chrono::milliseconds(500);
+constexpr auto restartAfter = std::chrono::milliseconds(300);
 constexpr auto pollPeriod = std::chrono::milliseconds(20);
 
 class LoopLock {

@@ -76,6 +76,7 @@ std::optional<std::string> PulseInput::connect(const std::optional<std::string>&
         return "cannot record sound: " + lastError();
     }
     const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, std::uint32_t(sampleRate), std::uint8_t(channels)};
+    frameBytes_ = pa_frame_size(&sampleFormat);
     stream_ = pa_stream_new(context_, "Screen recording", &sampleFormat, nullptr);
     if (stream_ == nullptr) {
         return "cannot record sound: " + lastError();
@@ -86,8 +87,8 @@ std::optional<std::string> PulseInput::connect(const std::optional<std::string>&
     std::memset(&buffering, 0xff, sizeof buffering); // the server's defaults, but for:
     buffering.fragsize =
         std::uint32_t(pa_usec_to_bytes(pa_usec_t(chunk.count()) * PA_USEC_PER_MSEC, &sampleFormat));
-    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE |
-                                         PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+    const auto flags =
+        pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE | PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_record(stream_, source ? source->c_str() : nullptr, &buffering, flags) < 0) {
         return "cannot record sound: " + lastError();
     }
@@ -139,22 +140,35 @@ std::optional<PulseInput::Chunk> PulseInput::read(std::string& problem)
             problem = lastError();
             break;
         }
-        // A hole (no data but a size) is skipped; the clock puts the next samples in their place.
         if (data != nullptr && bytes > 0) {
             const auto* samples = static_cast<const float*>(data);
-            chunk = Chunk{std::vector<float>(samples, samples + bytes / sizeof(float)), {}};
-            pa_usec_t latency = 0;
-            int isNegative = 0;
-            if (pa_stream_get_latency(stream_, &latency, &isNegative) == 0 && !isNegative) {
-                chunk->latency = std::chrono::microseconds(latency);
-            }
+            chunk = Chunk{std::vector<float>(samples, samples + bytes / sizeof(float)), latency(), position_};
         }
+        // A hole (no data but a size) still advances the source's count: the timeline puts silence there.
+        position_ += std::int64_t(bytes / frameBytes_);
         if (bytes > 0) {
             pa_stream_drop(stream_);
         }
     }
     pa_threaded_mainloop_unlock(loop_);
     return chunk;
+}
+
+std::optional<std::chrono::nanoseconds> PulseInput::latency() const
+{
+    // Not pa_stream_get_latency: it fails on many reads, and after an idle source wakes its
+    // interpolating clock catches up for a second or more, putting the first sound far too early.
+    // The server's part (the source's own delay and the transport) changes slowly and comes with every
+    // timing update; the part queued here is exact: the first sample in hand was heard that much before
+    // the last one that arrived.
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream_);
+    const std::size_t queued = pa_stream_readable_size(stream_);
+    if (timing == nullptr || queued == std::size_t(-1)) {
+        return std::nullopt;
+    }
+    const pa_usec_t heardBefore = timing->source_usec + timing->transport_usec +
+                                  pa_bytes_to_usec(queued, pa_stream_get_sample_spec(stream_));
+    return std::chrono::microseconds(heardBefore);
 }
 
 void PulseInput::interrupt()

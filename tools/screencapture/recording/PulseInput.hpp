@@ -20,8 +20,10 @@ namespace quillet::screencapture {
 class PulseInput {
 public:
     struct Chunk {
-        std::vector<float> samples;          // interleaved
-        std::chrono::nanoseconds latency{0}; // how long ago the last sample was heard
+        std::vector<float> samples; // interleaved
+        // How long before it was read the first sample was heard; none when the server could not say yet.
+        std::optional<std::chrono::nanoseconds> latency;
+        std::int64_t position = 0; // the source's samples per channel before these, holes included
     };
 
     // The default input when `source` is empty. A one-line reason when it cannot be recorded.
@@ -44,10 +46,13 @@ private:
     [[nodiscard]] std::optional<std::string> connect(const std::optional<std::string>& source, int sampleRate,
                                                      int channels, std::chrono::milliseconds chunk);
     [[nodiscard]] std::string lastError() const;
+    [[nodiscard]] std::optional<std::chrono::nanoseconds> latency() const; // with the loop's lock held
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
+    std::size_t frameBytes_ = 0;
+    std::int64_t position_ = 0;  // guarded by the loop's lock
     bool isInterrupted_ = false; // guarded by the loop's lock
 };
 
