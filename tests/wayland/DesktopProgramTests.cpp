@@ -172,6 +172,28 @@ TEST(DesktopProgram, SwaySavesTheScreenThroughTheScreenshotPortal)
     EXPECT_TRUE(testing::waitFor([] { return swayShowsPanel(); }, 30s));
 }
 
+// sway's portal refuses to start a screen cast without a GPU: a recording asked for says so in the
+// log and the status, and leaves no movie anywhere, not even an empty one.
+TEST(DesktopProgram, SwayRefusesTheRecordingWithoutLeavingAMovie)
+{
+    if (!isDesktop("sway")) {
+        GTEST_SKIP() << "runs under RIG_DESKTOP=sway";
+    }
+    const auto program = startProgram({});
+    ASSERT_TRUE(testing::waitFor([&] { return said(*program, "desktop portals:"); }, 30s))
+        << program->standardErrorSoFar();
+    startProgram({"--action", "record"})->wait(20s);
+    ASSERT_TRUE(testing::waitFor(
+        [&] { return said(*program, "could not start recording: could not start the screen cast"); }, 60s))
+        << program->standardErrorSoFar();
+    EXPECT_FALSE(said(*program, "recording started"));
+    const QDir recordings(QDir::home().filePath(QStringLiteral(".cache/quillet/recordings")));
+    EXPECT_TRUE(recordings.entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(QDir::home().filePath(QStringLiteral("Screenshots")))
+                    .entryList({QStringLiteral("*.mp4"), QStringLiteral("*.mov")}, QDir::Files)
+                    .isEmpty());
+}
+
 QStringList kglobalaccelComponents()
 {
     qDBusRegisterMetaType<QList<QStringList>>();
