@@ -26,7 +26,7 @@ packages=(
   gstreamer1.0-tools gstreamer1.0-pipewire gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   # the headless Wayland desktop of tests/wayland/rig.sh
   mutter pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-gnome weston libglib2.0-bin
-  qt6-wayland
+  qt6-wayland xwayland
   # and its sway desktop (KDE's is left out for its size: see the README)
   sway xdg-desktop-portal-wlr xdg-desktop-portal-gtk grim
 )

@@ -6,6 +6,8 @@
 #   gnome (default)  mutter, the GNOME portal back-end; as root. RIG_MONITORS=WxH,WxH… gives mutter
 #                    those monitors instead, left to right.
 #                    RIG_CONTENT=none leaves out the animated client, so the screen stays still.
+#                    RIG_X11=1 starts mutter's XWayland too; the command then sees its DISPLAY and
+#                    XAUTHORITY.
 #   kde              KWin's virtual back-end (from a plain copy: this machine forbids file
 #                    capabilities), the KDE back-end and its Qt 5 dialogs; as root.
 #   sway             sway's headless back-end, the wlroots back-end, and the GTK back-end for the
@@ -112,10 +114,23 @@ start_mutter() {
     mkdir -p "$XDG_CONFIG_HOME/glib-2.0/settings"
     printf '[org/gnome/desktop/interface]\nenable-animations=false\n' \
         >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile"
-    GSETTINGS_BACKEND=keyfile mutter --headless --wayland --no-x11 "${monitors[@]}" \
+    local x11=(--no-x11)
+    [ "$RIG_X11" = 1 ] && x11=()
+    GSETTINGS_BACKEND=keyfile mutter --headless --wayland "${x11[@]}" "${monitors[@]}" \
         --wayland-display "$display_name" >"$RIG_LOGS/mutter.log" 2>&1 &
     wait_until $start_limit_tenths test -S "$XDG_RUNTIME_DIR/$display_name" &&
-        wait_until $start_limit_tenths mutter_offers_remote_desktop
+        wait_until $start_limit_tenths mutter_offers_remote_desktop || return 1
+    [ "$RIG_X11" = 1 ] || return 0
+    wait_until $start_limit_tenths xwayland_display_named || return 1
+    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$RIG_LOGS/mutter.log" | head -n1)
+    # Its clients must show the cookie mutter keeps beside its sockets.
+    XAUTHORITY=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -name '.mutter-Xwaylandauth.*' | head -n1)
+    export DISPLAY XAUTHORITY
+}
+
+# Mutter names the display of its XWayland server in its log once the server listens.
+xwayland_display_named() {
+    grep -q 'Using public X11 display' "$RIG_LOGS/mutter.log"
 }
 
 # A test desktop without a Plasma session behind it: KWin's checks of who may take screenshots and
@@ -217,7 +232,9 @@ if [ $# -eq 0 ]; then
 fi
 
 missing=()
-for program in dbus-run-session gdbus setsid pipewire wireplumber "$portal" "${needed[@]}"; do
+x11_needed=()
+[ "${RIG_X11:-0}" = 1 ] && x11_needed=(Xwayland)
+for program in dbus-run-session gdbus setsid pipewire wireplumber "$portal" "${needed[@]}" "${x11_needed[@]}"; do
     command -v "$program" >/dev/null 2>&1 || [ -e "$program" ] || missing+=("$program")
 done
 for file in "${portal_files[@]}"; do
@@ -277,7 +294,7 @@ env -i PATH="$PATH" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     XDG_DATA_HOME="$root/home/.local/share" XDG_CACHE_HOME="$root/home/.cache" \
     XDG_DESKTOP_PORTAL_DIR="$root/portals" XDG_CURRENT_DESKTOP=$current_desktop XDG_SESSION_TYPE=wayland \
     WAYLAND_DISPLAY="$display_name" QT_QPA_PLATFORM=wayland RIG_LOGS="$root/logs" RIG_DESKTOP="$desktop" \
-    RIG_MONITORS="$monitor_sizes" RIG_CONTENT="${RIG_CONTENT:-animated}" \
+    RIG_MONITORS="$monitor_sizes" RIG_CONTENT="${RIG_CONTENT:-animated}" RIG_X11="${RIG_X11:-0}" \
     RIG_ROOT="$root" \
     ${QUILLET_SOURCE_DIR:+QUILLET_SOURCE_DIR="$QUILLET_SOURCE_DIR"} \
     ${QUILLET_BIN_DIR:+QUILLET_BIN_DIR="$QUILLET_BIN_DIR"} \
