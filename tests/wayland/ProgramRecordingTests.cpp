@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -62,9 +63,9 @@ void letRecord(std::chrono::milliseconds length)
     }
 }
 
-// Asks for a recording and picks the whole monitor: the desktop's chooser is accepted when it asks,
-// and the selector, once it shows the frozen monitor, is clicked in its middle.
-::testing::AssertionResult recordMonitor(const testing::ChildProcess& program, RemotePointer& pointer)
+// Asks for a recording and picks what `pick` does on the selector, again until the tool records:
+// the selector shows in another process, and input that comes before it reaches the desktop instead.
+::testing::AssertionResult record(const testing::ChildProcess& program, const std::function<void()>& pick)
 {
     const int before = timesSaid(program, "the capture tool records its first frame");
     askToRecord();
@@ -72,7 +73,7 @@ void letRecord(std::chrono::milliseconds length)
     const bool started = testing::waitFor(
         [&] {
             if (nextNudge.hasExpired()) {
-                acceptMonitorChooser(pointer); // its first click is the middle of the selector too
+                pick();
                 nextNudge.setRemainingTime(1s);
             }
             return timesSaid(program, "the capture tool records its first frame") > before;
@@ -83,13 +84,33 @@ void letRecord(std::chrono::milliseconds length)
                                                    << program.standardErrorSoFar();
 }
 
+// The whole monitor: the desktop's chooser is accepted when it asks, and its first click is the middle
+// of the selector too.
+::testing::AssertionResult recordMonitor(const testing::ChildProcess& program, RemotePointer& pointer)
+{
+    return record(program, [&] { acceptMonitorChooser(pointer); });
+}
+
+// The area from (100, 100) to (420, 340) of the monitor.
+::testing::AssertionResult recordArea(const testing::ChildProcess& program, RemotePointer& pointer)
+{
+    return record(program, [&] {
+        pointer.moveTo(100, 100);
+        pointer.press(true);
+        pointer.moveTo(300, 200);
+        pointer.moveTo(420, 340);
+        pointer.press(false);
+    });
+}
+
 QStringList movies()
 {
     return QDir(QDir::home().filePath(QStringLiteral("Screenshots")))
         .entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Time | QDir::Reversed);
 }
 
-// ffprobe's word on the first video stream and the length of a movie: "codec,pixels,rate" and seconds.
+// ffprobe's word on the first video stream and the length of a movie: "codec,width,height,pixels,rate,…"
+// and seconds.
 std::pair<QString, double> probed(const QString& name)
 {
     QProcess probe;
@@ -97,7 +118,7 @@ std::pair<QString, double> probed(const QString& name)
         QStringLiteral("ffprobe"),
         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
          QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-         QStringLiteral("stream=codec_name,pix_fmt,r_frame_rate,avg_frame_rate,nb_frames:format=duration"),
+         QStringLiteral("stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_frames:format=duration"),
          QStringLiteral("-of"), QStringLiteral("csv=p=0"),
          QDir::home().filePath(QStringLiteral("Screenshots/") + name)});
     probe.waitForFinished(30'000);
@@ -136,7 +157,7 @@ bool toolRuns()
     return false;
 }
 
-TEST(ProgramRecording, TheKeyRecordsAMonitorUntilPressedAgainOrTheDesktopStopsSharingOrTheProgramDies)
+TEST(ProgramRecording, TheKeyRecordsAMonitorOrAnAreaUntilPressedAgainOrTheDesktopStopsSharingOrTheProgramDies)
 {
     RemotePointer pointer;
     auto program = startProgram({});
@@ -151,17 +172,19 @@ TEST(ProgramRecording, TheKeyRecordsAMonitorUntilPressedAgainOrTheDesktopStopsSh
         << program->standardErrorSoFar();
     ASSERT_EQ(movies().size(), 1);
     const auto [stream, seconds] = probed(movies().front());
-    EXPECT_TRUE(stream.startsWith(QStringLiteral("h264,yuv420p,30/1,"))) << stream.toStdString();
+    EXPECT_TRUE(stream.startsWith(QStringLiteral("h264,1280,720,yuv420p,30/1,"))) << stream.toStdString();
     EXPECT_GE(seconds, 2.5) << "the recording ran 3 s";
 
-    // The user stops sharing from the desktop: the recording stops and is saved as by the key (here
-    // the cast's stream goes before the portal's word that the session closed).
-    ASSERT_TRUE(recordMonitor(*program, pointer));
+    // An area, until the user stops sharing from the desktop: the recording stops and is saved as by
+    // the key (here the cast's stream goes before the portal's word that the session closed).
+    ASSERT_TRUE(recordArea(*program, pointer));
     letRecord(2s);
     stopSharingFromTheDesktop();
     ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "recording saved as") == 2; }, 20s))
         << program->standardErrorSoFar();
-    EXPECT_EQ(movies().size(), 2);
+    ASSERT_EQ(movies().size(), 2);
+    EXPECT_TRUE(probed(movies().back()).first.startsWith(QStringLiteral("h264,320,240,yuv420p,30/1,")))
+        << probed(movies().back()).first.toStdString();
 
     // The program is killed while it records: the tool finishes the movie, the next start saves it.
     ASSERT_TRUE(recordMonitor(*program, pointer));
