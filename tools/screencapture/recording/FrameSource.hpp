@@ -20,6 +20,8 @@ public:
         Status status = Status::failed;
         Bitmap pixels; // B,G,R,x, writable and valid until the next grab
         std::string reason;
+        bool isRepeat = false; // the same picture, pointer and all, as the grab before
+
     };
 
     FrameSource() = default;

@@ -368,14 +368,16 @@ FrameSource::Grab PipeWireGrabber::grab()
     if (shared.pictures > shared.copiedPictures + 1) {
         shared.replacedPictures += shared.pictures - shared.copiedPictures - 1;
     }
-    if (shared.pictures != shared.copiedPictures || isPointerStale) {
+    const bool isNewPicture = shared.pictures != shared.copiedPictures;
+    const bool isRepeat = !isNewPicture && shared.drawnPointer && *shared.drawnPointer == shared.pointer;
+    if (isNewPicture || isPointerStale) {
         std::memcpy(shared.working.pixels, shared.latest.pixels,
                     shared.latest.bytesPerRow * std::size_t(shared.latest.height));
         shared.copiedPictures = shared.pictures;
         shared.drawnPointer.reset();
     }
     shared.pendingPointer = shared.pointer;
-    return Grab{Status::frame, shared.working, {}};
+    return Grab{Status::frame, shared.working, {}, isRepeat};
 }
 
 PipeWireGrabber::PictureCounts PipeWireGrabber::pictureCounts() const

@@ -93,12 +93,25 @@ std::int64_t framesBetween(Clock::time_point start, Clock::time_point deadline)
     return (deadline - start) / framePeriod;
 }
 
-void fill(AVFrame& frame, const Bitmap& pixels, std::int64_t pts, std::int64_t& lastKeyPts)
+// Puts the picture into `frame`: converted from `pixels`, or, when they repeat the picture of
+// `previous` (a screen cast that sent nothing new), copied from there, which costs a fraction of the
+// conversion. `previous` is only ever read by the encoder, so it can be read here meanwhile.
+void fillPicture(AVFrame& frame, const Bitmap& pixels, const AVFrame* previous)
 {
+    if (previous == &frame) {
+        return;
+    }
     // The encoder may still hold a reference to this buffer's previous picture.
     av_frame_make_writable(&frame);
+    if (previous != nullptr && av_frame_copy(&frame, previous) >= 0) {
+        return;
+    }
     convertToI420(pixels, I420Planes{frame.data[0], frame.data[1], frame.data[2], frame.linesize[0],
                                      frame.linesize[1], frame.linesize[2]});
+}
+
+void stamp(AVFrame& frame, std::int64_t pts, std::int64_t& lastKeyPts)
+{
     frame.pts = pts;
     // Key frames, and so the movie's fragments, follow the clock: lost frames must not stretch the
     // part of the movie that a killed recording loses.
@@ -124,6 +137,7 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
     std::optional<Clock::time_point> start;
     std::int64_t lastPts = -1;
     std::int64_t lastKeyPts = -1;
+    const AVFrame* lastFilled = nullptr;
     FrameSchedule schedule(Clock::now(), framePeriod);
     while (!StopSignal::isRequested() && !context.isEncoderFailed) {
         const Clock::time_point deadline = schedule.nextDeadline();
@@ -160,7 +174,9 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
             // longer instead of speeding up time, and the movie keeps an exact 30 frames a second
             // (ffprobe's r_frame_rate reads 30/1), which a stamp of the wake-up's jitter would spoil.
             lastPts = std::max(lastPts + 1, framesBetween(*start, deadline) * ticksPerFrame);
-            fill(**frame, pixels, lastPts, lastKeyPts);
+            fillPicture(**frame, pixels, grabbed.isRepeat ? lastFilled : nullptr);
+            stamp(**frame, lastPts, lastKeyPts);
+            lastFilled = *frame;
             context.queue.pushFilled(*frame);
             if (!counts.end) {
                 announceRecording();
@@ -168,6 +184,8 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
             counts.end = deadline + framePeriod;
         } else {
             ++counts.dropped;
+            // The next picture may repeat this one, which no frame holds.
+            lastFilled = nullptr;
         }
         counts.missed += schedule.advance(Clock::now());
     }
