@@ -36,7 +36,8 @@ constexpr double shadowAlpha = 0.3;
 constexpr double shadowOffsetPoints = 1;
 constexpr double shadowBlurPoints = 3;
 
-constexpr double textOutlinePerFontSize = 0.2;
+// The outline is drawn centred on the glyphs' edges: half of it reaches as far as the backing.
+constexpr double textOutlinePerFontSize = 2 * TextBacking::growthPerEm;
 
 [[nodiscard]] QColor qtColor(AnnotationColor color)
 {
@@ -364,13 +365,20 @@ void AnnotationRenderer::drawText(const std::string& text, Point origin, Annotat
 {
     const double fontSize = style_.textFontSize();
     const TextLine line(QString::fromStdString(text), fontSize, QFont::Bold);
-    const QPainterPath glyphs = line.outline(QPointF(origin.x, origin.y + line.ascent()));
+    const QPointF baseline(origin.x, origin.y + line.ascent());
+    const QPainterPath glyphs = line.outline(baseline);
+    const std::vector<QPainterPath> backing = textBacking_.shapes(line, baseline);
     const double outlineWidth = textOutlinePerFontSize * fontSize;
     const QRectF bounds = glyphs.boundingRect().adjusted(-outlineWidth / 2, -outlineWidth / 2,
                                                          outlineWidth / 2, outlineWidth / 2);
     const QColor fill = qtColor(color);
     shadowFor(style_).paint(painter, bounds, [&](QPainter& group) {
+        // The stroke is the outline exactly where the backing's curves, made at a smaller size, may
+        // fall a hair inside it.
         group.strokePath(glyphs, QPen(Qt::white, outlineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        for (const QPainterPath& shape : backing) {
+            group.fillPath(shape, Qt::white);
+        }
         group.fillPath(glyphs, fill);
     });
 }

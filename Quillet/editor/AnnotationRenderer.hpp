@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Quillet/editor/TextBacking.hpp"
 #include "core/AnnotationStyle.hpp"
 #include "core/Geometry.hpp"
 #include "core/Mark.hpp"
@@ -90,6 +91,8 @@ private:
     AnnotationStyle style_;
     // Shared with the worker started by `prepare`, so it outlives a renderer released meanwhile.
     std::shared_ptr<PixelatedCache> cache_;
+    // The shapes behind text marks, made once per glyph.
+    TextBacking textBacking_;
 };
 
 } // namespace quillet

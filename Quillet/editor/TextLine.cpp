@@ -3,7 +3,8 @@
 #include "Brindle/SystemFont.hpp"
 
 #include <QFontMetricsF>
-#include <QTransform>
+#include <QGlyphRun>
+#include <QTextLayout>
 
 namespace quillet {
 
@@ -39,16 +40,48 @@ TextLine::TextLine(const QString& text, double pixelSize, QFont::Weight weight)
     width_ = metrics.horizontalAdvance(text_) * scale_;
 }
 
+int TextLine::referenceSize()
+{
+    return referencePixelSize;
+}
+
+QTransform TextLine::placement(QPointF baselineOrigin) const
+{
+    QTransform placement;
+    placement.translate(baselineOrigin.x(), baselineOrigin.y());
+    placement.scale(scale_, scale_);
+    return placement;
+}
+
 QPainterPath TextLine::outline(QPointF baselineOrigin) const
 {
     QPainterPath path;
     path.addText(QPointF(0, 0), font_, text_);
     // Glyph contours may overlap; only non-zero winding fills them whole.
     path.setFillRule(Qt::WindingFill);
-    QTransform placement;
-    placement.translate(baselineOrigin.x(), baselineOrigin.y());
-    placement.scale(scale_, scale_);
-    return placement.map(path);
+    return placement(baselineOrigin).map(path);
+}
+
+std::vector<TextLine::Glyph> TextLine::glyphs() const
+{
+    QTextLayout layout(text_, font_);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    std::vector<Glyph> glyphs;
+    if (!line.isValid()) {
+        return glyphs;
+    }
+    // The layout puts the first line's baseline one ascent down; the glyphs sit on the baseline.
+    const QPointF baseline(0, line.ascent());
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        const QList<quint32> indexes = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+            glyphs.push_back({run.rawFont(), indexes[i], positions[i] - baseline});
+        }
+    }
+    return glyphs;
 }
 
 } // namespace quillet

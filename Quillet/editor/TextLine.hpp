@@ -3,7 +3,11 @@
 #include <QFont>
 #include <QPainterPath>
 #include <QPointF>
+#include <QRawFont>
 #include <QString>
+#include <QTransform>
+
+#include <vector>
 
 namespace quillet {
 
@@ -22,6 +26,20 @@ public:
 
     // The glyph outlines with the baseline's left end at `baselineOrigin`.
     [[nodiscard]] QPainterPath outline(QPointF baselineOrigin) const;
+
+    // One shaped glyph at the reference size: the font it comes from (a fallback font for a
+    // character Inter lacks), its index there and its origin on the reference baseline.
+    struct Glyph {
+        QRawFont font;
+        quint32 index = 0;
+        QPointF position;
+    };
+    [[nodiscard]] std::vector<Glyph> glyphs() const;
+    // Takes the reference size's coordinates to the line's, with its baseline's left end at
+    // `baselineOrigin`.
+    [[nodiscard]] QTransform placement(QPointF baselineOrigin) const;
+    // The size the glyphs are shaped at, in pixels.
+    [[nodiscard]] static int referenceSize();
 
     // The font family every line uses: the desktop's interface font of this system.
     [[nodiscard]] static QString systemFamily();

@@ -6,12 +6,14 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QThread>
 #include <QThreadPool>
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -235,6 +237,29 @@ TEST(AnnotationRenderer, TextIsFilledInTheMarkColourWithAWhiteOutline)
     const TextLine line(QStringLiteral("I"), AnnotationStyle(testScale).textFontSize(), QFont::Bold);
     const int middleOfCap = static_cast<int>(20 + line.ascent() - line.capHeight() / 2);
     EXPECT_EQ(runsAlong(result, middleOfCap, grey, pink), "GWCWG");
+}
+
+// Outlined text as a designer draws it, at every zoom of the canvas: the counter of "o" and the bay
+// of "C" are white, while the space between two words stays the picture's (nothing bridges it).
+TEST(AnnotationRenderer, TextOutlineFillsCountersAndBaysButBridgesNoLettersAtEveryZoom)
+{
+    const QColor grey(128, 128, 128);
+    const QImage picture = filled(140, 90, grey);
+    const AnnotationRenderer renderer(picture, AnnotationStyle(testScale));
+    const Point origin{10, 20};
+    const std::vector<Mark> marks{Mark(Annotation::text(origin, "Co o"), AnnotationColor::pink)};
+    const TextLine line(QStringLiteral("o"), AnnotationStyle(testScale).textFontSize(), QFont::Bold);
+    const double middleOfO = line.outline(QPointF(origin.x, origin.y + line.ascent())).boundingRect().center().y();
+    for (const int zoom : {1, 2, 8}) {
+        QImage canvas = filled(picture.width() * zoom, picture.height() * zoom, grey);
+        QPainter painter(&canvas);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(zoom, zoom);
+        renderer.draw(marks, painter);
+        painter.end();
+        EXPECT_EQ(runsAlong(canvas, static_cast<int>(middleOfO * zoom), grey, pink), "GWCWCWCWGWCWCWG")
+            << "at zoom " << zoom;
+    }
 }
 
 TEST(AnnotationRenderer, ShadowDarkensBelowAnArrowAndNotAbove)
