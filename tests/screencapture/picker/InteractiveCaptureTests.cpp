@@ -1,6 +1,8 @@
 #include "tests/screencapture/CaptureToolTest.hpp"
 #include "tests/support/OtherXClient.hpp"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -244,6 +246,49 @@ TEST_F(InteractiveCaptureTwoScreens, DragOnTheSecondScreen)
     ASSERT_EQ(image.size(), QSize(60, 40));
     EXPECT_EQ(opaquePixel(image, 9, 9), desktop);
     EXPECT_EQ(opaquePixel(image, 10, 10), red);
+}
+
+// While a drag holds the left screen, the right one is dimmed too; the size label stays whole on the
+// left screen when the selection runs into its corner with the pointer beyond it.
+TEST_F(InteractiveCaptureTwoScreens, DraggingDimsTheOtherScreenAndKeepsTheSizeLabelOnItsScreen)
+{
+    auto picker = startPicker();
+    xdotool({"mousemove", "1000", "600", "mousedown", "1", "sleep", "0.1", "mousemove", "1200", "700",
+             "sleep", "0.1", "mousemove", "1400", "799"});
+    QImage dimmed(1, 1, QImage::Format_RGB32);
+    dimmed.fill(QColor::fromRgb(desktop));
+    QPainter(&dimmed).fillRect(0, 0, 1, 1, QColor(0, 0, 0, 100));
+    const QRgb dimmedDesktop = dimmed.pixel(0, 0);
+    const std::string shot = outputPath("screen.png");
+    QImage screen;
+    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        ASSERT_EQ(runTool({"-x", "-R", "0,0,2560,800", shot}).exitCode, 0);
+        screen = load(shot);
+        if (screen.pixel(2000, 400) == dimmedDesktop) {
+            break;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(screen.pixel(2000, 400), dimmedDesktop) << "the right screen is dimmed";
+    EXPECT_EQ(screen.pixel(1100, 650) & 0xffffff, desktop) << "the selection is clear";
+
+    // The label's dark box, over the clear selection or the dimmed rest, near the left screen's corner;
+    // the last row holds the selection's dark outer edge (the pointer stops at the root's last row).
+    QRect label;
+    for (int y = 700; y < 799; ++y) {
+        for (int x = 1150; x < 1280; ++x) {
+            const QRgb pixel = screen.pixel(x, y);
+            if (qGreen(pixel) <= 40 && qBlue(pixel) <= 55) {
+                label |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    EXPECT_GE(label.width(), 30) << "a label is shown";
+    EXPECT_LT(label.right(), 1279) << "the label ends before the screen's right edge";
+    EXPECT_LT(label.bottom(), 798) << "the label ends above the screen's bottom edge";
+    xdotool({"key", "Escape"});
+    EXPECT_EQ(picker->wait().exitCode, 0);
 }
 
 } // namespace

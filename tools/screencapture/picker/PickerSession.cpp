@@ -178,6 +178,8 @@ PickerSession::Overlay PickerSession::overlay(const QWidget* window) const
             overlay.sizeLabel = QStringLiteral("%1 × %2").arg(points.width()).arg(points.height());
             overlay.labelAnchor = drag_->current + QPointF(labelOffset, labelOffset);
         }
+        // A screen left bright beside the one being dragged on would look chosen too.
+        overlay.isDimmed = drag_ && drag_->screen != i;
         if (hovered_) {
             const QPointF origin = screen.geometry.topLeft();
             const double ratio = screen.pixelRatio;

@@ -28,6 +28,7 @@ public:
         std::optional<QRectF> highlight;
         QString sizeLabel;
         QPointF labelAnchor;
+        bool isDimmed = false; // the drag is on another screen
     };
 
     using Finish = std::function<void(std::optional<PixelRect>)>;

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace quillet::screencapture {
 namespace {
 
@@ -22,6 +24,7 @@ const QColor labelBackground(0, 0, 0, 170);
 constexpr double highlightEdgeWidth = 2;
 constexpr double labelPadding = 4;
 constexpr double labelRadius = 4;
+constexpr double labelMargin = 4; // points between the label and the screen's edge
 
 } // namespace
 
@@ -51,6 +54,8 @@ void PickerWindow::paintEvent(QPaintEvent*)
     if (overlay.selection) {
         paintSelection(painter, *overlay.selection);
         paintSizeLabel(painter, overlay.sizeLabel, overlay.labelAnchor);
+    } else if (overlay.isDimmed) {
+        painter.fillRect(rect(), outsideSelection);
     }
 }
 
@@ -77,6 +82,9 @@ void PickerWindow::paintSizeLabel(QPainter& painter, const QString& text, QPoint
     if (box.bottom() > height()) {
         box.moveBottom(anchor.y() - 2 * labelPadding);
     }
+    // The flip alone leaves part of it beyond an edge the selection touches; the whole of it stays in.
+    box.moveLeft(std::max(labelMargin, std::min(box.left(), width() - labelMargin - box.width())));
+    box.moveTop(std::max(labelMargin, std::min(box.top(), height() - labelMargin - box.height())));
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(labelBackground);
