@@ -141,7 +141,8 @@ QString TesseractRecognizer::unavailableReason() const
     if (!QFileInfo::exists(dataFile(dataFolder_, language_.toStdString()))) {
         return QObject::tr("Needs the package tesseract-ocr-%1").arg(language_);
     }
-    if (!module().open) {
+    // Known only once a read tried to load it: loading it here would block the menu that asks.
+    if (moduleMissing_) {
         return QObject::tr("Needs the package libtesseract5");
     }
     return {};
@@ -151,6 +152,7 @@ std::optional<QString> TesseractRecognizer::read(const QImage& image) const
 {
     const Module& loaded = module();
     if (!loaded.open) {
+        moduleMissing_ = true;
         captureLog().error("cannot read text: %{public}s", loaded.problem);
         return std::nullopt;
     }

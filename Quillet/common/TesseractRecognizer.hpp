@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -35,6 +36,7 @@ private:
     QString language_;
     mutable std::mutex mutex_;
     mutable std::unique_ptr<Reader> reader_; // loaded on the first read
+    mutable std::atomic<bool> moduleMissing_ = false;
 };
 
 } // namespace quillet

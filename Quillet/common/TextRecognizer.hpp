@@ -14,7 +14,7 @@ public:
     virtual ~TextRecognizer() = default;
 
     // Why no text can be read on this machine, in words for the user ("… needs tesseract-ocr-eng");
-    // empty when it can. Loads no language data.
+    // empty when it can. Quick enough for the main thread: it loads nothing.
     [[nodiscard]] virtual QString unavailableReason() const = 0;
 
     // The text of `image` in reading order, lines kept and paragraphs parted by an empty line,
