@@ -29,79 +29,19 @@
 namespace quillet {
 namespace {
 
-const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString screenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
-
-constexpr uint monitorSources = 1;
-constexpr uint cursorHidden = 1;
-// The pointer's place sent beside each frame, on the monitor that has it only.
-constexpr uint cursorAsMetadata = 4;
-// Until the user withdraws it: the choice of monitor is asked once.
-constexpr uint persistUntilRevoked = 2;
-
-// A pair of integers of an answer's stream properties, (ii); nothing when it is not one.
-std::optional<QPoint> pairIn(const QVariant& value)
+// Why a step of a capture failed, as the user reads it.
+QString failureOf(const QString& step, const QString& reason)
 {
-    if (!value.canConvert<QDBusArgument>()) {
-        return std::nullopt;
-    }
-    const auto argument = value.value<QDBusArgument>();
-    if (argument.currentSignature() != QLatin1String("(ii)")) {
-        return std::nullopt;
-    }
-    int first = 0;
-    int second = 0;
-    argument.beginStructure();
-    argument >> first >> second;
-    argument.endStructure();
-    return QPoint(first, second);
-}
-
-QString sessionHandle(const QVariantMap& created)
-{
-    const auto handle = created.value(QStringLiteral("session_handle"));
-    if (handle.canConvert<QDBusObjectPath>()) {
-        return handle.value<QDBusObjectPath>().path();
-    }
-    return handle.toString();
+    return QStringLiteral("could not %1 through the desktop portal: %2").arg(step, reason);
 }
 
 } // namespace
 
-std::vector<PortalCapturer::Stream> PortalCapturer::streamsIn(const QVariantMap& started)
-{
-    const auto streams = started.value(QStringLiteral("streams"));
-    if (!streams.canConvert<QDBusArgument>()) {
-        return {};
-    }
-    const auto argument = streams.value<QDBusArgument>();
-    if (argument.currentSignature() != QLatin1String("a(ua{sv})")) {
-        return {};
-    }
-    std::vector<Stream> found;
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        Stream stream;
-        QVariantMap properties;
-        argument.beginStructure();
-        argument >> stream.node >> properties;
-        argument.endStructure();
-        // Without a position (older portals, one monitor) the stream sits at the desktop's origin.
-        const auto position = pairIn(properties.value(QStringLiteral("position"))).value_or(QPoint());
-        const auto size = pairIn(properties.value(QStringLiteral("size")));
-        if (size && size->x() > 0 && size->y() > 0) {
-            stream.place = QRect(position, QSize(size->x(), size->y()));
-        }
-        found.push_back(stream);
-    }
-    argument.endArray();
-    return found;
-}
-
 PortalCapturer::PortalCapturer(brindle::PreferenceStore& preferences, Limits limits, QDBusConnection bus,
                                QObject* parent)
-    : Capturer(ScreenCaptureTool(), parent), preferences_(preferences), limits_(limits), bus_(std::move(bus))
+    : Capturer(ScreenCaptureTool(), parent), limits_(limits), bus_(bus),
+      cast_(preferences, ScreenCastSession::PointerFallback::hidden, {limits.answer, limits.choice},
+            std::move(bus))
 {
 }
 
@@ -110,7 +50,7 @@ PortalCapturer::~PortalCapturer()
     for (const QPointer<QWidget>& picker : pickers_) {
         delete picker;
     }
-    closeSession();
+    cast_.close();
 }
 
 CapturedImage PortalCapturer::stillFrom(QImage frame, int logicalWidth)
@@ -140,119 +80,24 @@ void PortalCapturer::capture(Mode mode, Completion completion)
         // is asked after it, and its picture is painted after it.
         QGuiApplication::sync();
     }
-    askCursorModes();
+    startCast();
 }
 
-void PortalCapturer::askCursorModes()
+void PortalCapturer::startCast()
 {
-    if (cursorModes_) {
-        createSession();
-        return;
-    }
-    auto message = QDBusMessage::createMethodCall(
-        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    message.setArguments({screenCast, QStringLiteral("AvailableCursorModes")});
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, int(limits_.answer.count())), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
-        call->deleteLater();
-        const QDBusPendingReply<QDBusVariant> reply = *call;
-        // A portal that does not say offers no metadata; the cast then goes on without the pointer.
-        cursorModes_ = reply.isError() ? 0u : reply.value().variant().toUInt();
-        createSession();
+    cast_.start([this](Outcome<std::vector<Stream>> streams, bool cancelled) {
+        if (!streams.isSuccess()) {
+            fail(streams.error(), cancelled);
+            return;
+        }
+        cast_.openRemote([this, streams = streams.value()](Outcome<int> descriptor) mutable {
+            if (!descriptor.isSuccess()) {
+                fail(descriptor.error());
+                return;
+            }
+            takeFrames(descriptor.value(), std::move(streams));
+        });
     });
-}
-
-void PortalCapturer::createSession()
-{
-    PortalRequest::call(bus_, screenCast, QStringLiteral("CreateSession"), {},
-                        {{QStringLiteral("session_handle_token"), PortalRequest::uniqueToken()}},
-                        limits_.answer, this, [this](Outcome<QVariantMap> created, bool cancelled) {
-                            if (!created.isSuccess()) {
-                                fail(QStringLiteral("create a screen cast"), created.error(), cancelled);
-                                return;
-                            }
-                            selectSources(created.value());
-                        });
-}
-
-void PortalCapturer::selectSources(const QVariantMap& created)
-{
-    session_ = sessionHandle(created);
-    if (session_.isEmpty()) {
-        fail(QStringLiteral("create a screen cast"), QStringLiteral("no session in the answer"));
-        return;
-    }
-    const uint cursor = (cursorModes_.value_or(0) & cursorAsMetadata) != 0 ? cursorAsMetadata : cursorHidden;
-    QVariantMap options{{QStringLiteral("types"), monitorSources},
-                        {QStringLiteral("multiple"), true},
-                        {QStringLiteral("cursor_mode"), cursor},
-                        {QStringLiteral("persist_mode"), persistUntilRevoked}};
-    if (preferences_.object(singleMonitorTokenKey)) {
-        preferences_.set(std::nullopt, singleMonitorTokenKey);
-    }
-    const auto stored = preferences_.object(restoreTokenKey);
-    const std::string* token = stored ? stored->get<std::string>() : nullptr;
-    if (token != nullptr && !token->empty()) {
-        options.insert(QStringLiteral("restore_token"), QString::fromStdString(*token));
-    }
-    PortalRequest::call(bus_, screenCast, QStringLiteral("SelectSources"),
-                        {QVariant::fromValue(QDBusObjectPath(session_))}, options, limits_.answer, this,
-                        [this](Outcome<QVariantMap> selected, bool cancelled) {
-                            if (!selected.isSuccess()) {
-                                fail(QStringLiteral("choose the screen"), selected.error(), cancelled);
-                                return;
-                            }
-                            start();
-                        });
-}
-
-void PortalCapturer::start()
-{
-    // Without a token the desktop asks the user, who may take a while; with one it answers at once,
-    // unless the remembered monitor is gone and it asks again: the user's limit holds either way.
-    PortalRequest::call(bus_, screenCast, QStringLiteral("Start"),
-                        {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {}, limits_.choice, this,
-                        [this](Outcome<QVariantMap> started, bool cancelled) {
-                            if (!started.isSuccess()) {
-                                fail(QStringLiteral("start the screen cast"), started.error(), cancelled);
-                                return;
-                            }
-                            openPipeWire(started.value());
-                        });
-}
-
-void PortalCapturer::openPipeWire(const QVariantMap& started)
-{
-    const QString token = started.value(QStringLiteral("restore_token")).toString();
-    if (!token.isEmpty()) {
-        preferences_.set(token.toStdString(), restoreTokenKey);
-    }
-    auto streams = streamsIn(started);
-    if (streams.empty()) {
-        fail(QStringLiteral("start the screen cast"), QStringLiteral("no stream in the answer"));
-        return;
-    }
-    auto message = QDBusMessage::createMethodCall(portalService, portalPath, screenCast,
-                                                  QStringLiteral("OpenPipeWireRemote"));
-    message.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap()});
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, int(limits_.answer.count())), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, streams = std::move(streams)](QDBusPendingCallWatcher* call) mutable {
-                call->deleteLater();
-                const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *call;
-                if (reply.isError() || !reply.value().isValid()) {
-                    fail(QStringLiteral("reach the screen cast"), reply.error().message());
-                    return;
-                }
-                // The reply closes its descriptor; the frames' reader owns a copy.
-                const int fd = ::fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
-                if (fd < 0) {
-                    fail(QStringLiteral("reach the screen cast"),
-                         QString::fromLocal8Bit(std::strerror(errno)));
-                    return;
-                }
-                takeFrames(fd, std::move(streams));
-            });
 }
 
 void PortalCapturer::takeFrames(int fd, std::vector<Stream> streams)
@@ -264,7 +109,7 @@ void PortalCapturer::takeFrames(int fd, std::vector<Stream> streams)
     runInBackground(
         this, [fd, nodes, limit = limits_.frame] { return PipeWireFrame::take(fd, nodes, limit); },
         [this, streams = std::move(streams)](std::vector<Outcome<PipeWireFrame::Picture>> pictures) {
-            closeSession();
+            cast_.close();
             std::vector<CastScreen> screens;
             QString missing;
             for (std::size_t index = 0; index < pictures.size() && index < streams.size(); ++index) {
@@ -285,11 +130,11 @@ void PortalCapturer::takeFrames(int fd, std::vector<Stream> streams)
                             [](const CastScreen& screen) { return screen.pointer.has_value(); });
             if (!missing.isEmpty() && !retriedFrames_ && (mode_ == Mode::interactive || !pointerSeen)) {
                 retriedFrames_ = true;
-                createSession();
+                startCast();
                 return;
             }
             if (screens.empty()) {
-                fail(QStringLiteral("take a frame of the screen"), missing);
+                fail(failureOf(QStringLiteral("take a frame of the screen"), missing));
                 return;
             }
             handOn(std::move(screens));
@@ -304,12 +149,12 @@ void PortalCapturer::takeScreenshot()
         {{QStringLiteral("interactive"), false}}, limits_.answer, this,
         [this](Outcome<QVariantMap> taken, bool cancelled) {
             if (!taken.isSuccess()) {
-                fail(QStringLiteral("take a screenshot"), taken.error(), cancelled);
+                fail(failureOf(QStringLiteral("take a screenshot"), taken.error()), cancelled);
                 return;
             }
             const QString path = QUrl(taken.value().value(QStringLiteral("uri")).toString()).toLocalFile();
             if (path.isEmpty()) {
-                fail(QStringLiteral("take a screenshot"), QStringLiteral("no file in the answer"));
+                fail(failureOf(QStringLiteral("take a screenshot"), QStringLiteral("no file in the answer")));
                 return;
             }
             const QRect desktop = QGuiApplication::primaryScreen() != nullptr
@@ -325,7 +170,8 @@ void PortalCapturer::takeScreenshot()
                 },
                 [this, desktop](std::optional<QImage> image) {
                     if (!image) {
-                        fail(QStringLiteral("take a screenshot"), QStringLiteral("its file is not an image"));
+                        fail(failureOf(QStringLiteral("take a screenshot"),
+                                       QStringLiteral("its file is not an image")));
                         return;
                     }
                     handOn({CastScreen{*image, desktop, std::nullopt}});
@@ -403,15 +249,14 @@ void PortalCapturer::closePickers()
     pickers_.clear();
 }
 
-void PortalCapturer::fail(const QString& step, const QString& reason, bool cancelledByUser)
+void PortalCapturer::fail(const QString& failure, bool cancelledByUser)
 {
-    closeSession();
+    cast_.close();
     if (cancelledByUser) {
-        captureLog().log("the desktop's question was cancelled: %{public}s", reason);
+        captureLog().log("the desktop's question was cancelled: %{public}s", failure);
         finish(std::optional<CapturedImage>());
         return;
     }
-    const QString failure = QStringLiteral("could not %1 through the desktop portal: %2").arg(step, reason);
     // Desktops whose screen cast cannot serve us may still hand out a screenshot without asking; the
     // cast's failure is told with the screenshot's, should that fail too.
     if (!triedScreenshot_) {
@@ -422,21 +267,12 @@ void PortalCapturer::fail(const QString& step, const QString& reason, bool cance
     }
     QString told = castFailure_.isEmpty() ? failure : castFailure_ + QStringLiteral("; ") + failure;
     if (!missingProgram_.isEmpty()) {
-        told += QStringLiteral("; the desktop's portal takes its screenshots with %1, which is not installed: "
-                               "install the %1 package")
-                    .arg(missingProgram_);
+        told +=
+            QStringLiteral("; the desktop's portal takes its screenshots with %1, which is not installed: "
+                           "install the %1 package")
+                .arg(missingProgram_);
     }
     finish(Result::failure(told));
-}
-
-void PortalCapturer::closeSession()
-{
-    if (session_.isEmpty()) {
-        return;
-    }
-    bus_.send(QDBusMessage::createMethodCall(
-        portalService, session_, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close")));
-    session_.clear();
 }
 
 void PortalCapturer::finish(Result result)

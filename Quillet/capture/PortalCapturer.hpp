@@ -70,40 +70,27 @@ public:
     // of pixels per point, at least 1.
     [[nodiscard]] static CapturedImage stillFrom(QImage frame, int logicalWidth);
 
-    // One monitor of a started cast: its PipeWire node and its place on the desktop.
-    struct Stream {
-        uint node = 0;
-        QRect place;
-    };
-    // The streams of Start's answer, a(ua{sv}), in its order; none when it holds none.
-    [[nodiscard]] static std::vector<Stream> streamsIn(const QVariantMap& started);
+    using Stream = ScreenCastSession::Stream;
 
 private:
-    void askCursorModes();
-    void createSession();
-    void selectSources(const QVariantMap& session);
-    void start();
-    void openPipeWire(const QVariantMap& started);
+    void startCast();
     void takeFrames(int fd, std::vector<Stream> streams);
     void takeScreenshot();
     void handOn(std::vector<CastScreen> screens);
     void pickArea(std::vector<CastScreen> screens);
     void closePickers();
-    void fail(const QString& step, const QString& reason, bool cancelledByUser = false);
-    void closeSession();
+    void fail(const QString& failure, bool cancelledByUser = false);
     void finish(Result result);
 
-    brindle::PreferenceStore& preferences_;
     Limits limits_;
     QDBusConnection bus_;
+    ScreenCastSession cast_;
     Completion completion_;
     Mode mode_ = Mode::screen;
     bool triedScreenshot_ = false;
     QString castFailure_; // why the screen cast failed, while the screenshot is tried
     QString missingProgram_;
     bool retriedFrames_ = false;
-    QString session_;
-    std::optional<uint> cursorModes_;
     std::vector<QPointer<QWidget>> pickers_;
     std::unique_ptr<WindowsHiddenForGrab> ownWindowsHidden_;
 };
