@@ -8,8 +8,11 @@
 #include "tests/support/SmallFileSystem.hpp"
 #include "tests/support/WaitFor.hpp"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -159,6 +162,30 @@ TEST_F(AppStateFlow, AScreenCaptureIsSavedAsWebPNamedByDateAndShownAsACard)
     EXPECT_EQ(texts, expectedLog);
     EXPECT_EQ(state_->nextNumber(), 1) << "date names never touch the number";
     EXPECT_FALSE(preferences_.object("nextNumber").has_value());
+}
+
+// With the setting on, each new still is on the clipboard once its file is complete; with it off
+// (the default), the clipboard is left alone. The setting is kept under its own key.
+TEST_F(AppStateFlow, NewStillsAreCopiedOnlyWithTheSettingOn)
+{
+    make();
+    QClipboard& clipboard = *QGuiApplication::clipboard();
+    clipboard.setText(QStringLiteral("the user's"));
+    EXPECT_FALSE(state_->copyNewCaptures());
+    captureScreen();
+    ASSERT_TRUE(waitFor([] { return BackgroundWork::instance().pending() == 0; }));
+    EXPECT_EQ(clipboard.text(), QStringLiteral("the user's"));
+
+    state_->setCopyNewCaptures(true);
+    EXPECT_TRUE(preferences_.object("copyNewCaptures").has_value());
+    captureScreen();
+    ASSERT_EQ(thumbnails_->added.size(), 2u);
+    const QUrl saved = thumbnails_->added.back().url;
+    ASSERT_TRUE(waitFor([&] {
+        const QMimeData* data = clipboard.mimeData();
+        return data != nullptr && data->urls() == QList<QUrl>{saved};
+    }));
+    EXPECT_TRUE(clipboard.mimeData()->hasFormat(QStringLiteral("image/png")));
 }
 
 TEST_F(AppStateFlow, AStillsCardShowsTheCapturedPixelsAtOnceAndTakesItsFileWhenComplete)
