@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPen>
 
 namespace quillet::SelectionPills {
 namespace {
@@ -19,6 +20,8 @@ constexpr qreal contentInset = 12;
 constexpr qreal symbolPoints = 12;
 constexpr qreal symbolAdvance = 22;
 constexpr qreal textBoxAboveBottom = 7;
+const QColor edge(255, 255, 255, 64); // white at 25 %
+constexpr qreal edgeWidth = 1;
 
 QString tr(const char* text)
 {
@@ -48,9 +51,12 @@ QRectF draw(QPainter& painter, const QString& text, QPointF centre, bool highlig
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setPen(Qt::NoPen);
+    // A light edge inside the pill's outline keeps a dark pill visible on a dark screen, where the
+    // frozen picture leaves nothing to tell it from its surroundings.
+    painter.setPen(QPen(edge, edgeWidth));
     painter.setBrush(highlighted ? highlight : plain);
-    painter.drawRoundedRect(box, box.height() / 2, box.height() / 2);
+    const QRectF outline = box.adjusted(edgeWidth / 2, edgeWidth / 2, -edgeWidth / 2, -edgeWidth / 2);
+    painter.drawRoundedRect(outline, outline.height() / 2, outline.height() / 2);
 
     qreal textLeft = box.left() + contentInset;
     if (hasSymbol) {
