@@ -3,10 +3,26 @@
 #include "Quillet/app/ProgramComponents.hpp"
 #include "Quillet/common/CaptureLog.hpp"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 
 namespace quillet {
+
+namespace {
+
+// The movie is whole but not where the user looks for recordings: say so, and open its folder.
+DesktopNotifications::Notice keptRecordingNotice(const QString& movie)
+{
+    const QFileInfo file(movie);
+    return {.title = QObject::tr("Recording not saved in your folder"),
+            .body = QObject::tr("It was kept as %1 in %2. See the log for why.")
+                        .arg(file.fileName(), file.absolutePath()),
+            .actionLabel = QObject::tr("Show in Folder"),
+            .actionTarget = QUrl::fromLocalFile(file.absolutePath())};
+}
+
+} // namespace
 
 AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Components components,
                    QObject* parent)
@@ -48,6 +64,12 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
             cards_.copyNew(path, false);
         }
     });
+    connect(&recordingFlow_, &RecordingFlow::kept, this,
+            [notify = std::move(components.notify)](const QString& movie) {
+                if (notify) {
+                    notify(keptRecordingNotice(movie));
+                }
+            });
     connect(&recordingFlow_, &RecordingFlow::saved, this, [this](const QString& path, const QImage&) {
         if (settings_.copyNewCaptures()) {
             cards_.copyNew(path, true);

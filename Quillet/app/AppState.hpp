@@ -5,6 +5,7 @@
 #include "Quillet/capture/Capturer.hpp"
 #include "Quillet/capture/PermissionGate.hpp"
 #include "Quillet/capture/StillFlow.hpp"
+#include "Quillet/common/DesktopNotifications.hpp"
 #include "Quillet/common/Settings.hpp"
 #include "Quillet/editor/Editor.hpp"
 #include "Quillet/library/CaptureNames.hpp"
@@ -78,6 +79,9 @@ public:
         DesktopRoutes routes;
         // The program the desktop's portal needs for a screenshot, when it is not installed.
         QString missingScreenshotProgram;
+        // Tells the user something the status line alone would not say where to find. Nothing unless
+        // given.
+        std::function<void(const DesktopNotifications::Notice&)> notify;
     };
 
     static constexpr std::chrono::milliseconds menuActionDelay{300};

@@ -189,6 +189,9 @@ AppState::Components program(brindle::PreferenceStore& preferences)
                 .reportOpenFailure = &OpenFailureBox::show});
     };
     components.thumbnails = std::make_unique<ThumbnailStack>();
+    components.notify = [notifications = std::make_shared<DesktopNotifications>(
+                             [opener = desktopOpener()](const QUrl& url) { opener->open(url); })](
+                            const DesktopNotifications::Notice& notice) { notifications->show(notice); };
     useSessionRoutes(components, preferences);
     // The sound server's inputs, owned by the state with the recorder and the selector that use them.
     components.microphones = std::make_unique<PulseMicrophones>();

@@ -56,6 +56,10 @@ public:
     virtual void save(const QString& movie, const QString& path, StopCompletion completion) = 0;
     // How a movie whose name was taken gets another; without it that movie is kept as it is.
     virtual void setRename(Rename /*rename*/) {}
+    // Runs on the main thread when a stopped movie could not be put in the capture folder and was
+    // kept, whole, at another path: the user must learn where it is.
+    using Kept = std::function<void(const QString& movie)>;
+    virtual void setOnKept(Kept /*kept*/) {}
     // The first frame of a movie, reduced to at most `maxPixels` on its longer side.
     virtual void firstFrame(const QString& movie, int maxPixels, FrameCompletion completion) = 0;
 };

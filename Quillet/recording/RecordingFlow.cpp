@@ -47,6 +47,11 @@ void RecordingFlow::activate()
             self->endedUnreadable_ = true;
         }
     });
+    recorder_->setOnKept([self = QPointer(this)](const QString& movie) {
+        if (self) {
+            emit self->kept(movie);
+        }
+    });
     recorder_->setRename([self = QPointer(this)](const QString& taken) -> std::optional<QString> {
         return self ? self->rename(taken) : std::nullopt;
     });

@@ -56,6 +56,8 @@ signals:
     void changed();
     // A movie was finished at `path`; `frame` is its first frame, reduced for a card.
     void saved(const QString& path, const QImage& frame);
+    // A stopped movie could not be put in the capture folder; it is whole at `movie`.
+    void kept(const QString& movie);
 
 private:
     void openSelector(const Recorder::Options& options);

@@ -425,6 +425,9 @@ void ToolRecorder::finishSaving(const QString& movie, SavedMovie saved, int atte
     if (!saved.error.isEmpty()) {
         captureLog().error("MP4 export failed: %{public}s", saved.error);
         captureLog().error("the recording was kept as %{public}s", saved.kept);
+        if (!saved.kept.isEmpty() && onKept_) {
+            onKept_(saved.kept);
+        }
     }
     completion(saved.path);
 }

@@ -51,6 +51,7 @@ public:
     void stop(const QString& path, StopCompletion completion) override;
     void firstFrame(const QString& movie, int maxPixels, FrameCompletion completion) override;
     void setOnEnded(Ended ended) override { onEnded_ = std::move(ended); }
+    void setOnKept(Kept kept) override { onKept_ = std::move(kept); }
     void setOnUnreadable(Ended unreadable) override { onUnreadable_ = std::move(unreadable); }
     [[nodiscard]] std::vector<QString> leftovers() const override;
     [[nodiscard]] std::optional<QDateTime> startedAt(const QString& leftover) const override;
@@ -87,6 +88,7 @@ private:
     int castConnection_ = -1; // the cast's connection between the tool's preparation and its start
     std::unique_ptr<Session> session_;
     Ended onEnded_;
+    Kept onKept_;
     Ended onUnreadable_;
     Rename rename_;
 };

@@ -84,6 +84,7 @@ protected:
         }
         components.encode = std::move(encode);
         components.beep = [this] { ++beeps_; };
+        components.notify = notify_;
         components.now = [] { return sys_days{2025y / January / 31} + 14h + 5min + 9s; };
         state_ = std::make_unique<AppState>(preferences_, preview, std::move(components));
     }
@@ -134,6 +135,7 @@ protected:
     FakeThumbnailDisplay* thumbnails_ = nullptr;
     FakeHotKeys* hotKeys_ = nullptr;
     FakeRecorder* recorder_ = nullptr;
+    std::function<void(const DesktopNotifications::Notice&)> notify_;
     FakeSelector* selector_ = nullptr;
     FakeEditor* editor_ = nullptr;
     FakeScreenRecordingPermission* permission_ = nullptr;
@@ -451,6 +453,24 @@ TEST_F(AppStateFlow, WhileRecordingStillsAreRefusedAndTheRecordingShortcutStops)
     ASSERT_EQ(thumbnails_->added.size(), 1u);
     EXPECT_TRUE(thumbnails_->added[0].isVideo);
     EXPECT_EQ(thumbnails_->added[0].size, QSize(440, 220));
+}
+
+TEST_F(AppStateFlow, ARecordingKeptOutsideTheFolderSaysWhereAndOpensThatFolder)
+{
+    std::vector<DesktopNotifications::Notice> notices;
+    notify_ = [&](const DesktopNotifications::Notice& notice) { notices.push_back(notice); };
+    make();
+    recorder_->keptMovie = QStringLiteral("/var/tmp/cache/kept 1.mov");
+    state_->perform(CaptureAction::recording);
+    selector_->finish(AreaSelector::Record{Rect(10, 20, 300, 200), {}});
+    state_->perform(CaptureAction::recording);
+
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices[0].body.contains("kept 1.mov")) << notices[0].body.toStdString();
+    EXPECT_TRUE(notices[0].body.contains("/var/tmp/cache")) << notices[0].body.toStdString();
+    EXPECT_EQ(notices[0].actionTarget, QUrl::fromLocalFile("/var/tmp/cache"));
+    EXPECT_TRUE(thumbnails_->added.empty());
+    EXPECT_EQ(state_->status(), AppStatus::recordingNotSaved);
 }
 
 TEST_F(AppStateFlow, ARecordingWithTheMicrophoneOffKeepsTheChosenMicrophone)

@@ -30,13 +30,17 @@ public:
             heldStop = [completion, path] { completion(path); };
             return;
         }
-        completion(stopGivesMovie ? std::optional<QString>(path) : std::nullopt);
+        if (keptMovie && onKept) {
+            onKept(*keptMovie);
+        }
+        completion(stopGivesMovie && !keptMovie ? std::optional<QString>(path) : std::nullopt);
     }
     void firstFrame(const QString&, int maxPixels, FrameCompletion completion) override
     {
         completion(QImage(maxPixels, maxPixels / 2, QImage::Format_RGBA8888_Premultiplied));
     }
     void setOnEnded(Ended ended) override { onEnded = std::move(ended); }
+    void setOnKept(Kept kept) override { onKept = std::move(kept); }
     [[nodiscard]] std::vector<QString> leftovers() const override { return leftoverMovies; }
     [[nodiscard]] std::optional<QDateTime> startedAt(const QString& leftover) const override
     {
@@ -51,6 +55,8 @@ public:
     }
 
     Ended onEnded;
+    Kept onKept;
+    std::optional<QString> keptMovie; // a stop keeps the movie here instead of saving it
     std::vector<QString> leftoverMovies;
     std::map<QString, QDateTime> leftoverStarts;
     Rename rename;

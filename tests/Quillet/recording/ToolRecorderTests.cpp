@@ -110,6 +110,8 @@ TEST_F(ToolRecorderTest, StoppingSavesTheMovieAsAStreamableMP4WhateverTheToolDoe
         QFile::remove(destination);
         QFile::remove(folder.filePath("captures/Recording.mov"));
         auto recorder = recorderRunning(c.behaviour);
+        QStringList toldKept;
+        recorder->setOnKept([&](const QString& movie) { toldKept << movie; });
         ASSERT_TRUE(recorder->start(Rect{0, 0, 100, 80}, {}));
         EXPECT_TRUE(recorder->sessionStartedAt().has_value());
         // Stopped at once: the recorder waits for the tool to say it records.
@@ -133,6 +135,8 @@ TEST_F(ToolRecorderTest, StoppingSavesTheMovieAsAStreamableMP4WhateverTheToolDoe
         if (c.keptAs != nullptr) {
             EXPECT_TRUE(QFile::exists(folder.filePath(c.keptAs)));
         }
+        // The user hears where a kept movie is, once; of a saved one nothing beyond its card.
+        EXPECT_EQ(toldKept, c.keptAs != nullptr ? QStringList{folder.filePath(c.keptAs)} : QStringList{});
         EXPECT_TRUE(recordingsLeft().isEmpty()) << "nothing is left in the recordings folder";
         EXPECT_TRUE(
             QDir(folder.filePath("captures")).entryList({".*part"}, QDir::Hidden | QDir::Files).isEmpty());
