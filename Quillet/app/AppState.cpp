@@ -22,6 +22,17 @@ DesktopNotifications::Notice keptRecordingNotice(const QString& movie)
             .actionTarget = QUrl::fromLocalFile(file.absolutePath())};
 }
 
+// The user did not stop it: say so before they wonder why the recording is short.
+DesktopNotifications::Notice stoppedRecordingNotice(const QString& movie)
+{
+    const QFileInfo file(movie);
+    return {.title = QObject::tr("Recording stopped by itself"),
+            .body = QObject::tr("What was recorded is saved as %1. See the log for why it stopped.")
+                        .arg(file.fileName()),
+            .actionLabel = QObject::tr("Show in Folder"),
+            .actionTarget = QUrl::fromLocalFile(file.absolutePath())};
+}
+
 } // namespace
 
 AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Components components,
@@ -64,12 +75,12 @@ AppState::AppState(brindle::PreferenceStore& preferences, bool isPreview, Compon
             cards_.copyNew(path, false);
         }
     });
-    connect(&recordingFlow_, &RecordingFlow::kept, this,
-            [notify = std::move(components.notify)](const QString& movie) {
-                if (notify) {
-                    notify(keptRecordingNotice(movie));
-                }
-            });
+    if (components.notify) {
+        connect(&recordingFlow_, &RecordingFlow::kept, this,
+                [notify = components.notify](const QString& movie) { notify(keptRecordingNotice(movie)); });
+        connect(&recordingFlow_, &RecordingFlow::stoppedByItself, this,
+                [notify = components.notify](const QString& movie) { notify(stoppedRecordingNotice(movie)); });
+    }
     connect(&recordingFlow_, &RecordingFlow::saved, this, [this](const QString& path, const QImage&) {
         if (settings_.copyNewCaptures()) {
             cards_.copyNew(path, true);

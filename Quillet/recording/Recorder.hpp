@@ -45,6 +45,9 @@ public:
     // because the screen could not be read (a desktop's cast that offers nothing the recorder reads):
     // nothing was recorded, and nothing will be saved.
     virtual void setOnUnreadable(Ended /*unreadable*/) {}
+    // Runs on the main thread, before `Ended`, when the recording ended because its recorder failed
+    // (it crashed, was killed, or could not write on), not because the screen's source ended.
+    virtual void setOnFailed(Ended /*failed*/) {}
     // Movies an earlier run recorded but never saved (it crashed or was killed), oldest first.
     [[nodiscard]] virtual std::vector<QString> leftovers() const = 0;
     // When such a movie's recording started, where that is known.

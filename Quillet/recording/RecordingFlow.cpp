@@ -47,6 +47,11 @@ void RecordingFlow::activate()
             self->endedUnreadable_ = true;
         }
     });
+    recorder_->setOnFailed([self = QPointer(this)] {
+        if (self) {
+            self->endedByFailure_ = true;
+        }
+    });
     recorder_->setOnKept([self = QPointer(this)](const QString& movie) {
         if (self) {
             emit self->kept(movie);
@@ -137,7 +142,8 @@ void RecordingFlow::stop()
     ++recordingsSaving_;
     const QString path = file.isSuccess() ? file.value().path : QString();
     const bool unreadable = std::exchange(endedUnreadable_, false);
-    recorder_->stop(path, [self = QPointer(this), unreadable](std::optional<QString> movie) {
+    const bool failed = std::exchange(endedByFailure_, false);
+    recorder_->stop(path, [self = QPointer(this), unreadable, failed](std::optional<QString> movie) {
         if (!self) {
             return;
         }
@@ -145,6 +151,9 @@ void RecordingFlow::stop()
             // Nothing was recorded to lose: the news is that recording does not work here.
             self->setLastRecordingUnavailable(true);
         } else {
+            if (failed && movie) {
+                emit self->stoppedByItself(*movie);
+            }
             self->stopped(std::move(movie));
         }
         if (--self->recordingsSaving_ == 0 && self->whenRecordingsSaved_) {

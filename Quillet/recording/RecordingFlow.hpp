@@ -58,6 +58,8 @@ signals:
     void saved(const QString& path, const QImage& frame);
     // A stopped movie could not be put in the capture folder; it is whole at `movie`.
     void kept(const QString& movie);
+    // A recording whose recorder failed was saved as far as it got, at `path`.
+    void stoppedByItself(const QString& path);
 
 private:
     void openSelector(const Recorder::Options& options);
@@ -81,6 +83,7 @@ private:
     bool lastRecordingNotSaved_ = false;
     bool lastRecordingUnavailable_ = false;
     bool endedUnreadable_ = false; // the running recording's screen could not be read
+    bool endedByFailure_ = false;  // the running recording's recorder failed
     std::optional<QDateTime> recordingStartedAt_;
     int recordingsSaving_ = 0; // stopped recordings not yet written
     std::function<void()> whenRecordingsSaved_;

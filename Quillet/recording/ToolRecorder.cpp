@@ -296,6 +296,11 @@ void ToolRecorder::toolEnded(QProcess* process)
     if (cast_ && !session_->process->hasStartedRecording() && onUnreadable_) {
         onUnreadable_();
     }
+    // A cast the desktop ended makes the tool finish its movie and exit 0: only other ends are news.
+    const bool failed = process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0;
+    if (failed && onFailed_) {
+        onFailed_();
+    }
     if (onEnded_) {
         onEnded_();
     }

@@ -52,6 +52,7 @@ public:
     void firstFrame(const QString& movie, int maxPixels, FrameCompletion completion) override;
     void setOnEnded(Ended ended) override { onEnded_ = std::move(ended); }
     void setOnKept(Kept kept) override { onKept_ = std::move(kept); }
+    void setOnFailed(Ended failed) override { onFailed_ = std::move(failed); }
     void setOnUnreadable(Ended unreadable) override { onUnreadable_ = std::move(unreadable); }
     [[nodiscard]] std::vector<QString> leftovers() const override;
     [[nodiscard]] std::optional<QDateTime> startedAt(const QString& leftover) const override;
@@ -89,6 +90,7 @@ private:
     std::unique_ptr<Session> session_;
     Ended onEnded_;
     Kept onKept_;
+    Ended onFailed_;
     Ended onUnreadable_;
     Rename rename_;
 };

@@ -455,7 +455,7 @@ TEST_F(AppStateFlow, WhileRecordingStillsAreRefusedAndTheRecordingShortcutStops)
     EXPECT_EQ(thumbnails_->added[0].size, QSize(440, 220));
 }
 
-TEST_F(AppStateFlow, ARecordingKeptOutsideTheFolderSaysWhereAndOpensThatFolder)
+TEST_F(AppStateFlow, ARecordingKeptOutsideTheFolderOrStoppedByItsFailureIsNotified)
 {
     std::vector<DesktopNotifications::Notice> notices;
     notify_ = [&](const DesktopNotifications::Notice& notice) { notices.push_back(notice); };
@@ -471,6 +471,24 @@ TEST_F(AppStateFlow, ARecordingKeptOutsideTheFolderSaysWhereAndOpensThatFolder)
     EXPECT_EQ(notices[0].actionTarget, QUrl::fromLocalFile("/var/tmp/cache"));
     EXPECT_TRUE(thumbnails_->added.empty());
     EXPECT_EQ(state_->status(), AppStatus::recordingNotSaved);
+
+    // A recorder that fails mid-way: what it recorded is saved, with a card and a word why it is short.
+    recorder_->keptMovie.reset();
+    state_->perform(CaptureAction::recording);
+    selector_->finish(AreaSelector::Record{Rect(10, 20, 300, 200), {}});
+    recorder_->onFailed();
+    recorder_->onEnded();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[1].title, "Recording stopped by itself");
+    EXPECT_EQ(notices[1].actionTarget, QUrl::fromLocalFile(folder_.path()));
+    EXPECT_EQ(thumbnails_->added.size(), 1u);
+
+    // The desktop ending the source is an end the user chose: no notice.
+    state_->perform(CaptureAction::recording);
+    selector_->finish(AreaSelector::Record{Rect(10, 20, 300, 200), {}});
+    recorder_->onEnded();
+    EXPECT_EQ(notices.size(), 2u);
+    EXPECT_EQ(thumbnails_->added.size(), 2u);
 }
 
 TEST_F(AppStateFlow, ARecordingWithTheMicrophoneOffKeepsTheChosenMicrophone)

@@ -41,6 +41,7 @@ public:
     }
     void setOnEnded(Ended ended) override { onEnded = std::move(ended); }
     void setOnKept(Kept kept) override { onKept = std::move(kept); }
+    void setOnFailed(Ended failed) override { onFailed = std::move(failed); }
     [[nodiscard]] std::vector<QString> leftovers() const override { return leftoverMovies; }
     [[nodiscard]] std::optional<QDateTime> startedAt(const QString& leftover) const override
     {
@@ -56,6 +57,7 @@ public:
 
     Ended onEnded;
     Kept onKept;
+    Ended onFailed;
     std::optional<QString> keptMovie; // a stop keeps the movie here instead of saving it
     std::vector<QString> leftoverMovies;
     std::map<QString, QDateTime> leftoverStarts;

@@ -178,13 +178,16 @@ TEST_F(ToolRecorderTest, AToolThatDiesIsReportedOnceAndAnotherStartWaitsForTheSt
     testing::LogCapture log;
     auto recorder = recorderRunning(dieAtOnce);
     int ended = 0;
+    int failed = 0;
     recorder->setOnEnded([&] { ++ended; });
+    recorder->setOnFailed([&] { failed += ended == 0 ? 1 : 100; });
     ASSERT_TRUE(recorder->start(Rect{0, 0, 100, 80}, {}));
     EXPECT_FALSE(recorder->start(Rect{0, 0, 50, 50}, {})) << "one recording at a time";
     ASSERT_TRUE(testing::waitFor([&] { return ended > 0; }));
     EXPECT_TRUE(log.contains(captureCategory,
                              "the recording ended by itself: the capture tool exited with status 3"));
     EXPECT_TRUE(recorder->sessionStartedAt().has_value()) << "kept until stopped";
+    EXPECT_EQ(failed, 1) << "told once, before the end";
 
     bool secondDone = false;
     EXPECT_EQ(stopped(*recorder, folder.filePath("captures/A.mp4")), std::nullopt)
