@@ -1,6 +1,7 @@
 #include "Quillet/common/TesseractRecognizer.hpp"
 
 #include "Quillet/common/CaptureLog.hpp"
+#include "Quillet/common/PrivateModule.hpp"
 #include "Quillet/common/text/TextEntryPoints.hpp"
 #include "core/TextLanguage.hpp"
 
@@ -10,10 +11,7 @@
 #include <QRegularExpression>
 
 #include <cstdlib>
-#include <dlfcn.h>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 namespace quillet {
 namespace {
@@ -30,42 +28,18 @@ struct Module {
     QString problem;
 };
 
-// Beside the program, where the build and the installation put it, then wherever the loader looks.
-[[nodiscard]] std::vector<std::string> candidates()
-{
-    std::vector<std::string> paths;
-    std::error_code error;
-    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        paths.push_back((program.parent_path() / QUILLET_MEDIA_DIRECTORY / moduleName).lexically_normal());
-    }
-    paths.emplace_back(moduleName);
-    return paths;
-}
-
-template <typename Function> [[nodiscard]] Function entry(void* module, const char* name)
-{
-    return reinterpret_cast<Function>(dlsym(module, name));
-}
-
 [[nodiscard]] Module load()
 {
     Module loaded;
-    for (const std::string& path : candidates()) {
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            loaded.problem = QString::fromLocal8Bit(dlerror());
-            continue;
-        }
-        loaded.open = entry<TextEntryPoints::Open>(module, TextEntryPoints::openName);
-        loaded.read = entry<TextEntryPoints::Read>(module, TextEntryPoints::readName);
-        loaded.close = entry<TextEntryPoints::Close>(module, TextEntryPoints::closeName);
-        loaded.version = entry<TextEntryPoints::Version>(module, TextEntryPoints::versionName);
-        if (loaded.open && loaded.read && loaded.close && loaded.version) {
-            loaded.problem.clear();
-            return loaded;
-        }
-        loaded = {.problem = QStringLiteral("%1 lacks its entry points").arg(QString::fromStdString(path))};
+    const auto opened = PrivateModule::open(moduleName, [&](void* handle) {
+        loaded.open = PrivateModule::entry<TextEntryPoints::Open>(handle, TextEntryPoints::openName);
+        loaded.read = PrivateModule::entry<TextEntryPoints::Read>(handle, TextEntryPoints::readName);
+        loaded.close = PrivateModule::entry<TextEntryPoints::Close>(handle, TextEntryPoints::closeName);
+        loaded.version = PrivateModule::entry<TextEntryPoints::Version>(handle, TextEntryPoints::versionName);
+        return loaded.open && loaded.read && loaded.close && loaded.version;
+    });
+    if (!opened.problem.isEmpty()) {
+        return {.problem = opened.problem};
     }
     return loaded;
 }

@@ -1,9 +1,6 @@
 #include "Quillet/recording/MediaLibrary.hpp"
 
-#include <dlfcn.h>
-#include <filesystem>
-#include <string>
-#include <vector>
+#include "Quillet/common/PrivateModule.hpp"
 
 namespace quillet {
 namespace {
@@ -17,38 +14,18 @@ struct Loaded {
     QString problem;
 };
 
-// Beside the program, where the build and the installation put it, then wherever the loader looks.
-std::vector<std::string> candidates()
-{
-    std::vector<std::string> paths;
-    std::error_code error;
-    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        paths.push_back((program.parent_path() / QUILLET_MEDIA_DIRECTORY / moduleName).lexically_normal());
-    }
-    paths.emplace_back(moduleName);
-    return paths;
-}
-
 Loaded load()
 {
     Loaded loaded;
-    for (const std::string& path : candidates()) {
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            loaded.problem = QString::fromLocal8Bit(dlerror());
-            continue;
-        }
-        loaded.remux = reinterpret_cast<MediaEntryPoints::Remux>(dlsym(module, MediaEntryPoints::remuxName));
+    const auto opened = PrivateModule::open(moduleName, [&](void* handle) {
+        loaded.remux = PrivateModule::entry<MediaEntryPoints::Remux>(handle, MediaEntryPoints::remuxName);
         loaded.firstFrame =
-            reinterpret_cast<MediaEntryPoints::FirstFrame>(dlsym(module, MediaEntryPoints::firstFrameName));
-        loaded.version =
-            reinterpret_cast<MediaEntryPoints::Version>(dlsym(module, MediaEntryPoints::versionName));
-        if (loaded.remux != nullptr && loaded.firstFrame != nullptr && loaded.version != nullptr) {
-            loaded.problem.clear();
-            return loaded;
-        }
-        loaded = {.problem = QStringLiteral("%1 lacks its entry points").arg(QString::fromStdString(path))};
+            PrivateModule::entry<MediaEntryPoints::FirstFrame>(handle, MediaEntryPoints::firstFrameName);
+        loaded.version = PrivateModule::entry<MediaEntryPoints::Version>(handle, MediaEntryPoints::versionName);
+        return loaded.remux != nullptr && loaded.firstFrame != nullptr && loaded.version != nullptr;
+    });
+    if (!opened.problem.isEmpty()) {
+        return {.problem = opened.problem};
     }
     return loaded;
 }
