@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,6 +66,22 @@ Super+Shift+5 (a recording). Click the tray icon for the panel with every settin
         }
     }
     return false;
+}
+
+// A one-shot option typed without its FILE or DIR: otherwise the tray application would start (or
+// the running copy show its panel) instead of telling the user what is missing.
+[[nodiscard]] std::optional<std::string> oneShotOptionWithoutPath(const std::vector<std::string>& arguments)
+{
+    constexpr std::array oneShotOptions{"--snapshot", "--snapshot-editor", "--measure-memory", "--diagnose"};
+    if (arguments.size() < 2) {
+        return std::nullopt;
+    }
+    for (const char* option : oneShotOptions) {
+        if (arguments.back() == option) {
+            return option;
+        }
+    }
+    return std::nullopt;
 }
 
 constexpr int noDisplayStatus = 1;
@@ -272,6 +289,9 @@ int main(int argc, char* argv[])
     }
     const auto mode = quillet::RunMode::select(arguments);
     auto actionRequest = quillet::ActionRequest::parse(arguments);
+    if (const auto option = oneShotOptionWithoutPath(arguments)) {
+        actionRequest.error = *option + " needs the path to write to";
+    }
     if (actionRequest.action && mode.kind != quillet::RunMode::Kind::menuBar) {
         actionRequest.error = "--action cannot be combined with a one-shot option";
     }

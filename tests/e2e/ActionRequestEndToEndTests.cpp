@@ -86,6 +86,10 @@ TEST_F(ActionRequests, TheCommandLineAndTheBusCaptureAsTheShortcutDoes)
     EXPECT_EQ(unknownOption.exitCode, 2);
     EXPECT_NE(unknownOption.standardError.find("unknown action \"everything\""), std::string::npos)
         << unknownOption.standardError;
+    const auto withoutPath = ChildProcess::run({program(), "--diagnose"}, environment_);
+    EXPECT_EQ(withoutPath.exitCode, 2);
+    EXPECT_NE(withoutPath.standardError.find("--diagnose needs the path"), std::string::npos)
+        << withoutPath.standardError;
     EXPECT_EQ(stills().size(), 3) << "a refused request captured";
     EXPECT_TRUE(instance->isRunning()) << "a refused request ended the running copy";
 
