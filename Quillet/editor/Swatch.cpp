@@ -38,7 +38,8 @@ constexpr double dimmedOpacity = 0.4;
 
 [[nodiscard]] double contrast(const QColor& one, const QColor& other)
 {
-    const auto [darker, lighter] = std::minmax(luminance(one), luminance(other));
+    // By value: std::minmax of two temporaries would hand back references to them.
+    const auto [darker, lighter] = std::minmax({luminance(one), luminance(other)});
     return (lighter + 0.05) / (darker + 0.05);
 }
 

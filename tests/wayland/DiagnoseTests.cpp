@@ -27,7 +27,7 @@ QStringList diagnose(const QTemporaryDir& configHome)
     const QString report = configHome.filePath(QStringLiteral("report.txt"));
     const auto result = testing::ChildProcess::run(
         {std::string(binaries ? binaries : "bin") + "/quillet", "--diagnose", report.toStdString()},
-        environment, {}, std::chrono::seconds(40));
+        environment, {}, std::chrono::seconds(75));
     EXPECT_EQ(result.exitCode, 0) << result.standardError;
     QFile file(report);
     if (!file.open(QIODevice::ReadOnly)) {
