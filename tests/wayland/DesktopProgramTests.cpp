@@ -1,6 +1,7 @@
 // Runs inside the headless desktop of rig.sh that RIG_DESKTOP names (see tests/CMakeLists.txt): the
 // program itself, as a desktop's key binding or shortcut starts it, on the desktops besides GNOME.
 #include "tests/support/ChildProcess.hpp"
+#include "tests/wayland/RigProgram.hpp"
 #include "tests/support/WaitFor.hpp"
 #include "tests/wayland/KnownColour.hpp"
 #include "tests/wayland/WlrVirtualPointer.hpp"
@@ -36,19 +37,7 @@ bool isDesktop(const char* name)
     return qEnvironmentVariable("RIG_DESKTOP") == QLatin1String(name);
 }
 
-// The program with the rig's environment.
-std::unique_ptr<testing::ChildProcess> startProgram(const std::vector<std::string>& arguments)
-{
-    std::map<std::string, std::string> environment;
-    const QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : inherited.keys()) {
-        environment[name.toStdString()] = inherited.value(name).toStdString();
-    }
-    const char* binaries = std::getenv("QUILLET_BIN_DIR");
-    std::vector<std::string> command{std::string(binaries ? binaries : "bin") + "/quillet"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return std::make_unique<testing::ChildProcess>(command, environment);
-}
+using testing::startProgram;
 
 bool said(const testing::ChildProcess& program, const char* text)
 {

@@ -2,6 +2,7 @@
 // through the desktop's screen cast as a user drives it, from the desktop's key binding
 // (`quillet --action record`) to the movie in the folder with its card.
 #include "tests/support/ChildProcess.hpp"
+#include "tests/wayland/RigProgram.hpp"
 #include "tests/support/WaitFor.hpp"
 #include "tests/wayland/RemotePointer.hpp"
 
@@ -26,18 +27,7 @@ using namespace std::chrono_literals;
 using testing::acceptMonitorChooser;
 using testing::RemotePointer;
 
-std::unique_ptr<testing::ChildProcess> startProgram(const std::vector<std::string>& arguments)
-{
-    std::map<std::string, std::string> environment;
-    const QProcessEnvironment inherited = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : inherited.keys()) {
-        environment[name.toStdString()] = inherited.value(name).toStdString();
-    }
-    const char* binaries = std::getenv("QUILLET_BIN_DIR");
-    std::vector<std::string> command{std::string(binaries ? binaries : "bin") + "/quillet"};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return std::make_unique<testing::ChildProcess>(command, environment);
-}
+using testing::startProgram;
 
 int timesSaid(const testing::ChildProcess& program, const std::string& text)
 {
