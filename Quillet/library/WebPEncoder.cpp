@@ -164,18 +164,21 @@ void fillBand(const QImage& image, int top, int rows, WebPPicture& band)
     if (!image.hasAlphaChannel()) {
         return false;
     }
-    // Alpha is the fourth byte of a pixel in every direct format with alpha, on little-endian; the
-    // word's top byte in ARGB32.
+    // AND-ing a row's words keeps a byte at 0xFF only where every pixel's byte is: one cheap pass the
+    // compiler vectorises, instead of a branch a pixel. Alpha is the word's top byte in ARGB32 and the
+    // fourth byte in memory in the RGBA formats.
+    const bool isArgbWord = image.format() == QImage::Format_ARGB32_Premultiplied;
+    const int width = image.width();
     for (int y = top; y < top + rows; ++y) {
         const auto* pixels = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
-        const bool isArgbWord = image.format() == QImage::Format_ARGB32_Premultiplied;
-        for (int x = 0; x < image.width(); ++x) {
-            const std::uint32_t word = pixels[x];
-            const auto alpha = static_cast<std::uint8_t>(
-                isArgbWord ? word >> 24 : reinterpret_cast<const std::uint8_t*>(&pixels[x])[3]);
-            if (alpha != opaque) {
-                return true;
-            }
+        std::uint32_t all = ~std::uint32_t{0};
+        for (int x = 0; x < width; ++x) {
+            all &= pixels[x];
+        }
+        const auto alpha =
+            static_cast<std::uint8_t>(isArgbWord ? all >> 24 : reinterpret_cast<const std::uint8_t*>(&all)[3]);
+        if (alpha != opaque) {
+            return true;
         }
     }
     return false;

@@ -122,6 +122,36 @@ TEST(WebPEncoder, AnEmptyImageGivesNothingAndATransparentPixelEncodes)
     EXPECT_EQ(decoded.at(0, 0)[3], 0);
 }
 
+// Only a picture with a pixel that is not fully opaque carries an alpha plane, wherever that pixel is
+// and in either byte order of the capture formats.
+TEST(WebPEncoder, AnAlphaPlaneIsWrittenExactlyWhenSomePixelIsTranslucent)
+{
+    struct Case {
+        QImage::Format format;
+        QPoint translucentAt; // (-1, -1): none
+    };
+    const Case cases[] = {
+        {QImage::Format_ARGB32_Premultiplied, {-1, -1}}, {QImage::Format_RGBA8888_Premultiplied, {-1, -1}},
+        {QImage::Format_ARGB32_Premultiplied, {0, 0}},   {QImage::Format_RGBA8888_Premultiplied, {37, 20}},
+        {QImage::Format_ARGB32_Premultiplied, {38, 299}}, {QImage::Format_RGBA8888_Premultiplied, {38, 299}},
+    };
+    for (const Case& c : cases) {
+        QImage image(39, 300, c.format);
+        image.fill(QColor(40, 90, 200));
+        if (c.translucentAt.x() >= 0) {
+            image.setPixelColor(c.translucentAt, QColor(40, 90, 200, 254));
+        }
+        const auto bytes = WebPEncoder::encode(image);
+        ASSERT_TRUE(bytes.has_value());
+        WebPBitstreamFeatures features{};
+        ASSERT_EQ(WebPGetFeatures(reinterpret_cast<const std::uint8_t*>(bytes->constData()),
+                                  static_cast<std::size_t>(bytes->size()), &features),
+                  VP8_STATUS_OK);
+        EXPECT_EQ(features.has_alpha != 0, c.translucentAt.x() >= 0)
+            << "format " << c.format << " at " << c.translucentAt.x() << "," << c.translucentAt.y();
+    }
+}
+
 TEST(WebPEncoder, TooLargeForWebPGivesNothing)
 {
     QImage wide(16384, 1, QImage::Format_RGBA8888_Premultiplied); // WebP's limit is 16383
