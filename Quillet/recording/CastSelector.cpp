@@ -75,7 +75,8 @@ void CastSelector::opened(Outcome<std::vector<PortalCast::Monitor>> monitors, bo
         return;
     }
     monitors_ = monitors.value();
-    captureLog().log("choosing what to record on %{public}d monitors of the screen cast", int(monitors_.size()));
+    captureLog().log("choosing what to record on %{public}d monitors of the screen cast",
+                     int(monitors_.size()));
     overlays_.begin(options, [self = QPointer(this)](const Result& result) {
         if (self) {
             self->selected(result);
@@ -114,6 +115,9 @@ void CastSelector::selected(const Result& result)
                                 ? (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize()
                                 : shown.frame.size();
         const QRect crop = CastCrop::inStream(area, screen->geometry(), frame);
+        captureLog().log(
+            "recording %{public}dx%{public}d at %{public}d,%{public}d of the stream of monitor %{public}d",
+            crop.width(), crop.height(), crop.x(), crop.y(), monitor);
         cast_->choose(shown.stream.node, crop,
                       [self = QPointer(this), record = *record](Outcome<bool> ready) {
                           if (!self) {
