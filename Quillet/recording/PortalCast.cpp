@@ -13,6 +13,7 @@ PortalCast::PortalCast(std::unique_ptr<ScreenCastSession> session, TakeFrames ta
     connect(session_.get(), &ScreenCastSession::closedByDesktop, this, [this] {
         captureLog().log("the desktop ended the screen cast");
         dropChosen();
+        dropSpare();
         if (onClosed_) {
             onClosed_();
         }
@@ -22,6 +23,7 @@ PortalCast::PortalCast(std::unique_ptr<ScreenCastSession> session, TakeFrames ta
 PortalCast::~PortalCast()
 {
     dropChosen();
+    dropSpare();
 }
 
 void PortalCast::open(Opened opened)
@@ -47,6 +49,16 @@ void PortalCast::open(Opened opened)
                 opened(Outcome<std::vector<Monitor>>::failure(descriptor.error()), false);
                 return;
             }
+            session_->openRemote([this, generation](Outcome<int> spare) {
+                if (!spare.isSuccess()) {
+                    return;
+                }
+                if (generation != generation_ || spare_) {
+                    ::close(spare.value());
+                    return;
+                }
+                spare_ = spare.value();
+            });
             std::vector<std::uint32_t> nodes;
             for (const auto& stream : streams) {
                 nodes.push_back(stream.node);
@@ -71,6 +83,11 @@ void PortalCast::open(Opened opened)
 void PortalCast::choose(std::uint32_t node, QRect crop, Chosen chosen)
 {
     dropChosen();
+    if (spare_) {
+        chosen_ = Stream{*std::exchange(spare_, std::nullopt), node, crop};
+        chosen(true);
+        return;
+    }
     const int generation = generation_;
     session_->openRemote([this, generation, node, crop, chosen = std::move(chosen)](Outcome<int> descriptor) {
         if (generation != generation_) {
@@ -98,6 +115,7 @@ void PortalCast::close()
 {
     ++generation_;
     dropChosen();
+    dropSpare();
     session_->close();
 }
 
@@ -106,6 +124,14 @@ void PortalCast::dropChosen()
     if (chosen_) {
         ::close(chosen_->descriptor);
         chosen_.reset();
+    }
+}
+
+void PortalCast::dropSpare()
+{
+    if (spare_) {
+        ::close(*spare_);
+        spare_.reset();
     }
 }
 

@@ -38,7 +38,8 @@ public:
 
     // Starts the cast (closing one still open) and takes a frame of every monitor.
     void open(Opened opened);
-    // The recording will show `crop` of the stream `node`: its connection is opened now.
+    // The recording will show `crop` of the stream `node`, through the connection opened while the
+    // selector showed, else one opened now.
     void choose(std::uint32_t node, QRect crop, Chosen chosen);
 
     [[nodiscard]] std::optional<Stream> take() override;
@@ -47,10 +48,14 @@ public:
 
 private:
     void dropChosen();
+    void dropSpare();
 
     std::unique_ptr<ScreenCastSession> session_;
     TakeFrames takeFrames_;
     std::optional<Stream> chosen_;
+    // The recording's own connection, asked for while the frames are read, so a choice starts the
+    // capture tool without another round trip to the desktop.
+    std::optional<int> spare_;
     std::function<void()> onClosed_;
     int generation_ = 0; // answers for an earlier opening are dropped
 };
