@@ -25,10 +25,11 @@ template <typename Operation> double secondsFor(Operation operation)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Times the baseline and the operation back to back in each iteration; reports the operation's time
-// and the ratio of the two totals.
-template <typename Baseline, typename Operation>
-void measureAgainst(benchmark::State& state, Baseline baseline, Operation operation)
+// Times the baseline and the operation back to back in each iteration, then runs `settle` untimed
+// (tearing down what the operation made, waiting for work it left running) so that none of it lands
+// on the next iteration's timings; reports the operation's time and the ratio of the two totals.
+template <typename Baseline, typename Operation, typename Settle>
+void measureAgainst(benchmark::State& state, Baseline baseline, Operation operation, Settle settle)
 {
     double operationSeconds = 0;
     double baselineSeconds = 0;
@@ -37,10 +38,17 @@ void measureAgainst(benchmark::State& state, Baseline baseline, Operation operat
         const double seconds = secondsFor(operation);
         state.SetIterationTime(seconds);
         operationSeconds += seconds;
+        settle();
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["baseline_ms"] = baselineSeconds / iterations * 1e3;
     state.counters["ratio"] = operationSeconds / baselineSeconds;
+}
+
+template <typename Baseline, typename Operation>
+void measureAgainst(benchmark::State& state, Baseline baseline, Operation operation)
+{
+    measureAgainst(state, std::move(baseline), std::move(operation), [] {});
 }
 
 using Bytes = std::vector<std::uint8_t>;
