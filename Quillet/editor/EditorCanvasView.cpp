@@ -3,11 +3,11 @@
 #include "Brindle/SystemFont.hpp"
 #include "Quillet/common/QtGeometry.hpp"
 #include "Quillet/editor/AnnotationRenderer.hpp"
+#include "Quillet/editor/CanvasCard.hpp"
 #include "Quillet/editor/CanvasMarkLayers.hpp"
 #include "Quillet/editor/CanvasTextField.hpp"
 #include "Quillet/editor/CanvasTool.hpp"
 #include "Quillet/editor/EditorModel.hpp"
-#include "Quillet/editor/GroupShadow.hpp"
 #include "Quillet/editor/TextLine.hpp"
 #include "core/AnnotationGeometry.hpp"
 #include "core/UnicodeText.hpp"
@@ -25,10 +25,6 @@ namespace quillet {
 namespace {
 
 const QColor backgroundColor = QColor::fromRgbF(0.13f, 0.13f, 0.13f);
-const QColor cardColor = QColor::fromRgbF(0.2f, 0.2f, 0.2f);
-const QColor cardShadowColor = QColor::fromRgbF(0, 0, 0, 0.5f);
-constexpr double cardShadowOffset = 2;
-constexpr double cardShadowBlur = 14;
 
 constexpr double selectionInset = 5;
 constexpr double textFrameVerticalInset = 3;
@@ -360,12 +356,10 @@ QImage EditorCanvasView::makeBackdrop(const QSize& size, double pixelRatio) cons
     }
     backdrop.setDevicePixelRatio(pixelRatio);
     backdrop.fill(backgroundColor);
+    const QRectF frame = imageFrame();
+    CanvasCard::paint(backdrop, frame, backgroundColor);
     QPainter painter(&backdrop);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF frame = imageFrame();
-    // The platform's shadow offsets point down in a flipped view: the card's shadow falls below it.
-    GroupShadow(QPointF(0, cardShadowOffset), cardShadowBlur, cardShadowColor)
-        .paint(painter, frame, [&](QPainter& card) { card.fillRect(frame, cardColor); });
 
     // Scaled once, with area averaging, rather than resampled on every paint.
     const QImage& image = model_.renderer()->image();
