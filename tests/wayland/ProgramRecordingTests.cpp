@@ -2,7 +2,9 @@
 // through the desktop's screen cast as a user drives it, from the desktop's key binding
 // (`quillet --action record`) to the movie in the folder with its card.
 #include "tests/support/ChildProcess.hpp"
+#include "tests/support/PulseAudioServer.hpp"
 #include "tests/support/WaitFor.hpp"
+#include "tests/wayland/AccessibleButton.hpp"
 #include "tests/wayland/RemotePointer.hpp"
 #include "tests/wayland/RigProgram.hpp"
 
@@ -102,6 +104,36 @@ QStringList movies()
 {
     return QDir(QDir::home().filePath(QStringLiteral("Screenshots")))
         .entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Time | QDir::Reversed);
+}
+
+// ffprobe's word on the first sound stream: "codec,sample rate,channels,seconds"; empty without one.
+QString probedSound(const QString& name)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("a:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=codec_name,sample_rate,channels,duration"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), QDir::home().filePath(QStringLiteral("Screenshots/") + name)});
+    probe.waitForFinished(30'000);
+    return QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+}
+
+// Turns on the microphone in the preferences the next program start reads, keeping the rest (the
+// desktop's restore token among them).
+void recordTheMicrophone()
+{
+    const QString folder = QDir::home().filePath(QStringLiteral(".config/quillet"));
+    QDir().mkpath(folder);
+    QFile file(folder + QStringLiteral("/preferences.plist"));
+    QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    if (!text.contains("</dict>")) {
+        text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>\n</dict></plist>\n";
+    }
+    text.replace("</dict>", "<key>recordMicrophone</key><true/>\n</dict>");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
 }
 
 // ffprobe's word on the first video stream and the length of a movie: "codec,width,height,pixels,rate,…"
@@ -205,6 +237,44 @@ TEST(ProgramRecording, TheKeyRecordsAMonitorOrAnAreaUntilPressedAgainOrTheDeskto
     EXPECT_EQ(timesSaid(*again, "recovering the recording"), 1);
     ASSERT_EQ(movies().size(), 3);
     EXPECT_GE(probed(movies().back()).second, 1.0);
+}
+
+// With the microphone on and the program's panel pressing Stop: the movie has the sound of the
+// session's sound server (a private PulseAudio whose only input is a silent source) beside the picture,
+// as long as it.
+TEST(ProgramRecording, WithTheMicrophoneOnAndStoppedFromThePanelTheMovieHasItsSound)
+{
+    // Not PulseAudio's sine source: it hands its sound in blocks of a second and more, so a recording's
+    // last block has not come when it stops.
+    testing::PulseAudioServer sound({"module-null-source source_name=microphone"});
+    ASSERT_TRUE(sound.waitUntilReady(10s));
+    qputenv("PULSE_SERVER", QByteArray::fromStdString(sound.address()));
+    // The panel's buttons are pressed through the accessibility bus.
+    qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    recordTheMicrophone();
+    const qsizetype moviesBefore = movies().size();
+    RemotePointer pointer;
+    auto program = startProgram({});
+    ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "desktop portals:") > 0; }, 30s))
+        << program->standardErrorSoFar();
+
+    ASSERT_TRUE(recordMonitor(*program, pointer));
+    letRecord(3s);
+    // A second start brings the first one's panel, which shows the recording with its Stop.
+    startProgram({})->wait(20s);
+    ASSERT_TRUE(
+        testing::waitFor([] { return testing::AccessibleButton::press(QStringLiteral("Stop")); }, 20s))
+        << "no Stop on the panel";
+    ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "recording saved as") == 1; }, 30s))
+        << program->standardErrorSoFar();
+    ASSERT_EQ(movies().size(), moviesBefore + 1);
+    const auto [picture, seconds] = probed(movies().back());
+    EXPECT_TRUE(picture.startsWith(QStringLiteral("h264,1280,720,yuv420p,30/1,"))) << picture.toStdString();
+    EXPECT_GE(seconds, 2.5);
+    const QStringList heard = probedSound(movies().back()).split(',');
+    ASSERT_EQ(heard.size(), 4) << heard.join(',').toStdString() << "\n" << program->standardErrorSoFar();
+    EXPECT_EQ(heard[0], "aac");
+    EXPECT_NEAR(heard[3].toDouble(), seconds, 0.2) << "the sound lasts as long as the picture";
 }
 
 } // namespace
