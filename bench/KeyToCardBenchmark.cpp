@@ -99,6 +99,8 @@ public:
     Program& operator=(const Program&) = delete;
 
     [[nodiscard]] bool isReady() const { return ready_; }
+    // What the program said, for a benchmark that has to give up on it.
+    [[nodiscard]] std::string output() const { return process_->standardErrorSoFar(); }
 
     // The first complete still in the capture folder.
     [[nodiscard]] std::optional<fs::path> still() const
@@ -261,6 +263,7 @@ void keyToStill(benchmark::State& state)
         }
         Program program(code3);
         if (!program.isReady()) {
+            std::fprintf(stderr, "press %zu: the program said:\n%s\n", card.size() + 1, program.output().c_str());
             state.SkipWithError("the program never registered its shortcuts");
             return;
         }
