@@ -31,6 +31,14 @@ public:
 
     [[nodiscard]] virtual Grab grab() = 0;
 
+    // Pictures a recording has between the grab and the encoder at most: one being converted, one
+    // waiting, one being grabbed, so the grab never waits for an encoder that catches up next frame.
+    static constexpr int picturesInFlight = 3;
+
+    // How many of the latest grabs' pictures are valid at once: a picture is overwritten by the grab
+    // that many grabs later. A source keeping fewer than `picturesInFlight` has its pictures copied.
+    [[nodiscard]] virtual int keptGrabs() const { return 1; }
+
     // Draws the pointer, where the viewer saw it, into a picture the last grab returned.
     virtual void drawPointer(const Bitmap& frame) = 0;
 };

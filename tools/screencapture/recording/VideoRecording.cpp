@@ -35,41 +35,37 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto framePeriod =
     std::chrono::nanoseconds(std::chrono::seconds(1)) / VideoEncoder::framesPerSecond;
-// Frames converted and waiting for the encoder: enough to ride out one slow frame, few enough that
-// a stop drains them at once.
-constexpr int queuedFrames = 3;
 
-using PictureQueue = FrameQueue<AVFrame*>;
+// A grabbed picture on its way to the encoding thread, which converts it and gives the token back,
+// so the source may overwrite its pixels.
+struct Picture {
+    Bitmap pixels;
+    Bitmap copy; // the token's own buffer, for a source that keeps too few pictures
+    std::int64_t pts = 0;
+    bool isKeyFrame = false;
+    bool isRepeat = false; // the pixels show what the picture before showed
+};
 
-// The picture buffers that circulate between the two threads.
-class FramePool {
+using PictureQueue = FrameQueue<Picture>;
+
+// The encoder's one picture buffer: converted into, handed to the encoder (which copies it) and
+// kept, so a held picture is sent again without a conversion or a copy.
+class EncoderFrame {
 public:
-    FramePool(const AVCodecContext& encoder, int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            if (AVFrame* frame = VideoEncoder::makeFrame(encoder)) {
-                frames_.push_back(frame);
-            }
-        }
-    }
-    ~FramePool()
-    {
-        for (AVFrame* frame : frames_) {
-            av_frame_free(&frame);
-        }
-    }
-    FramePool(const FramePool&) = delete;
-    FramePool& operator=(const FramePool&) = delete;
+    explicit EncoderFrame(const AVCodecContext& encoder) : frame_(VideoEncoder::makeFrame(encoder)) {}
+    ~EncoderFrame() { av_frame_free(&frame_); }
+    EncoderFrame(const EncoderFrame&) = delete;
+    EncoderFrame& operator=(const EncoderFrame&) = delete;
 
-    [[nodiscard]] const std::vector<AVFrame*>& frames() const { return frames_; }
+    [[nodiscard]] AVFrame* get() const { return frame_; }
 
 private:
-    std::vector<AVFrame*> frames_;
+    AVFrame* frame_;
 };
 
 struct FrameCounts {
     std::int64_t taken = 0;
-    std::int64_t dropped = 0;             // grabbed, but the encoder was still busy with earlier frames
+    std::int64_t dropped = 0;             // due while the encoder was still busy with earlier frames
     std::int64_t missed = 0;              // deadlines that passed while a frame was still being taken
     std::optional<Clock::time_point> end; // of the last frame in the movie
 };
@@ -83,6 +79,7 @@ struct GrabContext {
     AudioRecorder* audio; // nullptr without sound
     PixelRect area;
     const std::atomic<bool>& isEncoderFailed;
+    bool copiesPictures; // the source keeps fewer than the pictures in flight
 };
 
 constexpr std::int64_t ticksPerFrame = VideoEncoder::ticksPerSecond / VideoEncoder::framesPerSecond;
@@ -93,33 +90,15 @@ std::int64_t framesBetween(Clock::time_point start, Clock::time_point deadline)
     return (deadline - start) / framePeriod;
 }
 
-// Puts the picture into `frame`: converted from `pixels`, or, when they repeat the picture of
-// `previous` (a screen cast that sent nothing new), copied from there, which costs a fraction of the
-// conversion. `previous` is only ever read by the encoder, so it can be read here meanwhile.
-void fillPicture(AVFrame& frame, const Bitmap& pixels, const AVFrame* previous)
+// Key frames, and so the movie's fragments, follow the clock: lost frames must not stretch the part
+// of the movie that a killed recording loses.
+bool isKeyFrameDue(std::int64_t pts, std::int64_t& lastKeyPts)
 {
-    if (previous == &frame) {
-        return;
+    if (lastKeyPts >= 0 && pts - lastKeyPts < VideoEncoder::ticksPerKeyFrame) {
+        return false;
     }
-    // The encoder may still hold a reference to this buffer's previous picture.
-    av_frame_make_writable(&frame);
-    if (previous != nullptr && av_frame_copy(&frame, previous) >= 0) {
-        return;
-    }
-    convertToI420(pixels, I420Planes{frame.data[0], frame.data[1], frame.data[2], frame.linesize[0],
-                                     frame.linesize[1], frame.linesize[2]});
-}
-
-void stamp(AVFrame& frame, std::int64_t pts, std::int64_t& lastKeyPts)
-{
-    frame.pts = pts;
-    // Key frames, and so the movie's fragments, follow the clock: lost frames must not stretch the
-    // part of the movie that a killed recording loses.
-    const bool isKeyFrameDue = lastKeyPts < 0 || pts - lastKeyPts >= VideoEncoder::ticksPerKeyFrame;
-    frame.pict_type = isKeyFrameDue ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
-    if (isKeyFrameDue) {
-        lastKeyPts = pts;
-    }
+    lastKeyPts = pts;
+    return true;
 }
 
 // Tells the program that runs the tool that the movie has its first frame: from here on a stop ends
@@ -131,13 +110,27 @@ void announceRecording()
     std::fflush(stdout);
 }
 
-// Runs on the main thread until a stop or a failure; empty on success, else the reason.
+// A source that keeps fewer pictures than may be in flight would overwrite one still waiting for its
+// conversion, so its pictures wait in the token's own buffer. False when memory is short.
+bool keepCopy(Picture& picture)
+{
+    const Bitmap& pixels = picture.pixels;
+    if (picture.copy.width != pixels.width || picture.copy.height != pixels.height) {
+        picture.copy = Bitmap::black(pixels.width, pixels.height);
+    }
+    picture.copy.paste(pixels, 0, 0, 0, 0, PixelRect{0, 0, pixels.width, pixels.height});
+    picture.pixels = picture.copy;
+    return !picture.pixels.isEmpty();
+}
+
+// Runs on the main thread until a stop or a failure; empty on success, else the reason. It only
+// reads the screen: converting and encoding run on the encoding thread, so a slow frame there
+// costs the grab no deadline.
 std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
 {
     std::optional<Clock::time_point> start;
     std::int64_t lastPts = -1;
     std::int64_t lastKeyPts = -1;
-    const AVFrame* lastFilled = nullptr;
     FrameSchedule schedule(Clock::now(), framePeriod);
     while (!StopSignal::isRequested() && !context.isEncoderFailed) {
         const Clock::time_point deadline = schedule.nextDeadline();
@@ -146,14 +139,22 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
             break;
         }
         const Clock::time_point now = Clock::now();
-        const FrameSource::Grab grabbed = context.source.grab();
+        // Without a free picture the source's oldest kept one is still being converted: reading the
+        // screen again would overwrite it. The picture before stays the source's last grab.
+        auto picture = context.queue.takeFree();
+        if (!picture) {
+            ++counts.taken;
+            ++counts.dropped;
+            counts.missed += schedule.advance(Clock::now());
+            continue;
+        }
+        FrameSource::Grab grabbed = context.source.grab();
         if (grabbed.status == FrameSource::Status::failed) {
             return grabbed.reason;
         }
         if (grabbed.status == FrameSource::Status::ended) {
             break;
         }
-        const Bitmap& pixels = grabbed.pixels;
         if (!start) {
             if (!context.writer.start()) {
                 return std::nullopt; // the writer has the reason
@@ -165,41 +166,57 @@ std::optional<std::string> grabFrames(GrabContext& context, FrameCounts& counts)
         }
         // The ring goes under the pointer, as it would on the screen.
         if (context.rings != nullptr) {
-            context.rings->draw(pixels, context.area, now);
+            context.rings->draw(grabbed.pixels, context.area, now);
         }
-        context.source.drawPointer(pixels);
+        context.source.drawPointer(grabbed.pixels);
         ++counts.taken;
-        if (auto frame = context.queue.takeFree()) {
-            // Each frame is stamped with the deadline it was taken for: a frame after an overrun lasts
-            // longer instead of speeding up time, and the movie keeps an exact 30 frames a second
-            // (ffprobe's r_frame_rate reads 30/1), which a stamp of the wake-up's jitter would spoil.
-            lastPts = std::max(lastPts + 1, framesBetween(*start, deadline) * ticksPerFrame);
-            fillPicture(**frame, pixels, grabbed.isRepeat ? lastFilled : nullptr);
-            stamp(**frame, lastPts, lastKeyPts);
-            lastFilled = *frame;
-            context.queue.pushFilled(*frame);
-            if (!counts.end) {
-                announceRecording();
-            }
-            counts.end = deadline + framePeriod;
-        } else {
-            ++counts.dropped;
-            // The next picture may repeat this one, which no frame holds.
-            lastFilled = nullptr;
+        // Each frame is stamped with the deadline it was taken for: a frame after an overrun lasts
+        // longer instead of speeding up time, and the movie keeps an exact 30 frames a second
+        // (ffprobe's r_frame_rate reads 30/1), which a stamp of the wake-up's jitter would spoil.
+        lastPts = std::max(lastPts + 1, framesBetween(*start, deadline) * ticksPerFrame);
+        picture->pixels = std::move(grabbed.pixels);
+        // A held picture is never read: the encoder sends its last frame again.
+        if (context.copiesPictures && !grabbed.isRepeat && !keepCopy(*picture)) {
+            return "out of memory for the video frames";
         }
+        picture->pts = lastPts;
+        picture->isKeyFrame = isKeyFrameDue(lastPts, lastKeyPts);
+        picture->isRepeat = grabbed.isRepeat;
+        context.queue.pushFilled(std::move(*picture));
+        if (!counts.end) {
+            announceRecording();
+        }
+        counts.end = deadline + framePeriod;
         counts.missed += schedule.advance(Clock::now());
     }
     return std::nullopt;
 }
 
-void encodeFrames(PictureQueue& queue, EncodedStream& video, std::atomic<bool>& isFailed)
+void convert(const Bitmap& pixels, AVFrame& frame)
+{
+    // The encoder copies the picture it is sent; should it ever keep a reference instead, this
+    // gives the frame a buffer of its own rather than change what the encoder holds.
+    av_frame_make_writable(&frame);
+    convertToI420(pixels, I420Planes{frame.data[0], frame.data[1], frame.data[2], frame.linesize[0],
+                                     frame.linesize[1], frame.linesize[2]});
+}
+
+void encodeFrames(PictureQueue& queue, EncodedStream& video, AVFrame& frame, std::atomic<bool>& isFailed)
 {
     StopSignal::blockInThisThread();
-    while (auto frame = queue.takeFilled()) {
-        if (!isFailed && !video.encode(**frame)) {
+    bool hasPicture = false;
+    while (auto picture = queue.takeFilled()) {
+        if (!isFailed && (!picture->isRepeat || !hasPicture)) {
+            convert(picture->pixels, frame);
+            hasPicture = true;
+        }
+        // The pixels are in the frame now: the source may take a later picture into them.
+        queue.giveBack(*picture);
+        frame.pts = picture->pts;
+        frame.pict_type = picture->isKeyFrame ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+        if (!isFailed && !video.encode(frame)) {
             isFailed = true;
         }
-        queue.giveBack(*frame);
     }
     if (!isFailed && !video.finish()) {
         isFailed = true;
@@ -268,17 +285,23 @@ ExitStatus record(const Recording& recording)
         return *status;
     }
     const auto audio = std::move(std::get<std::unique_ptr<AudioRecorder>>(audioStarted));
-    FramePool pool(video.encoder(), queuedFrames);
-    if (pool.frames().size() != std::size_t(queuedFrames)) {
+    const EncoderFrame frame(video.encoder());
+    if (frame.get() == nullptr) {
         return reported(ExitStatus::failure, "out of memory for the video frames");
     }
     ClickRings rings(recording.pixelsPerPoint);
     const auto clicks = recording.command.showsClicks ? watchClicks(rings) : nullptr;
-    PictureQueue queue(pool.frames());
+    PictureQueue queue(std::vector<Picture>(FrameSource::picturesInFlight));
     std::atomic<bool> isEncoderFailed = false;
-    std::thread encoder([&] { encodeFrames(queue, video, isEncoderFailed); });
-    GrabContext context{recording.source, queue,          writer,         clicks ? &rings : nullptr,
-                        audio.get(),      recording.area, isEncoderFailed};
+    std::thread encoder([&] { encodeFrames(queue, video, *frame.get(), isEncoderFailed); });
+    GrabContext context{recording.source,
+                        queue,
+                        writer,
+                        clicks ? &rings : nullptr,
+                        audio.get(),
+                        recording.area,
+                        isEncoderFailed,
+                        recording.source.keptGrabs() < FrameSource::picturesInFlight};
     FrameCounts counts;
     StopSignal::unblockInThisThread();
     const auto grabFailure = grabFrames(context, counts);

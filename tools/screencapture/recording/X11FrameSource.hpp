@@ -11,7 +11,7 @@ namespace quillet::screencapture {
 class X11FrameSource final : public FrameSource {
 public:
     X11FrameSource(const XDisplay& display, const PixelRect& area)
-        : grabber_(display, area), cursor_(display.connection()), area_(area)
+        : grabber_(display, area, picturesInFlight), cursor_(display.connection()), area_(area)
     {
     }
 
@@ -23,6 +23,8 @@ public:
         }
         return Grab{Status::frame, std::move(pixels), {}};
     }
+
+    [[nodiscard]] int keptGrabs() const override { return picturesInFlight; }
 
     void drawPointer(const Bitmap& frame) override { cursor_.draw(frame, area_); }
 
