@@ -23,9 +23,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A compositor sends its first picture as the stream starts; one lost while the buffers were being
-// agreed is sent again after a pause and start. Past the limit the cast is taken to send nothing.
+// agreed is sent again after a pause and start. Mutter 43 was seen to send none for 0.3-2 s after the
+// start (to GStreamer too), and a restart often brought one within 70 ms, so the stream is restarted
+// again while none comes. Past the limit the cast is taken to send nothing.
 constexpr auto firstPictureLimit = std::chrono::seconds(5);
 constexpr auto restartAfter = std::chrono::milliseconds(300);
+constexpr auto restartAgainAfter = std::chrono::milliseconds(500);
 constexpr auto pollPeriod = std::chrono::milliseconds(20);
 
 class LoopLock {
@@ -321,7 +324,8 @@ PipeWireGrabber::FirstPicture PipeWireGrabber::awaitFirstPicture()
     using Outcome = FirstPicture::Outcome;
     Shared& shared = *shared_;
     const Clock::time_point start = Clock::now();
-    bool isRestarted = false;
+    std::optional<Clock::time_point> nextRestart;
+    int restarts = 0;
     while (!StopSignal::isRequested()) {
         const Clock::time_point now = Clock::now();
         {
@@ -345,15 +349,20 @@ PipeWireGrabber::FirstPicture PipeWireGrabber::awaitFirstPicture()
             if (shared.end) {
                 return {Outcome::failed, {}, *shared.end + " before its first picture"};
             }
-            if (!isRestarted && shared.streamingSince && now - *shared.streamingSince >= restartAfter) {
+            if (!nextRestart && shared.streamingSince) {
+                nextRestart = *shared.streamingSince + restartAfter;
+            }
+            if (nextRestart && now >= *nextRestart) {
                 pw_stream_set_active(shared.stream, false);
                 pw_stream_set_active(shared.stream, true);
-                isRestarted = true;
+                ++restarts;
+                nextRestart = now + restartAgainAfter;
             }
             if (now - start >= firstPictureLimit) {
                 return {Outcome::failed, {},
                         std::string("no picture from the screen cast within 5 s (its stream was ") +
-                            pw_stream_state_as_string(shared.state) + (isRestarted ? ", restarted once)" : ")")};
+                            pw_stream_state_as_string(shared.state) + ", restarted " + std::to_string(restarts) +
+                            " times)"};
             }
         }
         FrameClock::sleepUntil(now + pollPeriod);
