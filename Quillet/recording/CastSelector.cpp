@@ -32,6 +32,7 @@ OverlaySelector::Platform CastSelector::overlayPlatform()
     OverlaySelector::Platform platform;
     platform.pictures = [this](const QList<QScreen*>& screens) { return pictures(screens); };
     platform.clicksUnavailable = SelectionPills::clicksUnavailable();
+    platform.canGrabInput = false;
     return platform;
 }
 

@@ -109,6 +109,9 @@ void OverlaySelector::grabInput(int attemptsLeft)
     }
     inputView_->activateWindow();
     inputView_->setFocus();
+    if (!platform_.canGrabInput) {
+        return;
+    }
     QWindow* window = inputView_->windowHandle();
     const bool hasKeyboard = window->setKeyboardGrabEnabled(true);
     const bool hasPointer = window->setMouseGrabEnabled(true);

@@ -31,6 +31,9 @@ struct OverlaySelectorPlatform {
     std::function<std::vector<QImage>(const QList<QScreen*>& screens)> pictures = {};
     // Why click markers cannot be recorded here, shown on their pill; empty where they can.
     QString clicksUnavailable = {};
+    // Whether a window may hold the keyboard and pointer; Wayland gives no client a grab, and asking
+    // again and again only fills the log.
+    bool canGrabInput = true;
 };
 
 // Lets the user choose what to record: one overlay per screen, a drag for an area or a click for
