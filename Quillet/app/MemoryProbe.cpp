@@ -3,7 +3,6 @@
 #include "Brindle/SystemFont.hpp"
 #include "Quillet/diagnostics/MemoryReport.hpp"
 #include "Quillet/diagnostics/SyntheticCapture.hpp"
-#include "Quillet/editor/AnnotationRenderer.hpp"
 #include "Quillet/editor/EditorModel.hpp"
 #include "Quillet/editor/EditorWindow.hpp"
 #include "Quillet/editor/EditorWindowController.hpp"
@@ -15,10 +14,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QPainter>
+#include <QTimer>
 #include <QUuid>
 
+#include <chrono>
 #include <malloc.h>
 #include <optional>
 #include <utility>
@@ -34,6 +36,8 @@ constexpr qint64 bytesPerMB = 1024 * 1024;
 const Rect redactedArea(200, 200, 1200, 300);
 constexpr Point arrowFrom{2000, 1500};
 constexpr Point arrowTo{2600, 1100};
+// A save of a 5K capture takes a few seconds; one that never ends must not hang the probe.
+constexpr std::chrono::milliseconds saveLimit{120'000};
 
 // Removes the scratch folder however the run ends.
 class ScratchFolder {
@@ -78,7 +82,7 @@ void settle()
 }
 
 // One round in the editor: open its window on the capture, redact and point at something, save the
-// annotated image over the file, close.
+// annotated image over the file as the editor's own Save does, close.
 void editAndSave(const QImage& capture, const QString& file)
 {
     brindle::InMemoryPreferenceStore preferences;
@@ -89,11 +93,12 @@ void editAndSave(const QImage& capture, const QString& file)
     const AnnotationColor color = allAnnotationColors.front();
     editor.model().add(Mark(Annotation::redact(redactedArea), color));
     editor.model().add(Mark(Annotation::arrow(arrowFrom, arrowTo), color));
-    std::optional<QImage> exported = editor.model().renderer()->exportImage(editor.model().history().marks());
-    const std::optional<QByteArray> bytes = exported ? WebPEncoder::encode(*exported) : std::nullopt;
-    exported.reset();
-    if (bytes) {
-        (void)AtomicFileWriter::replace(file, *bytes);
+    QEventLoop saving;
+    QObject::connect(&editor, &EditorWindowController::saveFinished, &saving, &QEventLoop::quit);
+    QTimer::singleShot(saveLimit, &saving, &QEventLoop::quit);
+    editor.save();
+    if (editor.model().isSaving()) {
+        saving.exec();
     }
     editor.window().close();
     settle();

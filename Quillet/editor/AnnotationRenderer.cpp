@@ -14,6 +14,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <random>
@@ -78,8 +79,8 @@ constexpr double textOutlinePerFontSize = 2 * TextBacking::growthPerEm;
 
 [[nodiscard]] RedactionBlocks::Bitmap bitmapOf(QImage& image)
 {
-    return {std::span<std::uint8_t>(image.bits(), static_cast<std::size_t>(image.sizeInBytes())), image.width(),
-            image.height(), image.bytesPerLine()};
+    return {std::span<std::uint8_t>(image.bits(), static_cast<std::size_t>(image.sizeInBytes())),
+            image.width(), image.height(), image.bytesPerLine()};
 }
 
 [[nodiscard]] RedactionBlocks::ConstBitmap constBitmapOf(const QImage& image)
@@ -224,6 +225,48 @@ std::optional<QImage> AnnotationRenderer::exportImage(const std::vector<Mark>& m
     drawMarks(marks, painter);
     painter.end();
     return bitmap;
+}
+
+bool AnnotationRenderer::paintRows(const std::vector<Mark>& marks, int top, QImage& band) const
+{
+    if (band.width() != image_.width() || band.format() != image_.format() || top < 0 ||
+        top + band.height() > image_.height()) {
+        return false;
+    }
+    const auto rowBytes = static_cast<std::size_t>(image_.bytesPerLine());
+    for (int y = 0; y < band.height(); ++y) {
+        std::memcpy(band.scanLine(y), image_.constScanLine(top + y), rowBytes);
+    }
+    QPainter painter(&band);
+    if (!painter.isActive()) {
+        return false;
+    }
+    // Whole pixels: every mark lands on the same pixels as in the whole image.
+    painter.translate(0, -top);
+    drawMarks(marks, painter);
+    return true;
+}
+
+std::optional<QImage> AnnotationRenderer::exportPreview(const std::vector<Mark>& marks, int longestSide) const
+{
+    const QSize size = image_.size();
+    if (std::max(size.width(), size.height()) <= longestSide) {
+        return exportImage(marks);
+    }
+    const QSize reduced = size.scaled(longestSide, longestSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    QImage preview = image_.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (preview.isNull()) {
+        return std::nullopt;
+    }
+    QPainter painter(&preview);
+    if (!painter.isActive()) {
+        return std::nullopt;
+    }
+    painter.scale(static_cast<double>(reduced.width()) / size.width(),
+                  static_cast<double>(reduced.height()) / size.height());
+    drawMarks(marks, painter);
+    painter.end();
+    return preview;
 }
 
 Size AnnotationRenderer::textSize(const std::string& text) const

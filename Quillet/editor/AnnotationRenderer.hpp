@@ -38,7 +38,8 @@ public:
     AnnotationRenderer(const QImage& image, AnnotationStyle style);
     AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator);
     // With the redactions' colour offsets drawn from a given number instead of a random one.
-    AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator, std::uint64_t noiseSeed);
+    AnnotationRenderer(const QImage& image, AnnotationStyle style, Pixelator pixelator,
+                       std::uint64_t noiseSeed);
 
     AnnotationRenderer(const AnnotationRenderer&) = delete;
     AnnotationRenderer& operator=(const AnnotationRenderer&) = delete;
@@ -69,6 +70,13 @@ public:
     // A new bitmap of the image's pixel size with the marks drawn in; nothing when it cannot be
     // allocated.
     [[nodiscard]] std::optional<QImage> exportImage(const std::vector<Mark>& marks) const;
+    // Rows [top, top + band.height()) of `exportImage(marks)` painted into `band`, which must be as
+    // wide as the image and in its layout: the same pixels, without a bitmap of the whole image. Safe
+    // on several threads at once and beside the main thread's drawing.
+    bool paintRows(const std::vector<Mark>& marks, int top, QImage& band) const;
+    // `exportImage(marks)` as a reduced copy at most `longestSide` pixels on its longer side (the image
+    // itself when it fits): the marks drawn over the reduced image. Safe off the main thread.
+    [[nodiscard]] std::optional<QImage> exportPreview(const std::vector<Mark>& marks, int longestSide) const;
 
     // The box of a text mark's line in image pixels: typographic width by ascent plus descent.
     [[nodiscard]] Size textSize(const std::string& text) const;

@@ -13,7 +13,7 @@ public:
     using SaveCallback = std::function<void(const QImage& saved)>;
     virtual ~Editor() = default;
 
-    // Opens an editor window on the still at `url`; `onSave` gets each saved image.
+    // Opens an editor window on the still at `url`; `onSave` gets a reduced copy of each saved image.
     virtual void open(const QUrl& url, double scale, SaveCallback onSave) = 0;
 };
 

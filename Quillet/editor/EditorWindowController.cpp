@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <utility>
+
 namespace quillet {
 
 namespace {
@@ -267,43 +269,58 @@ void EditorWindowController::save()
     if (model_->isSaving()) {
         return;
     }
-    const std::vector<Mark>& marks = model_->history().marks();
-    if (marks.empty()) {
+    if (model_->history().marks().empty()) {
         window_->close();
         return;
     }
-    const std::optional<QImage> image = model_->renderer()->exportImage(marks);
-    if (!image) {
-        log().error("could not save edited capture: %{public}s", QStringLiteral("out of memory"));
-        showSaveError();
-        return;
-    }
     model_->setSaving(true);
-    write(EditorSave::Mode::checked, QByteArray(), *image);
+    write(EditorSave::Mode::checked, QByteArray());
 }
 
-// Encodes `image` unless `bytes` already hold it, and writes it off the main thread.
-void EditorWindowController::write(EditorSave::Mode mode, const QByteArray& bytes, const QImage& image)
+// Encodes the marked image unless `bytes` already hold it, and writes it off the main thread. The
+// marked image is painted a band at a time into the encoder and never held whole: the capture itself
+// is the only full bitmap the save keeps.
+void EditorWindowController::write(EditorSave::Mode mode, const QByteArray& bytes)
 {
-    using Result = std::pair<EditorSave::Outcome, QByteArray>;
+    struct Result {
+        EditorSave::Outcome outcome;
+        QByteArray bytes;
+        std::optional<QImage> preview;
+    };
     runInBackground(
         this,
-        [path = path_, image, bytes, opened = opened_, mode, writer = writer_]() -> Result {
-            const std::optional<QByteArray> encoded = bytes.isEmpty() ? WebPEncoder::encode(image) : bytes;
+        [path = path_, renderer = model_->renderer(), marks = model_->history().marks(), bytes,
+         opened = opened_, mode, writer = writer_, preview = static_cast<bool>(onSave_)]() mutable -> Result {
+            // The capture goes with the last reference to its renderer: when this returns, before the
+            // window hears of the save and closes, not whenever the worker gets round to dropping it.
+            const std::shared_ptr<AnnotationRenderer> held = std::exchange(renderer, nullptr);
+            const QImage& image = held->image();
+            const std::optional<QByteArray> encoded =
+                bytes.isEmpty()
+                    ? WebPEncoder::encodeRows(
+                          image.size(), image.format(), WebPEncoder::hasTranslucentPixel(image),
+                          [&](int top, QImage& band) { return held->paintRows(marks, top, band); })
+                    : bytes;
             if (!encoded) {
-                return {EditorSave::Outcome{FileChange::none, QStringLiteral("couldn't encode the image"), path},
-                        QByteArray()};
+                return {
+                    EditorSave::Outcome{FileChange::none, QStringLiteral("couldn't encode the image"), path},
+                    QByteArray(), std::nullopt};
             }
-            return {EditorSave::write(path, *encoded, opened, mode, writer), *encoded};
+            Result result{EditorSave::write(path, *encoded, opened, mode, writer), *encoded, std::nullopt};
+            if (preview && !result.outcome.error && result.outcome.change == FileChange::none &&
+                result.outcome.path == path) {
+                result.preview = held->exportPreview(marks, savedPreviewPixels);
+            }
+            return result;
         },
-        [this, image](Result result) { saveEnded(result.first, result.second, image); });
+        [this](Result result) { saveEnded(result.outcome, result.bytes, result.preview); });
 }
 
 void EditorWindowController::saveEnded(const EditorSave::Outcome& outcome, const QByteArray& bytes,
-                                       const QImage& image)
+                                       const std::optional<QImage>& preview)
 {
     if (outcome.change != FileChange::none) {
-        askBeforeWriting(outcome.change, bytes, image);
+        askBeforeWriting(outcome.change, bytes);
         return;
     }
     model_->setSaving(false);
@@ -315,13 +332,13 @@ void EditorWindowController::saveEnded(const EditorSave::Outcome& outcome, const
     }
     if (outcome.path != path_) {
         log().log("saved the edited capture as %{public}s", outcome.path);
-    } else if (onSave_) {
-        onSave_(image);
+    } else if (onSave_ && preview) {
+        onSave_(*preview);
     }
     window_->close();
 }
 
-void EditorWindowController::askBeforeWriting(FileChange change, const QByteArray& bytes, const QImage& image)
+void EditorWindowController::askBeforeWriting(FileChange change, const QByteArray& bytes)
 {
     QString text;
     switch (change) {
@@ -346,13 +363,15 @@ void EditorWindowController::askBeforeWriting(FileChange change, const QByteArra
     question->setDefaultButton(asNew);
     question->setWindowModality(Qt::WindowModal);
     question->setAttribute(Qt::WA_DeleteOnClose);
-    connect(question, &QMessageBox::buttonClicked, this, [this, overwrite, asNew, bytes, image](QAbstractButton* button) {
-        if (button == overwrite || button == asNew) {
-            write(button == overwrite ? EditorSave::Mode::overwrite : EditorSave::Mode::asNewFile, bytes, image);
-            return;
-        }
-        model_->setSaving(false);
-    });
+    connect(question, &QMessageBox::buttonClicked, this,
+            [this, overwrite, asNew, bytes](QAbstractButton* button) {
+                if (button == overwrite || button == asNew) {
+                    write(button == overwrite ? EditorSave::Mode::overwrite : EditorSave::Mode::asNewFile,
+                          bytes);
+                    return;
+                }
+                model_->setSaving(false);
+            });
     question->open();
 }
 

@@ -30,7 +30,9 @@ class EditorWindowController : public QObject {
     Q_OBJECT
 
 public:
+    // Gets a reduced copy of the saved image, at most `savedPreviewPixels` on its longer side.
     using SaveCallback = std::function<void(const QImage& saved)>;
+    static constexpr int savedPreviewPixels = 1024;
     // Puts the bytes in place of the file; the failure's description, or nothing on success. Runs
     // off the main thread.
     using Writer = EditorSave::Writer;
@@ -78,9 +80,10 @@ private:
     [[nodiscard]] std::optional<QImage> rendered() const;
     bool handleControlKey(int key);
     bool handlePlainKey(const QKeyEvent& event);
-    void write(EditorSave::Mode mode, const QByteArray& bytes, const QImage& image);
-    void saveEnded(const EditorSave::Outcome& outcome, const QByteArray& bytes, const QImage& image);
-    void askBeforeWriting(FileChange change, const QByteArray& bytes, const QImage& image);
+    void write(EditorSave::Mode mode, const QByteArray& bytes);
+    void saveEnded(const EditorSave::Outcome& outcome, const QByteArray& bytes,
+                   const std::optional<QImage>& preview);
+    void askBeforeWriting(FileChange change, const QByteArray& bytes);
     void showSaveError();
     void windowClosed();
 

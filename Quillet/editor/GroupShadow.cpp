@@ -116,7 +116,10 @@ void GroupShadow::paint(QPainter& painter, const QRectF& userBounds,
     painter.setWorldTransform(QTransform::fromTranslate(layerRect.left(), layerRect.top()) * base.inverted());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (!shadow.isNull()) {
-        painter.drawImage(offset, shadow);
+        // Rounded here, half up, rather than by the paint engine, which rounds half away from zero: a
+        // layer starting above or left of the device would get its shadow a pixel off, and a band of
+        // the image painted on its own would differ from the whole image at offsets of half a pixel.
+        painter.drawImage(QPointF(std::floor(offset.x() + 0.5), std::floor(offset.y() + 0.5)), shadow);
     }
     painter.drawImage(QPointF(0, 0), layer);
     painter.restore();

@@ -175,8 +175,8 @@ void fillBand(const QImage& image, int top, int rows, WebPPicture& band)
         for (int x = 0; x < width; ++x) {
             all &= pixels[x];
         }
-        const auto alpha =
-            static_cast<std::uint8_t>(isArgbWord ? all >> 24 : reinterpret_cast<const std::uint8_t*>(&all)[3]);
+        const auto alpha = static_cast<std::uint8_t>(
+            isArgbWord ? all >> 24 : reinterpret_cast<const std::uint8_t*>(&all)[3]);
         if (alpha != opaque) {
             return true;
         }
@@ -193,22 +193,25 @@ void copyPlane(const std::uint8_t* source, int sourceStride, std::uint8_t* targe
     }
 }
 
-// Converts rows [top, top + rows) of the image into the picture's planes: the rows with their margin
-// become a small ARGB picture, its sharp conversion gives YUV rows, and the band's own rows are copied.
-bool convertBand(const QImage& image, int top, int rows, WebPPicture& target)
+// Fills `band`, a picture as wide as the image, with rows [from, from + band.height) as straight-colour
+// ARGB words; false when it cannot.
+using BandFiller = std::function<bool(int from, WebPPicture& band)>;
+
+// Converts rows [top, top + rows) of a picture of `width` by `height` into the target's planes: the
+// rows with their margin become a small ARGB picture, its sharp conversion gives YUV rows, and the
+// band's own rows are copied.
+bool convertBand(int width, int height, int top, int rows, const BandFiller& fill, WebPPicture& target)
 {
     const int from = std::max(0, top - bandMargin);
-    const int to = std::min(image.height(), top + rows + bandMargin);
+    const int to = std::min(height, top + rows + bandMargin);
     Picture band;
-    if (!band.allocateArgb(image.width(), to - from)) {
+    if (!band.allocateArgb(width, to - from) || !fill(from, *band.get())) {
         return false;
     }
-    fillBand(image, from, to - from, *band.get());
     if (WebPPictureSharpARGBToYUVA(band.get()) == 0) {
         return false;
     }
     const int skip = top - from; // even: bands and margins start on even rows
-    const int width = image.width();
     const int chromaWidth = (width + 1) / 2;
     const int chromaRows = (rows + 1) / 2;
     copyPlane(band->y + static_cast<std::ptrdiff_t>(skip) * band->y_stride, band->y_stride,
@@ -258,12 +261,35 @@ bool forEachBand(int height, int threads, const std::function<bool(int top, int 
     return !failed;
 }
 
-std::optional<QByteArray> encodeOnce(const QImage& source, int threads)
+// The picture of `size` whose bands `fill` provides, on `threads` threads.
+std::optional<QByteArray> encodeBands(QSize size, bool translucent, int threads, const BandFiller& fill)
 {
     const int workers = std::max(1, threads);
     const auto config = stillConfig(workers);
-    if (!config || source.isNull() || source.width() > WEBP_MAX_DIMENSION ||
-        source.height() > WEBP_MAX_DIMENSION) {
+    if (!config || size.isEmpty() || size.width() > WEBP_MAX_DIMENSION ||
+        size.height() > WEBP_MAX_DIMENSION) {
+        return std::nullopt;
+    }
+    Picture picture;
+    if (!picture.allocateYuv(size.width(), size.height(), translucent)) {
+        return std::nullopt;
+    }
+    if (!forEachBand(size.height(), workers, [&](int top, int rows) {
+            return convertBand(size.width(), size.height(), top, rows, fill, *picture.get());
+        })) {
+        return std::nullopt;
+    }
+    MemoryWriter writer;
+    writer.attach(picture.get());
+    if (WebPEncode(&*config, picture.get()) == 0 || writer.isEmpty()) {
+        return std::nullopt;
+    }
+    return writer.bytes();
+}
+
+std::optional<QByteArray> encodeOnce(const QImage& source, int threads)
+{
+    if (source.isNull()) {
         return std::nullopt;
     }
     const QImage image = isDirectFormat(source.format())
@@ -273,27 +299,33 @@ std::optional<QByteArray> encodeOnce(const QImage& source, int threads)
         return std::nullopt;
     }
     std::atomic<bool> translucent{false};
-    (void)forEachBand(image.height(), workers, [&](int top, int rows) {
+    (void)forEachBand(image.height(), std::max(1, threads), [&](int top, int rows) {
         if (!translucent && hasTranslucentPixel(image, top, rows)) {
             translucent = true;
         }
         return true;
     });
+    return encodeBands(image.size(), translucent, threads, [&image](int from, WebPPicture& band) {
+        fillBand(image, from, band.height, band);
+        return true;
+    });
+}
 
-    Picture picture;
-    if (!picture.allocateYuv(image.width(), image.height(), translucent)) {
+// A band of the picture is painted into an image of its own before it is converted.
+std::optional<QByteArray> encodePainted(QSize size, QImage::Format format, bool translucent, int threads,
+                                        const WebPEncoder::RowPainter& paint)
+{
+    if (!isDirectFormat(format)) {
         return std::nullopt;
     }
-    if (!forEachBand(image.height(), workers,
-                     [&](int top, int rows) { return convertBand(image, top, rows, *picture.get()); })) {
-        return std::nullopt;
-    }
-    MemoryWriter writer;
-    writer.attach(picture.get());
-    if (WebPEncode(&*config, picture.get()) == 0 || writer.isEmpty()) {
-        return std::nullopt;
-    }
-    return writer.bytes();
+    return encodeBands(size, translucent, threads, [&](int from, WebPPicture& band) {
+        QImage rows(band.width, band.height, format);
+        if (rows.isNull() || !paint(from, rows)) {
+            return false;
+        }
+        fillBand(rows, 0, band.height, band);
+        return true;
+    });
 }
 
 } // namespace
@@ -310,6 +342,21 @@ std::optional<QByteArray> WebPEncoder::encodeUsing(const QImage& image, int thre
     // keep for a next capture that may be minutes away.
     (void)malloc_trim(0);
     return bytes;
+}
+
+std::optional<QByteArray> WebPEncoder::encodeRows(QSize size, QImage::Format format, bool translucent,
+                                                  const RowPainter& paint)
+{
+    std::optional<QByteArray> bytes =
+        encodePainted(size, format, translucent, QThread::idealThreadCount(), paint);
+    (void)malloc_trim(0);
+    return bytes;
+}
+
+bool WebPEncoder::hasTranslucentPixel(const QImage& image)
+{
+    return isDirectFormat(image.format()) ? quillet::hasTranslucentPixel(image, 0, image.height())
+                                          : image.hasAlphaChannel();
 }
 
 } // namespace quillet

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QSize>
 
+#include <functional>
 #include <optional>
-
-class QImage;
 
 namespace quillet {
 
@@ -21,6 +22,19 @@ struct WebPEncoder {
     [[nodiscard]] static std::optional<QByteArray> encode(const QImage& image);
     // The same on at most `threads` threads (at least one).
     [[nodiscard]] static std::optional<QByteArray> encodeUsing(const QImage& image, int threads);
+
+    // Paints rows [top, top + band.height()) of the picture into `band`, an image as wide as the
+    // picture in the format given to `encodeRows`; false when it cannot. Called on several threads at
+    // once.
+    using RowPainter = std::function<bool(int top, QImage& band)>;
+    // A picture of `size` painted a band at a time, so that no bitmap of the whole of it is ever held.
+    // `format` must be one the rows are read from directly (premultiplied RGBA or ARGB32, RGBX8888,
+    // RGB32); without `translucent` the alpha channel is dropped.
+    [[nodiscard]] static std::optional<QByteArray> encodeRows(QSize size, QImage::Format format,
+                                                              bool translucent, const RowPainter& paint);
+
+    // Whether any pixel is less than opaque.
+    [[nodiscard]] static bool hasTranslucentPixel(const QImage& image);
 };
 
 } // namespace quillet
