@@ -147,6 +147,11 @@ TEST_P(CastRecording, EndsAsAskedWithACompleteMovieOrNone)
     }
     ASSERT_TRUE(node) << "no stream to record";
     const auto tool = startTool(*node, movie);
+    // The movie's length counts from its first frame, when the file is made: how long the compositor
+    // takes to send its first picture is not the tool's to keep.
+    if (c.movieSeconds) {
+        ASSERT_TRUE(testing::waitFor([&] { return exists(movie); }, 10s)) << tool->standardErrorSoFar();
+    }
     testing::runEventLoop(c.endAfter);
     const Clock::time_point endedAt = Clock::now();
     switch (c.ending) {
