@@ -154,6 +154,15 @@ TEST(MenuView, ShowsTheModelsStateAndHandsEveryChangeBack)
     model.startedAt = QDateTime::currentDateTime().addSecs(-65);
     model.set(model.isRecordingValue, true);
     EXPECT_EQ(view.header().statusText(), "Recording");
+    const auto accessibleNames = [&view] {
+        QStringList names;
+        for (const QWidget* widget : view.findChildren<QWidget*>()) {
+            names << widget->accessibleName();
+        }
+        return names;
+    };
+    EXPECT_TRUE(accessibleNames().contains("Stop recording")) << "the row is read out as it reads";
+    EXPECT_FALSE(accessibleNames().contains("Record screen"));
 
     view.hide();
     model.beginEditingShortcut(CaptureAction::area);
