@@ -19,8 +19,10 @@ constexpr int channels = 2;
 constexpr int bitRate = 160'000;
 // Small reads keep the clock reading close to the samples and a stop prompt.
 constexpr std::chrono::milliseconds readInterval{10};
-// The longest a stop waits for the sound that was heard before it but is still on its way.
-constexpr std::chrono::milliseconds tailLimit{250};
+// The longest a stop waits for the sound that was heard before it but is still on its way. The wait
+// ends as soon as that sound is in; the limit only matters on a machine so busy that the reading
+// thread runs behind, where 250 ms once lost 0.87 s of heard sound at the end of a recording.
+constexpr std::chrono::milliseconds tailLimit{1500};
 
 std::variant<AVCodecContext*, std::string> openAacEncoder()
 {
