@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace quillet::testing {
 namespace {
@@ -29,8 +30,24 @@ protected:
     {
         startServer("320x240x24", GetParam() ? std::vector<std::string>{}
                                              : std::vector<std::string>{"-extension", "MIT-SHM"});
+        const char* before = std::getenv("DISPLAY");
+        displayBefore_ = before ? std::optional<std::string>(before) : std::nullopt;
         ASSERT_EQ(setenv("DISPLAY", display().c_str(), 1), 0);
     }
+
+    // Later tests in this process must not find the stopped server.
+    void TearDown() override
+    {
+        if (displayBefore_) {
+            setenv("DISPLAY", displayBefore_->c_str(), 1);
+        } else {
+            unsetenv("DISPLAY");
+        }
+        CaptureToolTest::TearDown();
+    }
+
+private:
+    std::optional<std::string> displayBefore_;
 };
 
 // The encoder side converts a picture while the next ones are grabbed: each grab shows the screen at
