@@ -29,13 +29,34 @@ CursorOverlay::CursorOverlay(xcb_connection_t* connection) : connection_(connect
     std::free(version);
 }
 
-void CursorOverlay::draw(const Bitmap& frame, const PixelRect& area) const
+CursorOverlay::~CursorOverlay()
+{
+    if (asked_) {
+        xcb_discard_reply(connection_, asked_->sequence);
+    }
+}
+
+void CursorOverlay::ask()
 {
     if (!isAvailable_) {
         return;
     }
-    auto* cursor =
-        xcb_xfixes_get_cursor_image_reply(connection_, xcb_xfixes_get_cursor_image(connection_), nullptr);
+    if (asked_) {
+        xcb_discard_reply(connection_, asked_->sequence);
+    }
+    asked_ = xcb_xfixes_get_cursor_image(connection_);
+}
+
+void CursorOverlay::draw(const Bitmap& frame, const PixelRect& area)
+{
+    if (!asked_) {
+        ask();
+    }
+    if (!asked_) {
+        return;
+    }
+    auto* cursor = xcb_xfixes_get_cursor_image_reply(connection_, *asked_, nullptr);
+    asked_.reset();
     if (cursor == nullptr) {
         return;
     }

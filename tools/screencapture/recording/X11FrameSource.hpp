@@ -17,6 +17,7 @@ public:
 
     [[nodiscard]] Grab grab() override
     {
+        cursor_.ask();
         Bitmap pixels = grabber_.grab();
         if (pixels.isEmpty()) {
             return Grab{Status::failed, {}, "cannot read the screen"};
