@@ -88,11 +88,16 @@ measure() { # WxH SECONDS
     their_cpu=$(echo "$(cat "$work/ffmpeg.cpu") / $seconds" | bc -l)
     our_stop=$(cat "$work/ours.stop")
     their_stop=$(cat "$work/ffmpeg.stop")
-    dropped=$(grep -o '^quillet-screencapture: [0-9]* of [0-9]* frames lost' "$work/ours.err" | awk '{ print $2 " of " $4 }')
+    # No such line when no frame was lost: not a failure of the benchmark.
+    dropped=$(grep -o '^quillet-screencapture: [0-9]* of [0-9]* frames lost' "$work/ours.err" | awk '{ print $2 " of " $4 }' || true)
     printf '%s, %d s:\n' "$size" "$seconds"
     printf '  delivered frame rate  ours %6.2f fps   ffmpeg %6.2f fps   ratio %.3f\n' \
         "$our_fps" "$their_fps" "$(ratio "$our_fps" "$their_fps")"
-    printf "  frames lost           ours %s (%s)\n" "${dropped:-0}" "$(cut -d"(" -f2 "$work/ours.err" | tr -d ")")"
+    if [ -n "$dropped" ]; then
+        printf "  frames lost           ours %s (%s)\n" "$dropped" "$(grep 'frames lost' "$work/ours.err" | cut -d"(" -f2 | tr -d ")")"
+    else
+        printf "  frames lost           ours 0\n"
+    fi
     printf '  CPU per second        ours %6.3f s     ffmpeg %6.3f s     ratio %.3f\n' \
         "$our_cpu" "$their_cpu" "$(ratio "$our_cpu" "$their_cpu")"
     printf '  SIGINT to exit        ours %6.3f s     ffmpeg %6.3f s     ratio %.3f\n' \
