@@ -92,7 +92,7 @@ void OverlaySelector::begin(const Recorder::Options& options, Completion complet
         return;
     }
     for (const auto& view : views_) {
-        view->show();
+        view->open();
     }
     inputView_ = viewAt(QCursor::pos());
     if (inputView_ == nullptr) {

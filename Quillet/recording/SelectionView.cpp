@@ -1,9 +1,11 @@
 #include "Quillet/recording/SelectionView.hpp"
 
 #include "Brindle/DesktopWindow.hpp"
+#include "Quillet/common/CaptureLog.hpp"
 #include "Quillet/recording/OverlaySelector.hpp"
 #include "Quillet/recording/SelectionPills.hpp"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -22,6 +24,11 @@ constexpr qreal optionsGap = 12;
 constexpr qreal edgeDash = 5;
 constexpr qreal edgeGap = 4;
 constexpr int repaintMargin = 3;
+
+[[nodiscard]] bool isWayland()
+{
+    return QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
 
 QPointF labelCentre(const QRect& selection)
 {
@@ -74,6 +81,11 @@ QRect SelectionView::decoration(const std::optional<QRect>& selection) const
 
 void SelectionView::paintEvent(QPaintEvent*)
 {
+    // The first paint comes once the compositor has shown the window: from then on a user sees it.
+    if (!saidCovered_ && isWayland() && coversItsScreen()) {
+        saidCovered_ = true;
+        captureLog().log("the selector covers its monitor");
+    }
     QPainter painter(this);
     const auto selection = selector_.selectionOn(this);
     paintBackground(painter, selection);
@@ -138,9 +150,25 @@ void SelectionView::paintOptions(QPainter& painter)
                                        canShowClicks && options.showClicks, "cursorarrow.click.2");
 }
 
+void SelectionView::open()
+{
+    if (isWayland()) {
+        showFullScreen();
+        return;
+    }
+    show();
+}
+
+bool SelectionView::coversItsScreen() const
+{
+    return !isWayland() || (isFullScreen() && screen() != nullptr && size() == screen()->geometry().size());
+}
+
 void SelectionView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
+    // A press before the compositor has put the view over its screen would start the drag at a
+    // place the view only guesses: seen 30 pixels off on a busy GNOME desktop.
+    if (event->button() == Qt::LeftButton && coversItsScreen()) {
         selector_.pressed(event->globalPosition());
     }
 }

@@ -21,6 +21,13 @@ public:
     // `frozen` is the screen's picture (opaque RGB32), or null for a translucent window.
     SelectionView(QScreen* screen, OverlaySelector& selector, QImage frozen);
 
+    // Shows the view over its whole screen: on Wayland as a full-screen window, the only way a client
+    // can have the compositor put it at the screen's corner.
+    void open();
+    // Whether the view lies where its coordinates say: always on X11; on Wayland once the compositor
+    // has made it full screen (until then its place is the compositor's guess).
+    [[nodiscard]] bool coversItsScreen() const;
+
     // The drag on this view changed from `before` to what the selector reports now.
     void selectionChanged(const std::optional<QRect>& before);
 
@@ -47,6 +54,7 @@ private:
     QImage frozen_;
     QRectF microphonePill_;
     QRectF clicksPill_;
+    bool saidCovered_ = false;
 };
 
 } // namespace quillet

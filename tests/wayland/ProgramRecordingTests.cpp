@@ -87,9 +87,10 @@ void letRecord(std::chrono::milliseconds length)
 // that no part of a drag lands while its windows map.
 ::testing::AssertionResult recordArea(const testing::ChildProcess& program, RemotePointer& pointer)
 {
-    const int shown = timesSaid(program, "choosing what to record");
+    // Dragged once the selector lies over the monitor, as a user sees it there.
+    const int shown = timesSaid(program, "the selector covers its monitor");
     return record(program, [&] {
-        if (timesSaid(program, "choosing what to record") == shown) {
+        if (timesSaid(program, "the selector covers its monitor") == shown) {
             return;
         }
         pointer.moveTo(100, 100);
