@@ -3,6 +3,7 @@
 #include "core/AnnotationStyle.hpp"
 #include "core/Mark.hpp"
 #include "core/RedactionBlocks.hpp"
+#include "tests/Quillet/editor/NoiseImage.hpp"
 
 #include <QColor>
 #include <QImage>
@@ -34,16 +35,7 @@ constexpr double testScale = 2.0; // block 28 px, text 40 px, badge radius 28 px
 // Opaque pixels that differ from their neighbours, so averaging and copying are visible.
 [[nodiscard]] QImage noise(int width, int height)
 {
-    QImage image(width, height, bitmapFormat);
-    std::uint32_t state = 12345;
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = image.scanLine(y);
-        for (int x = 0; x < width * 4; ++x) {
-            state = state * 1664525u + 1013904223u;
-            row[x] = (x % 4 == 3) ? 255 : static_cast<std::uint8_t>(state >> 24);
-        }
-    }
-    return image;
+    return testing::noiseImage(width, height, 12345);
 }
 
 [[nodiscard]] bool isNear(QColor actual, QColor expected, int tolerance)

@@ -3,6 +3,7 @@
 #include "core/AnnotationGeometry.hpp"
 #include "core/AnnotationStyle.hpp"
 #include "core/Mark.hpp"
+#include "tests/Quillet/editor/NoiseImage.hpp"
 
 #include <QImage>
 
@@ -21,17 +22,7 @@ constexpr int imageHeight = 560;
 // Pixels that differ from their neighbours, so a row painted one off shows; `alpha` for all of them.
 [[nodiscard]] QImage noise(std::uint8_t alpha)
 {
-    QImage image(imageWidth, imageHeight, bitmapFormat);
-    std::uint32_t state = 987654321;
-    for (int y = 0; y < imageHeight; ++y) {
-        std::uint8_t* row = image.scanLine(y);
-        for (int x = 0; x < imageWidth * 4; ++x) {
-            state = state * 1664525u + 1013904223u;
-            const auto value = static_cast<std::uint8_t>(state >> 24);
-            row[x] = (x % 4 == 3) ? alpha : static_cast<std::uint8_t>(value * alpha / 255);
-        }
-    }
-    return image;
+    return testing::noiseImage(imageWidth, imageHeight, 987654321, alpha);
 }
 
 // Every kind of mark, each across the seams of the encoder's 128-row bands and their margins.

@@ -2,6 +2,7 @@
 #include "Quillet/editor/CanvasMarkLayers.hpp"
 #include "core/AnnotationStyle.hpp"
 #include "core/Mark.hpp"
+#include "tests/Quillet/editor/NoiseImage.hpp"
 
 #include <QImage>
 #include <QPainter>
@@ -21,16 +22,7 @@ constexpr int height = 260;
 
 [[nodiscard]] QImage noise()
 {
-    QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
-    std::uint32_t state = 4242;
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = image.scanLine(y);
-        for (int x = 0; x < width * 4; ++x) {
-            state = state * 1664525u + 1013904223u;
-            row[x] = (x % 4 == 3) ? 255 : static_cast<std::uint8_t>(state >> 24);
-        }
-    }
-    return image;
+    return testing::noiseImage(width, height, 4242);
 }
 
 // The marks around the one that changes (index 1): a redaction under everything, a number and a text
