@@ -189,12 +189,17 @@ bool toolRuns()
     return false;
 }
 
+// Whether the program is up: it has looked at what the desktop's portals offer.
+[[nodiscard]] bool hasStarted(const testing::ChildProcess& program)
+{
+    return testing::waitFor([&] { return timesSaid(program, "desktop portals:") > 0; }, 30s);
+}
+
 TEST(ProgramRecording, TheKeyRecordsAMonitorOrAnAreaUntilPressedAgainOrTheDesktopStopsSharingOrTheProgramDies)
 {
     RemotePointer pointer;
     auto program = startProgram({});
-    ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "desktop portals:") > 0; }, 30s))
-        << program->standardErrorSoFar();
+    ASSERT_TRUE(hasStarted(*program)) << program->standardErrorSoFar();
 
     // Pressed twice: a movie of the animated desktop, in the folder, with its card.
     ASSERT_TRUE(recordMonitor(*program, pointer));
@@ -258,8 +263,7 @@ TEST(ProgramRecording, WithTheMicrophoneOnAndStoppedFromThePanelTheMovieHasItsSo
     const qsizetype moviesBefore = movies().size();
     RemotePointer pointer;
     auto program = startProgram({});
-    ASSERT_TRUE(testing::waitFor([&] { return timesSaid(*program, "desktop portals:") > 0; }, 30s))
-        << program->standardErrorSoFar();
+    ASSERT_TRUE(hasStarted(*program)) << program->standardErrorSoFar();
 
     ASSERT_TRUE(recordMonitor(*program, pointer));
     letRecord(3s);
